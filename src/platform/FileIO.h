@@ -1,0 +1,42 @@
+// Whole-file reads and atomic replacement of files.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kx {
+
+// The bytes of a file. Throws FileOpenError when it cannot be opened or read.
+std::string ReadFileBytes(const std::string& path);
+
+// The bytes of a file, or nothing when it is missing or unreadable.
+std::optional<std::string> TryReadFileBytes(const std::string& path);
+
+bool FileExists(const std::string& path);
+
+// Replaces the file at path by bytes atomically: writes a temporary file in the same
+// folder, flushes it to disk and renames it over the old one. On any failure the old
+// file is left whole, the temporary is removed and FileWriteError is thrown.
+void WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// What identifies one version of a file on disk; equal identities mean an unchanged
+// file for the caches of the reference tables.
+struct FileIdentity {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    std::int64_t ctimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const std::string& path);
+
+// Test seam: when set, WriteFileAtomic calls it with the temporary file's path just before
+// the rename; returning false makes the write fail as a real failure would.
+extern std::function<bool(const std::string& tempPath)> WriteFaultHook;
+
+}  // namespace kx

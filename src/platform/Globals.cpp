@@ -1,0 +1,9 @@
+#include "platform/Globals.h"
+
+namespace kx {
+
+std::string ProgramFolder;
+std::string VersionText;
+std::string Language;
+
+}  // namespace kx
