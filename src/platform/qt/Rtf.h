@@ -1,0 +1,37 @@
+// RTF documents over QTextDocument: reading, writing, loading and saving files.
+//
+// The reader understands what word processors write for ordinary documents (groups and
+// destinations, code pages 1257/1252 and others through \ansicpg and \fcharset, \uN with
+// \ucN, font and colour tables, character and paragraph formatting, fields, simple tables
+// as tab-separated paragraphs, PNG and JPEG pictures). Unknown control words and {\* }
+// destinations are skipped. It never crashes, hangs or grows without bound on bad input.
+//
+// The writer produces \ansi\ansicpg1257 RTF with a Baltic font table; text outside
+// Windows-1257 goes out as \uN with a '?' fallback.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <string>
+
+class QTextDocument;
+
+namespace kx {
+
+// Replaces the content of doc with the RTF document in rtf. Returns false and sets
+// *error (when given) for input that is not RTF at all; the document is then left empty.
+// Damaged RTF (unbalanced braces, truncation, junk) gives a best-effort document and true.
+bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error = nullptr);
+
+// The document as RTF bytes.
+QByteArray WriteRtf(const QTextDocument& doc);
+
+// Loads the RTF file at path (Windows-1257 bytes, as every path of the program) into doc,
+// replacing its content. Throws FileOpenError when the file is missing or unreadable and
+// KxError ("... is not an RTF document.") when it is not RTF; doc is left unchanged then.
+void LoadRtfFile(QTextDocument* doc, const std::string& path);
+
+// Writes doc as RTF to path, replacing the file atomically (FileWriteError on failure).
+void SaveRtfFile(const QTextDocument& doc, const std::string& path);
+
+}  // namespace kx
