@@ -1,0 +1,283 @@
+#include "log/QSOLog.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/Cp1257.h"
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+#include "platform/Globals.h"
+
+namespace kx {
+
+namespace {
+
+std::vector<std::string> SplitTitles(const std::string& text) {
+    std::vector<std::string> titles;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t blank = text.find(' ', start);
+        if (blank == std::string::npos) blank = text.size();
+        titles.push_back(text.substr(start, blank - start));
+        start = blank + 1;
+    }
+    return titles;
+}
+
+bool IsUpperLetter(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsWWLShape(std::string_view t) {
+    return t.size() == 6 && IsUpperLetter(t[0]) && IsUpperLetter(t[1]) && IsDigit(t[2]) &&
+           IsDigit(t[3]) && IsUpperLetter(t[4]) && IsUpperLetter(t[5]);
+}
+
+// Whether the WWL/BEX table has a non-empty entry for the code, reading the file as it is
+// now. Stand-in until the table module's SquareEntry is available: a keyed read of the
+// "BEX" section with case-blind names, blanks around key and value ignored, the first of
+// two equal keys counting.
+bool IsSquareInTable(const std::string& code) {
+    auto bytes = TryReadFileBytes(ProgramFile("BEXWWL.dat"));
+    if (!bytes) return false;
+    std::string_view text = *bytes;
+    bool inSection = false;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = TrimField(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (!line.empty() && line.front() == '[') {
+            if (inSection) return false;
+            inSection = UpperAscii(line) == "[BEX]";
+            continue;
+        }
+        if (!inSection) continue;
+        std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        if (UpperAscii(TrimField(line.substr(0, eq))) == UpperAscii(code))
+            return !TrimField(line.substr(eq + 1)).empty();
+    }
+    return false;
+}
+
+bool IsBEXShape(std::string_view t) {
+    return t.size() == 3 && t[0] >= 'A' && t[0] <= 'P' && t[1] >= '0' && t[1] <= '3' &&
+           IsDigit(t[2]);
+}
+
+}  // namespace
+
+std::string LogFilePath() {
+    return ProgramFile(kLogFileName);
+}
+
+const std::vector<std::string>& HeaderTitles(const std::string& language) {
+    static const std::vector<std::string> english =
+        SplitTitles("Date sUTC eUTC Callsign Band Mode QTH Name WWL BEX MyWWL MyBEX Remarks");
+    static const std::vector<std::string> lithuanian = SplitTitles(
+        Cp1257("Data pUTC bUTC Šaukinys Banga Moda QTH Vardas WWL BEX MWWL MBEX Pastabos"));
+    return language == "LT" ? lithuanian : english;
+}
+
+std::string CleanFieldText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+std::string_view TrimField(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+    return text.substr(b, e - b);
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool fTestWWL(std::string_view text) {
+    return IsWWLShape(TrimField(text));
+}
+
+bool fTestMyWWL(std::string_view text) {
+    std::string_view t = TrimField(text);
+    return t.size() == 7 && t[0] == '*' && IsWWLShape(t.substr(1));
+}
+
+bool fTestBEX(std::string_view text) {
+    std::string_view t = TrimField(text);
+    return IsBEXShape(t) && IsSquareInTable(std::string(t));
+}
+
+bool fTestMyBEX(std::string_view text) {
+    std::string_view t = TrimField(text);
+    return t.size() == 4 && t[0] == '*' && IsBEXShape(t.substr(1)) &&
+           IsSquareInTable(std::string(t.substr(1)));
+}
+
+// ---- QSOLog ---------------------------------------------------------------------------
+
+const std::string& QSOLog::CurrentLanguage() {
+    return Language;
+}
+
+QSOLog::QSOLog() : QSOLog(Language) {}
+
+QSOLog::QSOLog(const std::string& language) {
+    rows_.assign(2, QSORow(kQSOFields));
+    SetHeader(language);
+}
+
+int QSOLog::QSOCount() const {
+    return IsEmptyLog() ? 0 : DataRowCount();
+}
+
+bool QSOLog::IsEmptyLog() const {
+    return DataRowCount() == 1 && TrimField(rows_[1][colCallsign]).empty();
+}
+
+void QSOLog::CheckIndex(int row, int col) const {
+    if (row < 0 || row >= RowCount()) throw IndexError(row);
+    if (col < 0 || col >= cols_) throw IndexError(col);
+}
+
+const std::string& QSOLog::Cell(int row, int col) const {
+    CheckIndex(row, col);
+    return rows_[row][col];
+}
+
+void QSOLog::SetCell(int row, int col, std::string_view text) {
+    CheckIndex(row, col);
+    rows_[row][col] = CleanFieldText(text);
+}
+
+const QSORow& QSOLog::Row(int row) const {
+    if (row < 0 || row >= RowCount()) throw IndexError(row);
+    return rows_[row];
+}
+
+int QSOLog::AddEmptyRow() {
+    rows_.emplace_back(cols_);
+    return RowCount() - 1;
+}
+
+bool QSOLog::DeleteRow(int row) {
+    if (row < 1 || row >= RowCount() || DataRowCount() <= 1) return false;
+    rows_.erase(rows_.begin() + row);
+    return true;
+}
+
+void QSOLog::Clear() {
+    rows_.resize(1);
+    rows_.emplace_back(cols_);
+}
+
+void QSOLog::SetHeader(const std::string& language) {
+    const auto& titles = HeaderTitles(language);
+    QSORow& header = rows_[0];
+    for (int c = 0; c < cols_; ++c) header[c] = c < kQSOFields ? titles[c] : std::string();
+}
+
+void QSOLog::Widen(int cols) {
+    if (cols <= cols_) return;
+    cols_ = cols;
+    for (auto& row : rows_) row.resize(cols_);
+}
+
+void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
+    int widest = cols_;
+    for (const auto& row : rows) widest = std::max(widest, static_cast<int>(row.size()));
+    Widen(widest);
+    rows_.resize(1);
+    if (rows.empty()) {
+        rows_.emplace_back(cols_);
+        return;
+    }
+    rows_.reserve(rows.size() + 1);
+    for (auto& row : rows) {
+        row.resize(cols_);
+        for (auto& field : row)
+            if (field.find_first_of("\t\r\n") != std::string::npos) field = CleanFieldText(field);
+        rows_.push_back(std::move(row));
+    }
+}
+
+std::string QSOLog::ToFileBytes() const {
+    std::size_t size = 0;
+    for (const auto& row : rows_)
+        for (const auto& f : row) size += f.size() + 1;
+    size += rows_.size() * 2;
+    std::string out;
+    out.reserve(size);
+    for (const auto& row : rows_) {
+        for (const auto& f : row) {
+            out += f;
+            out += '\t';
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+void QSOLog::ReadFromBytes(std::string_view bytes) {
+    std::size_t pos = 0;
+    int k = 0;
+    std::vector<std::string> fields;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(pos, end - pos);
+        pos = end;
+        if (pos < bytes.size()) {
+            if (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ++pos;
+            ++pos;
+        }
+        // Fields: the text before each TAB of the line with one TAB appended, as long as
+        // more than that one TAB remains.
+        fields.clear();
+        std::size_t f = 0;
+        while (line.size() + 1 - f > 1) {
+            std::size_t tab = line.find('\t', f);
+            if (tab == std::string_view::npos) tab = line.size();
+            fields.emplace_back(line.substr(f, tab - f));
+            f = tab + 1;
+        }
+        if (k >= RowCount()) rows_.emplace_back(cols_);
+        Widen(static_cast<int>(fields.size()));
+        QSORow& row = rows_[k];
+        for (std::size_t c = 0; c < fields.size(); ++c) row[c] = std::move(fields[c]);
+        ++k;
+    }
+}
+
+bool QSOLog::Load(const std::string& path, const std::string& language) {
+    QSOLog fresh(language);
+    bool existed = FileExists(path);
+    if (existed) fresh.ReadFromBytes(kx::ReadFileBytes(path));
+    fresh.SetHeader(language);
+    *this = std::move(fresh);
+    return existed;
+}
+
+void QSOLog::Write(const std::string& path) const {
+    WriteFileAtomic(path, ToFileBytes());
+}
+
+void QSOLog::DeleteFile(const std::string& path) {
+    if (std::remove(path.c_str()) != 0 && errno != ENOENT)
+        throw FileWriteError(path, std::strerror(errno));
+}
+
+}  // namespace kx

@@ -1,0 +1,167 @@
+// The QSO log: the user's contacts as a table of text rows, and its file "QSO.dat".
+//
+// Row 0 is the header row (the 13 column titles of the current language); rows 1..N are
+// QSOs, one per row. The table always has at least one data row: the empty log is the
+// header plus one row whose fields are all empty. Every field is a Windows-1257 text with
+// no length limit; nothing is typed (dates, times, bands and squares are the texts that
+// were entered or imported).
+//
+// A field is "empty" when it is the empty text or only blanks: rows that went through a
+// sort hold a single blank in every empty field, so every reader trims before testing
+// (TrimField below).
+//
+// No field ever holds a TAB, CR or LF: SetCell and the file reader replace them by a
+// blank, so the line and field structure of the file cannot break.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kx {
+
+// Column indexes of the QSO record, in file and grid order.
+enum QSOColumn : int {
+    colDate = 0,      // "Date"     / "Data"
+    colSUTC = 1,      // "sUTC"     / "pUTC"     start time
+    colEUTC = 2,      // "eUTC"     / "bUTC"     end time, may be empty
+    colCallsign = 3,  // "Callsign" / "Šaukinys"
+    colBand = 4,      // "Band"     / "Banga"
+    colMode = 5,      // "Mode"     / "Moda"
+    colQTH = 6,       // "QTH"      / "QTH"
+    colName = 7,      // "Name"     / "Vardas"
+    colWWL = 8,       // "WWL"      / "WWL"      worked station's locator
+    colBEX = 9,       // "BEX"      / "BEX"      worked station's square, or "?"
+    colMyWWL = 10,    // "MyWWL"    / "MWWL"     own locator
+    colMyBEX = 11,    // "MyBEX"    / "MBEX"     own square, or "?"
+    colRemarks = 12,  // "Remarks"  / "Pastabos"
+};
+
+// Number of fields of a QSO record. A table read from a file with longer lines can have
+// more columns (QSOLog::ColCount); they are carried along and written back.
+inline constexpr int kQSOFields = 13;
+
+// File name of the log in the program folder.
+inline constexpr const char* kLogFileName = "QSO.dat";
+
+// ProgramFolder + "QSO.dat".
+std::string LogFilePath();
+
+// The 13 column titles for a language: Lithuanian for "LT", English for any other value.
+// Windows-1257 bytes.
+const std::vector<std::string>& HeaderTitles(const std::string& language);
+
+// The text with every TAB, CR and LF replaced by one blank each. Every way into a field
+// goes through this.
+std::string CleanFieldText(std::string_view text);
+
+// The text without the blanks and control characters (bytes up to ' ') at both ends.
+std::string_view TrimField(std::string_view text);
+
+// ASCII capitals ('a'..'z' only; Windows-1257 letters above 127 are left alone).
+std::string UpperAscii(std::string_view text);
+
+// ---- Field tests ------------------------------------------------------------------
+// Each trims its argument first; letters must be capitals (a lower-case letter fails).
+
+// Exactly 6 characters: two letters A-Z, two digits, two letters A-Z. No table lookup.
+bool fTestWWL(std::string_view text);
+// Exactly 7 characters: "*" followed by a text fTestWWL accepts.
+bool fTestMyWWL(std::string_view text);
+// Exactly 3 characters: a letter A-P, a digit 0-3, a digit 0-9, and the code has a
+// non-empty entry in the WWL/BEX table (reads the table file as it is now; a missing table
+// makes the test fail).
+bool fTestBEX(std::string_view text);
+// Exactly 4 characters: "*" followed by a text fTestBEX accepts.
+bool fTestMyBEX(std::string_view text);
+
+// ---- The table ----------------------------------------------------------------------
+
+using QSORow = std::vector<std::string>;
+
+class QSOLog {
+public:
+    // The empty log with the header of kx::Language.
+    QSOLog();
+    // The empty log with the header of the given language.
+    explicit QSOLog(const std::string& language);
+
+    // Rows including the header row (at least 2).
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    // Data rows 1..N (at least 1).
+    int DataRowCount() const { return RowCount() - 1; }
+    // Columns of every row (at least 13).
+    int ColCount() const { return cols_; }
+
+    // The QSO counter: the number of data rows, or 0 for a table whose only data row has
+    // no call sign (the empty log).
+    int QSOCount() const;
+    // The table is the empty log shape: one data row without a call sign.
+    bool IsEmptyLog() const;
+
+    // Field text as held (untrimmed). Throws IndexError outside the table.
+    const std::string& Cell(int row, int col) const;
+    // Field text trimmed (see TrimField).
+    std::string_view Field(int row, int col) const { return TrimField(Cell(row, col)); }
+    // Sets a field; TAB, CR and LF become blanks. Throws IndexError outside the table.
+    void SetCell(int row, int col, std::string_view text);
+
+    // A whole row (ColCount fields). Throws IndexError outside the table.
+    const QSORow& Row(int row) const;
+    const std::vector<QSORow>& Rows() const { return rows_; }
+
+    // Appends one empty data row; returns its index.
+    int AddEmptyRow();
+    // Removes a data row, the rows below moving up. The header and the table's only data
+    // row are never removed: returns false then (and for an index outside the table).
+    bool DeleteRow(int row);
+    // Becomes the empty log (the header row is kept).
+    void Clear();
+    // Replaces row 0 by the titles of the language.
+    void SetHeader(const std::string& language);
+
+    // Replaces the data rows by the given rows (each cleaned and widened to ColCount;
+    // an empty list gives the empty log). Used by the sort.
+    void ReplaceDataRows(std::vector<QSORow> rows);
+
+    // ---- File ---------------------------------------------------------------------
+    // "QSO.dat" format: Windows-1257, one line per row starting with the header row,
+    // every field followed by one TAB, every line ended by CR LF; no quoting.
+
+    // The whole table in file format.
+    std::string ToFileBytes() const;
+
+    // Reads file bytes into this table: line k goes to row k (the table gains rows as
+    // needed and never loses any; line 0 lands in the header row). A line ends at CR, LF
+    // or CR LF; a final line end makes no extra line. Short lines leave the rest of their
+    // row empty; long lines widen the table. Fields are taken as they stand (no
+    // trimming, no conversion).
+    void ReadFromBytes(std::string_view bytes);
+
+    // Load: the table becomes the empty log; if the file exists it is read into it
+    // (ReadFromBytes); then row 0 becomes the header of `language`. Returns whether the
+    // file existed. A file that exists but cannot be read throws FileOpenError and leaves
+    // the table as it was.
+    bool Load(const std::string& path, const std::string& language);
+    bool Load() { return Load(LogFilePath(), CurrentLanguage()); }
+
+    // Write: replaces the file atomically by the whole table. Throws FileWriteError (or
+    // FileOpenError) on failure; the old file stays whole and the table is not touched.
+    void Write(const std::string& path) const;
+    void Write() const { Write(LogFilePath()); }
+
+    // Deletes the log file. A missing file is not an error; a file that cannot be
+    // removed throws FileWriteError.
+    static void DeleteFile(const std::string& path);
+    static void DeleteFile() { DeleteFile(LogFilePath()); }
+
+private:
+    static const std::string& CurrentLanguage();
+    void CheckIndex(int row, int col) const;
+    void Widen(int cols);
+
+    std::vector<QSORow> rows_;
+    int cols_ = kQSOFields;
+};
+
+}  // namespace kx

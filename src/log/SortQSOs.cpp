@@ -1,0 +1,134 @@
+#include "log/SortQSOs.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "platform/Collation.h"
+
+namespace kx {
+
+namespace {
+
+void Pump(const PumpFn& pump) {
+    if (pump) pump();
+}
+
+bool NeedsQuotes(std::string_view field) {
+    for (char c : field)
+        if (static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"') return true;
+    return false;
+}
+
+}  // namespace
+
+std::string SortKeyText(const QSORow& row, SortKey key) {
+    std::string text;
+    switch (key) {
+        case SortKey::DateTime: {
+            std::string joined = row[colDate] + " " + row[colSUTC];
+            for (char c : joined)
+                if (c != '.' && c != '-' && c != ':' && c != ' ') text += c;
+            break;
+        }
+        case SortKey::Callsign:
+            text = row[colCallsign];
+            break;
+        case SortKey::Band:
+            text = row[colBand];
+            break;
+        case SortKey::Mode:
+            text = row[colMode];
+            break;
+        case SortKey::BEX:
+            text = row[colBEX];
+            break;
+    }
+    if (text.find_first_not_of(' ') == std::string::npos) text = "zzz";
+    return text;
+}
+
+std::string CommaText(const QSORow& row) {
+    std::string out;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i) out += ',';
+        const std::string& f = row[i];
+        if (!NeedsQuotes(f)) {
+            out += f;
+            continue;
+        }
+        out += '"';
+        for (char c : f) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        out += '"';
+    }
+    return out;
+}
+
+std::string SortEntry(const QSORow& row, SortKey key) {
+    return SortKeyText(row, key) + "##" + CommaText(row);
+}
+
+void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
+    if (log.DataRowCount() <= 1) return;
+    const auto& rows = log.Rows();
+
+    std::vector<std::string> entries;
+    std::vector<int> source;  // table row of each entry
+    entries.reserve(rows.size());
+    source.reserve(rows.size());
+    for (int r = 1; r < log.RowCount(); ++r) {
+        if (TrimField(rows[r][colCallsign]).empty()) continue;
+        entries.push_back(SortEntry(rows[r], key));
+        source.push_back(r);
+    }
+    Pump(pump);
+
+    std::vector<int> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return CollateCompare(entries[a], entries[b]) < 0; });
+    // Stable order keeps, among equal entries, the one met first in the table.
+    auto last = std::unique(order.begin(), order.end(), [&](int a, int b) {
+        return CollateCompare(entries[a], entries[b]) == 0;
+    });
+    order.erase(last, order.end());
+    Pump(pump);
+
+    // Each kept row comes back from its comma text: the texts are those of the row, and
+    // an empty item becomes one blank.
+    std::vector<QSORow> sorted;
+    sorted.reserve(order.size());
+    for (int i : order) {
+        QSORow row = rows[source[i]];
+        for (auto& field : row)
+            if (field.empty()) field = " ";
+        sorted.push_back(std::move(row));
+    }
+    Pump(pump);
+    log.ReplaceDataRows(std::move(sorted));
+}
+
+void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {
+    Pump(pump);
+    QSOLog next = log;
+    if (next.Cell(1, colDate).size() < 3) next.DeleteRow(1);
+    SortQSOs(next, key, pump);
+    next.Write(path);
+    log = std::move(next);
+}
+
+void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const PumpFn& pump) {
+    QSOLog next = log;
+    next.DeleteRow(row);
+    SaveBase(next, key, path, pump);
+    log = std::move(next);
+}
+
+void ClearAllQSOs(QSOLog& log, const std::string& path) {
+    QSOLog::DeleteFile(path);
+    log.Clear();
+}
+
+}  // namespace kx
