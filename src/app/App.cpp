@@ -1,16 +1,72 @@
 #include "app/App.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QIcon>
+
+#include "app/Forms.h"
+#include "platform/qt/Services.h"
+
+TForm0* Form0 = nullptr;
+TForm1* Form1 = nullptr;
+TForm2* Form2 = nullptr;
+TForm3* Form3 = nullptr;
+TForm4* Form4 = nullptr;
+TForm5* Form5 = nullptr;
 
 namespace kx {
 
+void CreateForms() {
+    Form0 = new TForm0;
+    Form1 = new TForm1;
+    Form2 = new TForm2;
+    Form3 = new TForm3;
+    Form4 = new TForm4;
+    Form5 = new TForm5;
+}
+
+void DestroyForms() {
+    delete Form5;
+    Form5 = nullptr;
+    delete Form4;
+    Form4 = nullptr;
+    delete Form3;
+    Form3 = nullptr;
+    delete Form2;
+    Form2 = nullptr;
+    delete Form1;
+    Form1 = nullptr;
+    delete Form0;
+    Form0 = nullptr;
+}
+
+namespace {
+
+// The last line of defence: an exception that escapes an event handler anyway is shown
+// in the general error report instead of ending the program.
+class KvadrixApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        bool result = false;
+        Guard([&] { result = QApplication::notify(receiver, event); });
+        return result;
+    }
+};
+
+}  // namespace
+
 int RunKvadrix(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle("Kvadrix");
-    w.show();
-    return app.exec();
+    KvadrixApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Kvadrix"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/kvadrix/icon.png")));
+    // The program ends when the start window closes, even while it is hidden.
+    app.setQuitOnLastWindowClosed(false);
+    CreateForms();
+    QObject::connect(Form0, &TForm0::closed, &app, &QCoreApplication::quit);
+    Form0->show();
+    const int rc = app.exec();
+    DestroyForms();
+    return rc;
 }
 
 }  // namespace kx

@@ -1,0 +1,5 @@
+#include "award/KXAppl.h"
+
+TForm4::TForm4(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TForm4"));
+}

@@ -1,0 +1,11 @@
+// TForm2: the square calculator, opened modally from the log window.
+#pragma once
+
+#include <QDialog>
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+};

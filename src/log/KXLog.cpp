@@ -1,0 +1,5 @@
+#include "log/KXLog.h"
+
+TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TForm3"));
+}

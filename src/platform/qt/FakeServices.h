@@ -1,0 +1,72 @@
+// A stand-in for the outside world in window tests. Install it for a test with
+//   kx::FakeServices fake;  kx::ScopedServices use(fake);
+// then read what the windows asked for (messages, dialogs, opened documents, clipboard,
+// printed documents) and set the answers (question replies, chosen files, today's date,
+// the version).
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "platform/qt/Services.h"
+
+namespace kx {
+
+class FakeServices : public Services {
+public:
+    // ---- what the windows asked for ----
+    struct ShownMessage {
+        MessageBoxSpec box;
+        QWidget* parent = nullptr;
+    };
+    std::vector<ShownMessage> messages;
+    std::vector<FileDialogSpec> openDialogs;
+    std::vector<FileDialogSpec> saveDialogs;
+    QStringList openedDocuments;
+    QStringList printedDocuments;  // plain text of each printed document
+    QStringList printJobTitles;
+    QString clipboard;
+    int busyDepth = 0;  // current nesting of the busy cursor
+    int busyCalls = 0;  // how often the busy cursor was shown
+    int processEventsCalls = 0;
+
+    // ---- the answers ----
+    // Replies to questions, used in order; when empty, defaultReply is given.
+    std::deque<QMessageBox::StandardButton> replies;
+    QMessageBox::StandardButton defaultReply = QMessageBox::No;
+    std::deque<QString> openFileAnswers;  // empty text = cancel
+    std::deque<QString> saveFileAnswers;
+    bool openDocumentResult = true;
+    QDate today = QDate(2026, 12, 8);
+    QString shortDateFormat = QStringLiteral("yyyy-MM-dd");
+    std::optional<QString> version = QStringLiteral("1.0.0.1");
+    bool processEventsForReal = true;  // also run QCoreApplication::processEvents()
+
+    // ---- convenience ----
+    // Texts of all message boxes so far, and of the last one (empty when none).
+    QStringList messageTexts() const;
+    QString lastMessageText() const;
+    const MessageBoxSpec* lastMessage() const;
+    int count(MessageKind kind) const;
+    void clear();
+
+    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override;
+    QString OpenFileName(QWidget* parent, const FileDialogSpec& dialog) override;
+    QString SaveFileName(QWidget* parent, const FileDialogSpec& dialog) override;
+    bool OpenDocument(const QString& fileOrUrl) override;
+    QDate Today() override { return today; }
+    QString ShortDateFormat() override { return shortDateFormat; }
+    std::optional<QString> FileVersion() override { return version; }
+    void SetClipboardText(const QString& text) override { clipboard = text; }
+    QString ClipboardText() override { return clipboard; }
+    void PrintDocument(const QTextDocument& document, const QString& jobTitle) override;
+    void BeginBusy() override;
+    void EndBusy() override;
+    void ProcessEvents() override;
+};
+
+}  // namespace kx

@@ -1,0 +1,159 @@
+// The Qt implementation of the services and the message boxes in the program's style.
+#include "platform/qt/Services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPrinter>
+#include <QTextDocument>
+#include <QUrl>
+
+#include "platform/Cp1257.h"
+#include "platform/Errors.h"
+#include "platform/Globals.h"
+
+#ifndef KVADRIX_VERSION_STRING
+#define KVADRIX_VERSION_STRING ""
+#endif
+
+namespace kx {
+namespace {
+
+class QtServices final : public Services {
+public:
+    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override {
+        QMessageBox mb(box.icon, box.title, box.text, box.buttons, parent);
+        if (box.defaultButton != QMessageBox::NoButton) mb.setDefaultButton(box.defaultButton);
+        return static_cast<QMessageBox::StandardButton>(mb.exec());
+    }
+
+    QString OpenFileName(QWidget* parent, const FileDialogSpec& d) override {
+        return QFileDialog::getOpenFileName(parent, d.caption, d.folder, d.filter);
+    }
+
+    QString SaveFileName(QWidget* parent, const FileDialogSpec& d) override {
+        QFileDialog dialog(parent, d.caption, d.folder, d.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!d.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(d.defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().first();
+    }
+
+    bool OpenDocument(const QString& fileOrUrl) override {
+        const QUrl url = fileOrUrl.contains(QStringLiteral("://"))
+                             ? QUrl(fileOrUrl)
+                             : QUrl::fromLocalFile(QFileInfo(fileOrUrl).absoluteFilePath());
+        return QDesktopServices::openUrl(url);
+    }
+
+    QDate Today() override { return QDate::currentDate(); }
+
+    QString ShortDateFormat() override {
+        return QLocale::system().dateFormat(QLocale::ShortFormat);
+    }
+
+    std::optional<QString> FileVersion() override {
+        const QString v = QStringLiteral(KVADRIX_VERSION_STRING);
+        if (v.isEmpty()) return std::nullopt;
+        return v;
+    }
+
+    void SetClipboardText(const QString& text) override {
+        QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    }
+
+    QString ClipboardText() override { return QGuiApplication::clipboard()->text(); }
+
+    void PrintDocument(const QTextDocument& document, const QString& jobTitle) override {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(jobTitle);
+        document.print(&printer);
+    }
+
+    void BeginBusy() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    void EndBusy() override { QApplication::restoreOverrideCursor(); }
+
+    void ProcessEvents() override { QCoreApplication::processEvents(); }
+};
+
+QtServices& QtImpl() {
+    static QtServices services;
+    return services;
+}
+
+Services* current = nullptr;
+
+}  // namespace
+
+Services& Svc() {
+    return current ? *current : QtImpl();
+}
+
+void SetServices(Services* services) {
+    current = services;
+}
+
+ScopedServices::ScopedServices(Services& services) : previous_(current) {
+    current = &services;
+}
+ScopedServices::~ScopedServices() {
+    current = previous_;
+}
+
+bool AskQuestion(QWidget* parent, const QString& text) {
+    MessageBoxSpec box;
+    box.kind = MessageKind::Question;
+    box.title = IsLithuanian() ? QStringLiteral("PATVIRTINKITE") : QStringLiteral("CONFIRM");
+    box.text = text;
+    box.icon = QMessageBox::Question;
+    box.buttons = QMessageBox::Yes | QMessageBox::No;
+    box.defaultButton = QMessageBox::Yes;
+    return Svc().ShowMessage(parent, box) == QMessageBox::Yes;
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+    MessageBoxSpec box;
+    box.kind = MessageKind::Error;
+    box.title = IsLithuanian() ? QStringLiteral("KLAIDA") : QStringLiteral("ERROR");
+    box.text = text;
+    box.icon = QMessageBox::Information;
+    box.buttons = QMessageBox::Ok;
+    Svc().ShowMessage(parent, box);
+}
+
+void ShowInformation(QWidget* parent, const QString& text) {
+    MessageBoxSpec box;
+    box.kind = MessageKind::Information;
+    box.title = QStringLiteral("Kvadrix");
+    box.text = text;
+    box.icon = QMessageBox::Information;
+    box.buttons = QMessageBox::Ok;
+    Svc().ShowMessage(parent, box);
+}
+
+void ReportError(const QString& text) {
+    MessageBoxSpec box;
+    box.kind = MessageKind::ErrorReport;
+    box.title = QStringLiteral("Kvadrix");
+    box.text = text;
+    box.icon = QMessageBox::Critical;
+    box.buttons = QMessageBox::Ok;
+    Svc().ShowMessage(QApplication::activeWindow(), box);
+}
+
+QString ExceptionText(const std::exception& e) {
+    const char* what = e.what();
+    if (dynamic_cast<const KxError*>(&e)) return QString::fromStdString(Cp1257ToUtf8(what));
+    return QString::fromUtf8(what);
+}
+
+QString TodayShortText() {
+    return Svc().Today().toString(Svc().ShortDateFormat());
+}
+
+}  // namespace kx
