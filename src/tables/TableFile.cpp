@@ -1,0 +1,180 @@
+#include "tables/TableFile.h"
+
+#include <chrono>
+#include <map>
+
+#include "platform/Errors.h"
+#include "platform/Globals.h"
+
+namespace kx {
+
+namespace {
+
+bool IsIniBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+std::string_view TrimIni(std::string_view s) {
+    while (!s.empty() && IsIniBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsIniBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// A modification time younger than this cannot be trusted to change with the next edit
+// (coarse kernel timestamps, 2-second FAT times).
+constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
+
+std::int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+bool IsRacy(const FileIdentity& id, std::int64_t readStartNs) {
+    return id.mtimeNs > readStartNs - kRacyWindowNs || id.ctimeNs > readStartNs - kRacyWindowNs;
+}
+
+const std::string kEmpty;
+
+}  // namespace
+
+std::string AsciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
+    return text;
+}
+
+std::vector<std::string> SplitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        lines.emplace_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+// ---- IniData ----------------------------------------------------------------------
+
+IniData IniData::Parse(std::string_view bytes) {
+    IniData data;
+    IniSection* current = nullptr;
+    for (const std::string& raw : SplitLines(bytes)) {
+        const std::string_view line = TrimIni(raw);
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            if (close == std::string_view::npos) continue;  // not a header; not a key line
+            IniSection section;
+            section.name = std::string(TrimIni(line.substr(1, close - 1)));
+            data.sections_.push_back(std::move(section));
+            const size_t index = data.sections_.size() - 1;
+            data.firstOfSection_.emplace(AsciiUpper(data.sections_[index].name), index);
+            current = &data.sections_[index];
+            continue;
+        }
+        if (!current) continue;
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        IniEntry entry{std::string(TrimIni(line.substr(0, eq))),
+                       std::string(TrimIni(line.substr(eq + 1)))};
+        current->firstOfKey.emplace(AsciiUpper(entry.key), current->entries.size());
+        current->entries.push_back(std::move(entry));
+    }
+    return data;
+}
+
+const IniSection* IniData::section(std::string_view name) const {
+    const auto it = firstOfSection_.find(AsciiUpper(TrimIni(name)));
+    return it == firstOfSection_.end() ? nullptr : &sections_[it->second];
+}
+
+const std::string& IniData::value(std::string_view sectionName, std::string_view key) const {
+    const IniSection* s = section(sectionName);
+    if (!s) return kEmpty;
+    const auto it = s->firstOfKey.find(AsciiUpper(TrimIni(key)));
+    return it == s->firstOfKey.end() ? kEmpty : s->entries[it->second].value;
+}
+
+TableText TableText::FromBytes(std::string bytes) {
+    TableText t;
+    t.lines = SplitLines(bytes);
+    t.ini = IniData::Parse(bytes);
+    t.bytes = std::move(bytes);
+    return t;
+}
+
+// ---- FileVersion ------------------------------------------------------------------
+
+namespace detail {
+
+void FileVersion::forget() {
+    loaded_ = false;
+    racy_ = false;
+    path_.clear();
+    bytes_.clear();
+    identity_ = {};
+}
+
+FileVersion::State FileVersion::refresh(const std::string& path) {
+    const FileIdentity id = IdentityOf(path);
+    if (!id.exists) {
+        forget();
+        return State::Missing;
+    }
+    const bool sameVersion = loaded_ && id == identity_ && path == path_;
+    if (sameVersion && !racy_) return State::Unchanged;
+
+    const std::int64_t readStart = NowNs();
+    auto data = TryReadFileBytes(path);
+    if (!data) {
+        forget();
+        return State::Missing;
+    }
+    racy_ = IsRacy(id, readStart);
+    if (sameVersion && *data == bytes_) return State::Unchanged;
+    path_ = path;
+    identity_ = id;
+    bytes_ = std::move(*data);
+    loaded_ = true;
+    return State::Changed;
+}
+
+void RaiseOpenErrorFor(const std::string& path) {
+    (void)ReadFileBytes(path);
+}
+
+void RaiseUnreadableFor(const std::string& path) {
+    throw FileOpenError(path, "The file cannot be read.");
+}
+
+}  // namespace detail
+
+// ---- the shared caches ------------------------------------------------------------
+
+std::shared_ptr<const TableText> TableTextOf(const std::string& fileName) {
+    static std::map<std::string, CachedTable<TableText>, std::less<>> caches;
+    auto it = caches.find(fileName);
+    if (it == caches.end())
+        it = caches.emplace(fileName, CachedTable<TableText>(&TableText::FromBytes)).first;
+    return it->second.get(ProgramFile(fileName));
+}
+
+std::string TableValue(const std::string& fileName, std::string_view section,
+                       std::string_view key) {
+    const auto text = TableTextOf(fileName);
+    return text ? text->ini.value(section, key) : std::string();
+}
+
+}  // namespace kx
