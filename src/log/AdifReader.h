@@ -1,0 +1,84 @@
+// Reading ADIF files in the ADI layout: header detection, data specifiers
+// "<NAME:LEN[:TYPE]>VALUE", record ends, and the decoding of values to Windows-1257.
+//
+// The reader works on the file's bytes held in memory and never copies them: tags and raw
+// values are views into the buffer. It is forgiving the way real exporters need it to be:
+// text between specifiers is skipped, tags without a length (other than EOH and EOR) are
+// ignored, a length that points past the end of the file makes the tag void, and a length
+// that does not end the value at a tag boundary is checked against the usual exporter
+// faults (a character count in a UTF-8 file, a length that swallows the next tag).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kx {
+
+// How an ADI file is laid out before its first record.
+struct AdifLayout {
+    bool hasBom = false;        // a UTF-8 byte-order mark opens the file
+    bool hasPreamble = false;   // text before the first tag: the file has a header
+    bool headerClosed = false;  // an <EOH> closes the header (before any <EOR>)
+    bool utf8 = false;          // the file's non-ASCII text is UTF-8
+    std::size_t bodyStart = 0;  // offset of the first record's text
+
+    // A header that was opened by text but never closed: not a usable ADI file.
+    bool BadHeader() const { return hasPreamble && !headerClosed; }
+};
+
+// One specifier found by the scanner.
+struct AdifTag {
+    enum class Kind { Field, EndOfHeader, EndOfRecord };
+    Kind kind = Kind::Field;
+    std::string_view name;   // the field name as written (Field only)
+    std::string_view type;   // the type indicator, empty when there is none
+    std::string_view value;  // the raw bytes of the value (Field only)
+    std::size_t start = 0;   // offset of the tag's "<"
+};
+
+// Works out the layout: byte-order mark, header and its end, and whether the file is
+// UTF-8 (it holds valid multi-byte UTF-8 sequences and no more invalid bytes than those).
+AdifLayout ReadAdifLayout(std::string_view bytes);
+
+// Walks the specifiers of an ADI text from a given offset, in file order.
+class AdifScanner {
+public:
+    // utf8: the file is UTF-8, so a value length may be a count of characters.
+    AdifScanner(std::string_view bytes, bool utf8, std::size_t from = 0)
+        : bytes_(bytes), pos_(from < bytes.size() ? from : bytes.size()), utf8_(utf8) {}
+
+    // The next field, <EOH> or <EOR>; false at the end of the text. Linear in the text
+    // length over all calls, whatever the input.
+    bool Next(AdifTag& tag);
+
+    std::size_t Position() const { return pos_; }
+
+private:
+    std::size_t ValueEnd(std::size_t valueStart, std::size_t length) const;
+    bool AtBoundary(std::size_t pos) const;
+
+    std::string_view bytes_;
+    std::size_t pos_;
+    bool utf8_;
+};
+
+// Case-blind comparison of a field name with an upper-case name; blanks around the
+// written name are ignored.
+bool AdifNameIs(std::string_view written, std::string_view upperName);
+
+// The Windows-1257 text of a raw value:
+// - a value that is valid UTF-8 and holds non-ASCII characters is decoded (a sequence
+//   cut off at the very end of the value is dropped); a letter Windows-1257 cannot hold
+//   becomes its base Latin letter ("ñ" gives "n", "ß" gives "ss"), any other such
+//   character becomes "?";
+// - anything else is taken as Windows-1257 bytes;
+// - control characters (TAB, CR, LF, NUL, ...) become blanks.
+// utf8File: the file is UTF-8 (AdifLayout::utf8), so a lone lead byte at the value's end
+// is a cut-off character, not a Windows-1257 letter.
+std::string DecodeAdifValue(std::string_view raw, bool utf8File);
+
+// The plain-ASCII spelling of a Latin letter outside Windows-1257 (empty when none).
+std::string_view AsciiFold(char32_t c);
+
+}  // namespace kx
