@@ -1,0 +1,196 @@
+#include "award/Application.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kx {
+
+namespace {
+
+// Line indexes at which the list of the preview starts a new page, pages 2 to 7.
+constexpr std::array<int, 6> kPageStarts = {54, 113, 172, 231, 290, 349};
+
+// The width of the line a list line is built in, and where each cell goes (1-based).
+constexpr std::size_t kListLineWidth = 49;
+constexpr std::array<std::size_t, kListColumns> kCellPositions = {1, 6, 11, 24, 29, 36, 48};
+
+char FoldAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string PadLeft(const std::string& text, std::size_t width) {
+    if (text.size() >= width) return text;
+    return std::string(width - text.size(), ' ') + text;
+}
+
+// Deletes `width` characters where the placeholder starts (fewer at the line's end) and
+// inserts the replacement there.
+void ReplaceFirst(std::string& line, std::string_view placeholder, std::size_t width,
+                  const std::string& replacement) {
+    std::size_t at = line.find(placeholder);
+    if (at == std::string::npos) return;
+    line.erase(at, std::min(width, line.size() - at));
+    line.insert(at, replacement);
+}
+
+}  // namespace
+
+std::string fClassWord(int awardClass) {
+    switch (awardClass) {
+        case ac100:
+            return "100 ";
+        case ac200:
+            return "200 ";
+        case ac300:
+            return "300 ";
+        case acTrophy:
+            return "Trophy ";
+        default:
+            return "";
+    }
+}
+
+std::string fBandGroupWord(int bandGroup) {
+    switch (bandGroup) {
+        case bgHF:
+            return "HF ";
+        case bgVHF:
+            return "VHF ";
+        default:
+            return "";
+    }
+}
+
+std::string fModeGroupWord(int modeGroup) {
+    switch (modeGroup) {
+        case mgCW:
+            return "CW ";
+        case mgSSB:
+            return "SSB ";
+        case mgPhone:
+            return "Phone ";
+        case mgDigital:
+            return "Digital ";
+        default:
+            return "";
+    }
+}
+
+std::string fApplicationTitle(int bandGroup, int modeGroup) {
+    std::string title = " BEX  ";
+    if (bandGroup == bgHF) title += "HF  ";
+    if (bandGroup == bgVHF) title += "VHF  ";
+    switch (modeGroup) {
+        case mgCW:
+            title += "CW  ";
+            break;
+        case mgSSB:
+            title += "SSB  ";
+            break;
+        case mgPhone:
+            title += "PHONE  ";
+            break;
+        case mgDigital:
+            title += "DIGITAL  ";
+            break;
+        default:
+            break;
+    }
+    return title + "Application";
+}
+
+std::string FillPlaceholders(std::string line, const ApplicationData& data) {
+    ReplaceFirst(line, "{cn}", 5, fClassWord(data.awardClass));
+    ReplaceFirst(line, "{cl}", 5, fBandGroupWord(data.bandGroup));
+    ReplaceFirst(line, "{scl}", 6, fModeGroupWord(data.modeGroup));
+    ReplaceFirst(line, "{name}", 6, data.name);
+    ReplaceFirst(line, "{call}", 6, data.call);
+    ReplaceFirst(line, "{addr}", 6, data.address);
+    ReplaceFirst(line, "{eaddr}", 7, data.email);
+    ReplaceFirst(line, "{version}", 9, data.version);
+    ReplaceFirst(line, "{cnt}", 5, std::to_string(data.count));
+    ReplaceFirst(line, "{date}", 6, data.date);
+    return line;
+}
+
+std::string ListLine(const ListEntry& row) {
+    std::string line(kListLineWidth, ' ');
+    for (int col = 0; col < kListColumns; ++col) {
+        const bool rightAligned = col == lcNumber || col == lcBand;
+        const std::string cell = rightAligned ? PadLeft(row[col], 4) : row[col];
+        line.insert(std::min(kCellPositions[col] - 1, line.size()), cell);
+    }
+    std::size_t end = line.size();
+    while (end > 0 && static_cast<unsigned char>(line[end - 1]) <= ' ') --end;
+    line.resize(end);
+    return line;
+}
+
+std::vector<std::string> PageHeaderLines(int page) {
+    return {std::string(1, '\f'), std::string(25, ' ') + "-" + std::to_string(page) + "- ", "  "};
+}
+
+void FillApplication(LineDocument& doc, const ApplicationData& data,
+                     const std::vector<ListEntry>& rows, ListVariant variant) {
+    for (int i = 0; i < doc.LineCount(); ++i) {
+        doc.SetLineText(i, FillPlaceholders(doc.LineText(i), data));
+    }
+
+    int k = doc.FindLine(kListMarker);
+    const bool hasMarker = k >= 0;
+    if (!hasMarker) k = doc.LineCount();
+
+    for (const ListEntry& row : rows) {
+        doc.InsertLine(k, ListLine(row));
+        ++k;
+        if (variant != ListVariant::Preview) continue;
+        auto start = std::find(kPageStarts.begin(), kPageStarts.end(), k);
+        if (start == kPageStarts.end()) continue;
+        const int page = static_cast<int>(start - kPageStarts.begin()) + 2;
+        for (const std::string& header : PageHeaderLines(page)) {
+            doc.InsertLine(k, header);
+            ++k;
+        }
+    }
+
+    if (!hasMarker) return;
+    const int marker = doc.FindLine(kListMarker);
+    if (marker < 0) return;
+    doc.DeleteLine(marker);
+    doc.InsertLine(marker, "  ");
+}
+
+std::string PlainLineDocument::LineText(int i) const {
+    if (i < 0 || i >= LineCount()) return {};
+    return lines_[i];
+}
+
+void PlainLineDocument::SetLineText(int i, const std::string& text) {
+    if (i < 0 || i >= LineCount()) return;
+    lines_[i] = text;
+}
+
+void PlainLineDocument::InsertLine(int i, const std::string& text) {
+    if (i < 0 || i > LineCount()) return;
+    lines_.insert(lines_.begin() + i, text);
+}
+
+void PlainLineDocument::DeleteLine(int i) {
+    if (i < 0 || i >= LineCount()) return;
+    lines_.erase(lines_.begin() + i);
+}
+
+int PlainLineDocument::FindLine(const std::string& text) const {
+    for (int i = 0; i < LineCount(); ++i) {
+        if (SameTextIgnoringCase(lines_[i], text)) return i;
+    }
+    return -1;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldAscii(x) == FoldAscii(y);
+           });
+}
+
+}  // namespace kx

@@ -1,0 +1,130 @@
+// The award application document: a template seen as a sequence of lines, its
+// placeholders filled from the application window, and the award list put in place of
+// the marker line "{qsolist}".
+//
+// The document itself is behind LineDocument, so the filling works on any line store
+// (the window's rich-text view, or a plain vector of lines in tests):
+//
+//   ApplicationData data = ...;              // words, applicant texts, count, date
+//   FillApplication(doc, data, list.GridRows(), ListVariant::Preview);
+//
+// Texts are Windows-1257 bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "award/AwardList.h"
+
+namespace kx {
+
+// A document as lines: each line is one paragraph, its text without the line break.
+class LineDocument {
+public:
+    virtual ~LineDocument() = default;
+
+    virtual int LineCount() const = 0;
+    // Plain text of line i.
+    virtual std::string LineText(int i) const = 0;
+    // Replaces the text of line i; the line takes the formatting of its first character.
+    virtual void SetLineText(int i, const std::string& text) = 0;
+    // Inserts a line before line i with the formatting found at the start of line i;
+    // i == LineCount() appends a line with the formatting of the last one; i < 0 or
+    // i > LineCount() inserts nothing.
+    virtual void InsertLine(int i, const std::string& text) = 0;
+    // Deletes line i; an index outside the document deletes nothing.
+    virtual void DeleteLine(int i) = 0;
+    // Index of the first line whose whole text equals text without regard to letter case,
+    // or -1.
+    virtual int FindLine(const std::string& text) const = 0;
+};
+
+// The award classes of the application window's radio buttons.
+enum AwardClassIndex : int {
+    acBasic = 0,   // rbBEX
+    ac100 = 1,     // rb100
+    ac200 = 2,     // rb200
+    ac300 = 3,     // rb300
+    acTrophy = 4,  // rbTrophy
+};
+
+// The words the placeholders {cn}, {cl} and {scl} become; each non-empty word ends in a
+// blank ("100 ", "HF ", "Phone "), the basic class, HF/VHF and All give nothing.
+std::string fClassWord(int awardClass);
+std::string fBandGroupWord(int bandGroup);
+std::string fModeGroupWord(int modeGroup);
+
+// The application window's title after a band or mode choice:
+// " BEX  " + "HF  "/"VHF  " + "CW  "/"SSB  "/"PHONE  "/"DIGITAL  " + "Application".
+std::string fApplicationTitle(int bandGroup, int modeGroup);
+
+// What the placeholders of a template are replaced by.
+struct ApplicationData {
+    int awardClass = acBasic;
+    int bandGroup = bgHFVHF;
+    int modeGroup = mgAll;
+    std::string name;     // {name}
+    std::string call;     // {call}
+    std::string address;  // {addr}
+    std::string email;    // {eaddr}
+    std::string version;  // {version}
+    int count = 0;        // {cnt}
+    std::string date;     // {date}, already in the user's short date format
+};
+
+// The marker line the list replaces (matched as a whole line, ignoring case).
+inline constexpr const char* kListMarker = "{qsolist}";
+
+// One template line with its placeholders replaced, in the order {cn} {cl} {scl} {name}
+// {call} {addr} {eaddr} {version} {cnt} {date}. Each is matched case-sensitively and only
+// its first occurrence is replaced; a fixed number of characters is deleted where it
+// starts ({cn} and {cl} 5, {scl} 6: the placeholder with the blank after it) and the
+// replacement goes in at that place, where a later placeholder can still be found.
+std::string FillPlaceholders(std::string line, const ApplicationData& data);
+
+// The list line of one grid row: the seven cells inserted into 49 blanks at the columns
+// 1 (number, right-aligned in 4), 6, 11, 24 (band, right-aligned in 4), 29, 36 and 48,
+// right blanks removed. A cell longer than its slot does not move the later cells.
+std::string ListLine(const ListEntry& row);
+
+// The three lines of the page header before page `page` (2..7): a form feed, the page
+// number "-<page>-" after 25 blanks and one blank, and a line of two blanks.
+std::vector<std::string> PageHeaderLines(int page);
+
+enum class ListVariant {
+    Preview,  // with page headers, for the screen and the printer
+    Save,     // without them, for the file
+};
+
+// Fills a loaded template in place: every line is written back with its placeholders
+// replaced; the list lines of `rows` go before the marker line (the preview adds the page
+// headers of pages 2 to 7 when the list reaches the line indexes 54, 113, 172, 231, 290
+// and 349); then the marker line becomes a line of two blanks. A template without a
+// marker line gets the list at its end.
+void FillApplication(LineDocument& doc, const ApplicationData& data,
+                     const std::vector<ListEntry>& rows, ListVariant variant);
+
+// A LineDocument over a vector of lines, without formatting.
+class PlainLineDocument : public LineDocument {
+public:
+    PlainLineDocument() = default;
+    explicit PlainLineDocument(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+    int LineCount() const override { return static_cast<int>(lines_.size()); }
+    std::string LineText(int i) const override;
+    void SetLineText(int i, const std::string& text) override;
+    void InsertLine(int i, const std::string& text) override;
+    void DeleteLine(int i) override;
+    int FindLine(const std::string& text) const override;
+
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    std::vector<std::string> lines_;
+};
+
+// Equal texts when ASCII letters are compared without case.
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace kx

@@ -1,0 +1,140 @@
+#include "award/AwardList.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "log/QSOLog.h"
+#include "platform/Collation.h"
+#include "platform/Cp1257.h"
+
+namespace kx {
+
+namespace {
+
+struct CollatedLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept {
+        return CollateLess(a, b);
+    }
+};
+
+bool Contains(std::string_view list, std::string_view key) {
+    return list.find(key) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string fBandKey(std::string_view band) {
+    std::string key = " ";
+    key += TrimField(band);
+    key += ' ';
+    return key;
+}
+
+std::string fModeKey(std::string_view mode) {
+    std::string_view trimmed = TrimField(mode);
+    if (trimmed.size() <= 1) return std::string(trimmed);
+    std::string key;
+    for (char c : trimmed) {
+        if (c >= 'A' && c <= 'Z') key += c;
+    }
+    return key;
+}
+
+bool fBandPasses(int bandGroup, std::string_view bandKey) {
+    switch (bandGroup) {
+        case bgHF:
+            return Contains(kHFBands, bandKey);
+        case bgVHF:
+            return Contains(kVHFBands, bandKey);
+        default:
+            return true;
+    }
+}
+
+bool fModePasses(int modeGroup, std::string_view modeKey) {
+    switch (modeGroup) {
+        case mgCW:
+            return modeKey == "CW";
+        case mgSSB:
+            return modeKey == "SSB";
+        case mgPhone:
+            return !modeKey.empty() && Contains(kPhoneModes, modeKey);
+        case mgDigital:
+            return !modeKey.empty() && Contains(kDigitalModes, modeKey);
+        default:
+            return true;
+    }
+}
+
+std::vector<ListEntry> AwardList::GridRows() const {
+    if (entries_.empty()) return {ListEntry{}};
+    return entries_;
+}
+
+AwardList MakeAwardList(const QSOLog& log, int modeGroup, int bandGroup) {
+    std::set<std::string, CollatedLess> seen;
+    // The entry text that orders the list, with the cells of the entry.
+    std::vector<std::pair<std::string, ListEntry>> found;
+
+    const int rows = log.RowCount();
+    for (int row = 1; row < rows; ++row) {
+        if (!fBandPasses(bandGroup, fBandKey(log.Cell(row, colBand)))) continue;
+        if (!fModePasses(modeGroup, fModeKey(log.Cell(row, colMode)))) continue;
+        std::string_view square = log.Field(row, colBEX);
+        if (square.size() != 3) continue;
+        if (!seen.emplace(square).second) continue;
+
+        std::string order(square);
+        for (int col : {colCallsign, colBand, colMode, colDate, colSUTC}) {
+            order += '\t';
+            order += log.Cell(row, col);
+        }
+        ListEntry entry;
+        entry[lcSquare] = square;
+        entry[lcCallsign] = log.Field(row, colCallsign);
+        entry[lcBand] = log.Field(row, colBand);
+        entry[lcMode] = log.Field(row, colMode);
+        entry[lcDate] = log.Field(row, colDate);
+        entry[lcTime] = log.Field(row, colSUTC);
+        found.emplace_back(std::move(order), std::move(entry));
+    }
+
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return CollateLess(a.first, b.first); });
+
+    std::vector<ListEntry> entries;
+    entries.reserve(found.size());
+    for (auto& [order, entry] : found) {
+        entry[lcNumber] = std::to_string(entries.size() + 1) + ".";
+        entries.push_back(std::move(entry));
+    }
+    return AwardList(std::move(entries));
+}
+
+std::string HeaderText(const std::string& language) {
+    // U+00A0 pads inside the cells; single ordinary blanks separate them.
+    static const std::string english = Cp1257(
+        "\u00a0\u00a0\u00a0#\u00a0\u00a0 \u00a0BEX\u00a0 \u00a0Callsign \u00a0Band\u00a0 "
+        "\u00a0Mode\u00a0 \u00a0Date \u00a0Time");
+    static const std::string lithuanian = Cp1257(
+        "\u00a0\u00a0\u00a0Nr.\u00a0\u00a0 \u00a0BEX\u00a0 \u00a0Šaukinys \u00a0Banga\u00a0 "
+        "\u00a0Moda\u00a0 \u00a0Data \u00a0Laikas");
+    return language == "LT" ? lithuanian : english;
+}
+
+ListEntry HeaderCells(const std::string& language) {
+    const std::string text = HeaderText(language);
+    ListEntry cells;
+    std::size_t start = 0;
+    for (int col = 0; col < kListColumns; ++col) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos || col == kListColumns - 1) end = text.size();
+        cells[col] = text.substr(start, end - start);
+        start = std::min(end + 1, text.size());
+    }
+    return cells;
+}
+
+}  // namespace kx

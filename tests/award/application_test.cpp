@@ -1,0 +1,218 @@
+#include "award/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kx;
+
+ListEntry Entry(int n, std::string square = "B05", std::string call = "LY1AB",
+                std::string band = "20M", std::string mode = "CW", std::string date = "2009-01-15",
+                std::string time = "12:00") {
+    return {std::to_string(n) + ".", square, call, band, mode, date, time};
+}
+
+std::vector<ListEntry> Entries(int n) {
+    std::vector<ListEntry> out;
+    for (int i = 1; i <= n; ++i) out.push_back(Entry(i));
+    return out;
+}
+
+ApplicationData Data() {
+    ApplicationData d;
+    d.name = "Jonas Jonaitis";
+    d.call = "LY2XX";
+    d.address = "Vilnius";
+    d.email = "ly2xx@example.lt";
+    d.version = "1.0";
+    d.count = 3;
+    d.date = "2026-12-08";
+    return d;
+}
+
+const char* kHeading = "BEX {cn} {cl} {scl} Award";
+
+TEST(ApplicationWords, BasicClassAllBandsAllModesLeaveNoTrace) {
+    EXPECT_EQ(FillPlaceholders(kHeading, Data()), "BEX Award");
+}
+
+TEST(ApplicationWords, ClassBandAndModeWordsEachEndInOneBlank) {
+    ApplicationData d = Data();
+    d.awardClass = ac100;
+    d.bandGroup = bgHF;
+    d.modeGroup = mgCW;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 100 HF CW Award");
+    d.awardClass = acTrophy;
+    d.bandGroup = bgVHF;
+    d.modeGroup = mgPhone;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX Trophy VHF Phone Award");
+    d.awardClass = ac200;
+    d.modeGroup = mgSSB;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 200 VHF SSB Award");
+    d.awardClass = ac300;
+    d.modeGroup = mgDigital;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 300 VHF Digital Award");
+}
+
+TEST(ApplicationWords, WindowTitleFollowsTheBandAndModeChoice) {
+    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgAll), " BEX  Application");
+    EXPECT_EQ(fApplicationTitle(bgHF, mgCW), " BEX  HF  CW  Application");
+    EXPECT_EQ(fApplicationTitle(bgVHF, mgDigital), " BEX  VHF  DIGITAL  Application");
+    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgPhone), " BEX  PHONE  Application");
+}
+
+TEST(ApplicationPlaceholders, ApplicantVersionCountAndDate) {
+    EXPECT_EQ(FillPlaceholders("{name}, {call}; {addr} <{eaddr}>", Data()),
+              "Jonas Jonaitis, LY2XX; Vilnius <ly2xx@example.lt>");
+    EXPECT_EQ(FillPlaceholders("Kvadrix {version}: {cnt} squares on {date}.", Data()),
+              "Kvadrix 1.0: 3 squares on 2026-12-08.");
+}
+
+TEST(ApplicationPlaceholders, OnlyTheFirstOccurrenceIsReplaced) {
+    EXPECT_EQ(FillPlaceholders("{call} and {call}", Data()), "LY2XX and {call}");
+}
+
+TEST(ApplicationPlaceholders, MatchedCaseSensitively) {
+    EXPECT_EQ(FillPlaceholders("BEX {CN} Award", Data()), "BEX {CN} Award");
+    EXPECT_EQ(FillPlaceholders("{Name}", Data()), "{Name}");
+}
+
+TEST(ApplicationPlaceholders, LaterPlaceholderFoundInsideEarlierReplacement) {
+    ApplicationData d = Data();
+    d.name = "{call}";
+    EXPECT_EQ(FillPlaceholders("{name}", d), "LY2XX");
+}
+
+TEST(ApplicationPlaceholders, ClassPlaceholderAtLineEndDeletesOnlyWhatIsThere) {
+    ApplicationData d = Data();
+    d.awardClass = ac100;
+    EXPECT_EQ(FillPlaceholders("BEX {cn}", d), "BEX 100 ");
+}
+
+TEST(ApplicationPlaceholders, EmptyListCountsZero) {
+    ApplicationData d = Data();
+    d.count = 0;
+    EXPECT_EQ(FillPlaceholders("{cnt}", d), "0");
+}
+
+TEST(ApplicationListLine, FieldsStartAtTheirColumns) {
+    EXPECT_EQ(ListLine(Entry(1)), "  1. B05  LY1AB         20M CW     2009-01-15  12:00");
+}
+
+TEST(ApplicationListLine, LongFieldsAreSplitByTheNextField) {
+    std::string modeLine = ListLine(Entry(1, "B05", "LY1AB", "20M", "OLIVIA16"));
+    EXPECT_EQ(modeLine.substr(28, 17), "OLIVIA12009-01-15");
+    EXPECT_EQ(modeLine.substr(45), "6 12:00");
+
+    std::string callLine = ListLine(Entry(1, "B05", "LY1ABCDEFGHIJKL"));
+    EXPECT_EQ(callLine.substr(10, 13), "LY1ABCDEFGHIJ");
+    EXPECT_EQ(callLine.substr(23, 8), " 20MKCWL");
+    EXPECT_EQ(callLine.substr(35), "2009-01-15  12:00");
+}
+
+TEST(ApplicationListLine, EntryThousandFillsTheBlankBeforeTheSquare) {
+    std::string line = ListLine(Entry(1000));
+    EXPECT_EQ(line.substr(0, 8), "1000.B05");
+    EXPECT_EQ(line.substr(23), " 20M CW     2009-01-15  12:00");
+}
+
+TEST(ApplicationListLine, BlankRowGivesAnEmptyLine) {
+    EXPECT_EQ(ListLine(ListEntry{}), "");
+}
+
+std::vector<std::string> Template(int markerAt, int after = 3) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < markerAt; ++i) lines.push_back("head " + std::to_string(i));
+    lines.push_back("{qsolist}");
+    for (int i = 0; i < after; ++i) lines.push_back("tail " + std::to_string(i));
+    return lines;
+}
+
+int IndexOf(const std::vector<std::string>& lines, const std::string& text) {
+    auto it = std::find(lines.begin(), lines.end(), text);
+    return it == lines.end() ? -1 : static_cast<int>(it - lines.begin());
+}
+
+TEST(ApplicationPages, HeadersAfterThe34thAnd90thEntryWithMarkerAtLine20) {
+    PlainLineDocument doc(Template(20));
+    FillApplication(doc, Data(), Entries(120), ListVariant::Preview);
+    const auto& lines = doc.Lines();
+    ASSERT_EQ(lines.size(), 20u + 120 + 6 + 1 + 3);
+    EXPECT_EQ(lines[53], ListLine(Entry(34)));
+    EXPECT_EQ(lines[54], "\f");
+    EXPECT_EQ(lines[55], "                         -2- ");
+    EXPECT_EQ(lines[56], "  ");
+    EXPECT_EQ(lines[57], ListLine(Entry(35)));
+    EXPECT_EQ(lines[112], ListLine(Entry(90)));
+    EXPECT_EQ(lines[113], "\f");
+    EXPECT_EQ(lines[114], "                         -3- ");
+    EXPECT_EQ(lines[116], ListLine(Entry(91)));
+    EXPECT_EQ(lines[145], ListLine(Entry(120)));
+    EXPECT_EQ(lines[146], "  ");
+    EXPECT_EQ(lines[147], "tail 0");
+    EXPECT_EQ(lines.back(), "tail 2");
+    EXPECT_EQ(IndexOf(lines, "{qsolist}"), -1);
+}
+
+TEST(ApplicationPages, SaveVariantHasNoPageHeaders) {
+    PlainLineDocument doc(Template(20));
+    FillApplication(doc, Data(), Entries(120), ListVariant::Save);
+    const auto& lines = doc.Lines();
+    ASSERT_EQ(lines.size(), 20u + 120 + 1 + 3);
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\f'), std::string::npos);
+        EXPECT_EQ(line.find("-2-"), std::string::npos);
+    }
+    EXPECT_EQ(lines[140], "  ");
+}
+
+TEST(ApplicationPages, ThresholdsAreAbsoluteAndStopAfterPageSeven) {
+    PlainLineDocument late(Template(60));
+    FillApplication(late, Data(), Entries(60), ListVariant::Preview);
+    EXPECT_EQ(IndexOf(late.Lines(), "                         -2- "), -1);
+    EXPECT_EQ(IndexOf(late.Lines(), "                         -3- "), 114);
+
+    PlainLineDocument many(Template(0));
+    FillApplication(many, Data(), Entries(500), ListVariant::Preview);
+    EXPECT_EQ(IndexOf(many.Lines(), "                         -7- "), 350);
+    EXPECT_EQ(IndexOf(many.Lines(), "                         -8- "), -1);
+    EXPECT_EQ(std::count(many.Lines().begin(), many.Lines().end(), "\f"), 6);
+}
+
+TEST(ApplicationMarker, EmptyListLeavesOneEmptyLineAndTheTwoBlanks) {
+    PlainLineDocument doc(Template(2, 1));
+    FillApplication(doc, Data(), AwardList().GridRows(), ListVariant::Preview);
+    EXPECT_EQ(doc.Lines(), (std::vector<std::string>{"head 0", "head 1", "", "  ", "tail 0"}));
+}
+
+TEST(ApplicationMarker, MarkerInCapitalsIsFound) {
+    PlainLineDocument doc({"a", "{QSOList}", "b"});
+    FillApplication(doc, Data(), Entries(1), ListVariant::Save);
+    EXPECT_EQ(doc.Lines(), (std::vector<std::string>{"a", ListLine(Entry(1)), "  ", "b"}));
+}
+
+TEST(ApplicationMarker, MarkerMustBeTheWholeLine) {
+    PlainLineDocument doc({"see {qsolist} below", "end"});
+    FillApplication(doc, Data(), Entries(2), ListVariant::Save);
+    EXPECT_EQ(doc.Lines(), (std::vector<std::string>{"see {qsolist} below", "end",
+                                                     ListLine(Entry(1)), ListLine(Entry(2))}));
+}
+
+TEST(ApplicationMarker, TemplateWithoutMarkerGetsTheListAtItsEnd) {
+    PlainLineDocument doc({"{call}"});
+    FillApplication(doc, Data(), Entries(2), ListVariant::Preview);
+    EXPECT_EQ(doc.Lines(),
+              (std::vector<std::string>{"LY2XX", ListLine(Entry(1)), ListLine(Entry(2))}));
+}
+
+TEST(ApplicationMarker, EveryLineIsFilledIncludingThoseAfterTheMarker) {
+    PlainLineDocument doc({"{cnt}", "{qsolist}", "{call}"});
+    FillApplication(doc, Data(), Entries(1), ListVariant::Preview);
+    EXPECT_EQ(doc.Lines(), (std::vector<std::string>{"3", ListLine(Entry(1)), "  ", "LY2XX"}));
+}
+
+}  // namespace

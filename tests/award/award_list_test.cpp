@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "award/AwardList.h"
+#include "log/QSOLog.h"
+#include "log/SortQSOs.h"
+#include "platform/Cp1257.h"
+
+namespace {
+
+using namespace kx;
+
+struct Qso {
+    std::string date, time, call, band, mode, bex;
+};
+
+QSOLog MakeLog(const std::vector<Qso>& qsos) {
+    QSOLog log("EN");
+    bool first = true;
+    for (const Qso& q : qsos) {
+        int row = first ? 1 : log.AddEmptyRow();
+        first = false;
+        log.SetCell(row, colDate, q.date);
+        log.SetCell(row, colSUTC, q.time);
+        log.SetCell(row, colCallsign, q.call);
+        log.SetCell(row, colBand, q.band);
+        log.SetCell(row, colMode, q.mode);
+        log.SetCell(row, colBEX, q.bex);
+    }
+    return log;
+}
+
+Qso On(const std::string& band, const std::string& mode, const std::string& bex = "K26",
+       const std::string& call = "LY2AA") {
+    return {"2009-01-15", "12:00", call, band, mode, bex};
+}
+
+std::vector<std::string> Squares(const AwardList& list) {
+    std::vector<std::string> out;
+    for (const ListEntry& e : list.Entries()) out.push_back(e[lcSquare]);
+    return out;
+}
+
+std::vector<std::string> Calls(const AwardList& list) {
+    std::vector<std::string> out;
+    for (const ListEntry& e : list.Entries()) out.push_back(e[lcCallsign]);
+    return out;
+}
+
+bool Counts(const Qso& q, int modeGroup, int bandGroup) {
+    return MakeAwardList(MakeLog({q}), modeGroup, bandGroup).Count() == 1;
+}
+
+TEST(AwardListWhenNothingQualifies, EmptyLogGivesNoEntriesAndOneBlankGridRow) {
+    AwardList list = MakeAwardList(QSOLog("EN"), mgAll, bgHFVHF);
+    EXPECT_EQ(list.Count(), 0);
+    auto rows = list.GridRows();
+    ASSERT_EQ(rows.size(), 1u);
+    for (const std::string& cell : rows[0]) EXPECT_EQ(cell, "");
+}
+
+TEST(AwardListWhenNothingQualifies, FilteredOutLogGivesCountZero) {
+    QSOLog log = MakeLog({On("20M", "SSB"), On("40M", "CW", "B05")});
+    AwardList list = MakeAwardList(log, mgAll, bgVHF);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.GridRows().size(), 1u);
+}
+
+TEST(AwardListSquares, OnlyThreeCharacterSquaresCount) {
+    QSOLog log = MakeLog({On("20M", "CW", "?"), On("20M", "CW", "K261"), On("20M", "CW", ""),
+                          On("20M", "CW", " B05 ")});
+    AwardList list = MakeAwardList(log, mgAll, bgHFVHF);
+    EXPECT_EQ(Squares(list), std::vector<std::string>{"B05"});
+}
+
+TEST(AwardListSquares, FirstQsoOfEachSquareInLogOrder) {
+    QSOLog log = MakeLog({On("20M", "CW", "K26", "LY1FIRST"), On("40M", "SSB", "K26", "LY2LATER")});
+    EXPECT_EQ(Calls(MakeAwardList(log, mgAll, bgHFVHF)), std::vector<std::string>{"LY1FIRST"});
+}
+
+TEST(AwardListSquares, ResortingTheLogCanChangeTheListedQso) {
+    QSOLog log = MakeLog({{"2009-02-01", "10:00", "LY1ZZ", "20M", "CW", "K26"},
+                          {"2009-03-01", "10:00", "LY1AA", "20M", "CW", "K26"}});
+    EXPECT_EQ(Calls(MakeAwardList(log, mgAll, bgHFVHF)), std::vector<std::string>{"LY1ZZ"});
+    SortQSOs(log, SortKey::Callsign);
+    EXPECT_EQ(Calls(MakeAwardList(log, mgAll, bgHFVHF)), std::vector<std::string>{"LY1AA"});
+}
+
+TEST(AwardListSquares, FiltersActBeforeTheFirstPerSquareChoice) {
+    QSOLog log = MakeLog({On("2M", "CW", "K26", "LY1VHF"), On("20M", "CW", "K26", "LY1HF")});
+    EXPECT_EQ(Calls(MakeAwardList(log, mgAll, bgHF)), std::vector<std::string>{"LY1HF"});
+    EXPECT_EQ(Calls(MakeAwardList(log, mgAll, bgVHF)), std::vector<std::string>{"LY1VHF"});
+}
+
+TEST(AwardListSquares, SquaresDifferingInCaseAreOneKeepingTheFirstSpelling) {
+    QSOLog log = MakeLog({On("20M", "CW", "k26", "LY1A"), On("20M", "CW", "K26", "LY1B")});
+    AwardList list = MakeAwardList(log, mgAll, bgHFVHF);
+    EXPECT_EQ(Squares(list), std::vector<std::string>{"k26"});
+    EXPECT_EQ(Calls(list), std::vector<std::string>{"LY1A"});
+}
+
+TEST(AwardListOrder, OrderedBySquareAndNumberedWhateverTheLogOrder) {
+    QSOLog log = MakeLog({On("20M", "CW", "P39"), On("20M", "CW", "b05"), On("20M", "CW", "A10"),
+                          On("20M", "CW", "K26")});
+    AwardList list = MakeAwardList(log, mgAll, bgHFVHF);
+    EXPECT_EQ(Squares(list), (std::vector<std::string>{"A10", "b05", "K26", "P39"}));
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.Entries()[0][lcNumber], "1.");
+    EXPECT_EQ(list.Entries()[3][lcNumber], "4.");
+}
+
+TEST(AwardListBands, HfAndVhfLists) {
+    EXPECT_TRUE(Counts(On("20M", "CW"), mgAll, bgHF));
+    EXPECT_FALSE(Counts(On("20M", "CW"), mgAll, bgVHF));
+    EXPECT_TRUE(Counts(On(" 160M ", "CW"), mgAll, bgHF));
+    for (const char* band : {"2M", "6M", "70CM", "3CM"}) {
+        EXPECT_TRUE(Counts(On(band, "CW"), mgAll, bgVHF)) << band;
+        EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgHF)) << band;
+    }
+}
+
+TEST(AwardListBands, SmallLettersUnknownAndEmptyBandsCountOnlyUnderAllBands) {
+    for (const char* band : {"20m", "60M", "", " ", "M"}) {
+        EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgHF)) << band;
+        EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgVHF)) << band;
+        EXPECT_TRUE(Counts(On(band, "CW"), mgAll, bgHFVHF)) << band;
+    }
+}
+
+TEST(AwardListModes, ModeKeysKeepOnlyCapitals) {
+    EXPECT_EQ(fModeKey("BPSK31"), "BPSK");
+    EXPECT_EQ(fModeKey("PSK31"), "PSK");
+    EXPECT_EQ(fModeKey("MT63"), "MT");
+    EXPECT_EQ(fModeKey(" ssb "), "");
+    EXPECT_EQ(fModeKey("a"), "a");
+    EXPECT_EQ(fBandKey("  20M "), " 20M ");
+}
+
+TEST(AwardListModes, DigitalModes) {
+    for (const char* mode : {"BPSK31", "PSK31", "MT63", "RTTY", "OLIVIA", "AM"}) {
+        EXPECT_TRUE(Counts(On("20M", mode), mgDigital, bgHFVHF)) << mode;
+    }
+    for (const char* mode : {"JT65", "FT8", "SSTV", "DIGITAL", "CW", "ssb"}) {
+        EXPECT_FALSE(Counts(On("20M", mode), mgDigital, bgHFVHF)) << mode;
+    }
+}
+
+TEST(AwardListModes, PhoneModes) {
+    for (const char* mode : {"SSB", "AM", "FM", "PHONE", "A"}) {
+        EXPECT_TRUE(Counts(On("20M", mode), mgPhone, bgHFVHF)) << mode;
+    }
+    for (const char* mode : {"USB", "LSB", "CW", "ssb", "", "a"}) {
+        EXPECT_FALSE(Counts(On("20M", mode), mgPhone, bgHFVHF)) << mode;
+    }
+}
+
+TEST(AwardListModes, CwAndSsbAreExact) {
+    EXPECT_TRUE(Counts(On("20M", " CW "), mgCW, bgHFVHF));
+    EXPECT_FALSE(Counts(On("20M", "cw"), mgCW, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "SSB"), mgSSB, bgHFVHF));
+    EXPECT_FALSE(Counts(On("20M", "USB"), mgSSB, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "ssb"), mgAll, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", ""), mgAll, bgHFVHF));
+}
+
+TEST(AwardListCells, EachFieldHasItsOwnTrimmedCell) {
+    QSOLog log = MakeLog({{" 2009-01-15 ", " 12:00", " LY1AB ", " 20M", "CW ", " B05 "}});
+    auto e = MakeAwardList(log, mgAll, bgHFVHF).Entries().at(0);
+    EXPECT_EQ(e, (ListEntry{"1.", "B05", "LY1AB", "20M", "CW", "2009-01-15", "12:00"}));
+}
+
+TEST(AwardListCells, EmptyFieldsStayEmptyAndNothingShifts) {
+    QSOLog log = MakeLog({{"", " ", "LY1AB", "", " ", "B05"}});
+    auto e = MakeAwardList(log, mgAll, bgHFVHF).Entries().at(0);
+    EXPECT_EQ(e, (ListEntry{"1.", "B05", "LY1AB", "", "", "", ""}));
+}
+
+TEST(AwardListCells, FieldsWithBlanksCommasAndQuotesStayWhole) {
+    QSOLog log = MakeLog({{"15 Jan, 2009", "12:00", "LY1AB/P, \"x\"", "20M", "CW", "B05"}});
+    auto e = MakeAwardList(log, mgAll, bgHFVHF).Entries().at(0);
+    EXPECT_EQ(e[lcCallsign], "LY1AB/P, \"x\"");
+    EXPECT_EQ(e[lcDate], "15 Jan, 2009");
+    EXPECT_EQ(e[lcTime], "12:00");
+}
+
+TEST(AwardListHeading, CellsAreSplitAtOrdinaryBlanksOnly) {
+    const std::string nb = "\xA0";
+    ListEntry en = HeaderCells("EN");
+    EXPECT_EQ(en[0], nb + nb + nb + "#" + nb + nb);
+    EXPECT_EQ(en[1], nb + "BEX" + nb);
+    EXPECT_EQ(en[2], nb + "Callsign");
+    EXPECT_EQ(en[6], nb + "Time");
+    ListEntry lt = HeaderCells("LT");
+    EXPECT_EQ(lt[0], nb + nb + nb + "Nr." + nb + nb);
+    EXPECT_EQ(lt[2], nb + Cp1257("Šaukinys"));
+    EXPECT_EQ(lt[3], nb + "Banga" + nb);
+    EXPECT_EQ(lt[6], nb + "Laikas");
+    EXPECT_EQ(HeaderText("xx"), HeaderText("EN"));
+}
+
+}  // namespace
