@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
@@ -264,7 +265,10 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
 
 bool QSOLog::Load(const std::string& path, const std::string& language) {
     QSOLog fresh(language);
-    bool existed = FileExists(path);
+    // Anything under the name counts: a folder in the way is an unreadable log, not a
+    // missing one.
+    std::error_code ec;
+    bool existed = std::filesystem::exists(path, ec) || FileExists(path);
     if (existed) fresh.ReadFromBytes(kx::ReadFileBytes(path));
     fresh.SetHeader(language);
     *this = std::move(fresh);
