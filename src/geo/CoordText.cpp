@@ -61,6 +61,14 @@ std::optional<long double> ReadDecimal(std::string_view s) {
     return negative ? -v : v;
 }
 
+// The text without the bytes 0-32 at either end.
+std::string TrimText(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+    return std::string(text.substr(b, e - b));
+}
+
 std::string Quoted(std::string_view s) {
     return "'" + std::string(s) + "'";
 }
@@ -94,7 +102,7 @@ float To32(long double v) {
 // A formatter run under construction.
 class Run {
 public:
-    explicit Run(std::string_view text) { r_.text = TrimBlanks(text); }
+    explicit Run(std::string_view text) { r_.text = TrimText(text); }
 
     const std::string& text() const { return r_.text; }
     std::size_t length() const { return r_.text.size(); }
@@ -142,13 +150,6 @@ std::string DecimalDegreesText(std::string_view text, std::size_t digits) {
 }
 
 }  // namespace
-
-std::string TrimBlanks(std::string_view text) {
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-    return std::string(text.substr(b, e - b));
-}
 
 int CoordMaxLength(CoordField field, const CoordSettings& s) {
     int extra = (field == CoordField::Longitude && s.west) ? 1 : 0;
@@ -430,7 +431,7 @@ CoordFormatResult FormatCoordinate(CoordField field, std::string_view text,
 std::optional<std::string> CompleteCoordinate(CoordField field, std::string_view text,
                                               const CoordSettings& settings) {
     const std::size_t digits = (field == CoordField::Longitude && settings.west) ? 3 : 2;
-    std::string t = TrimBlanks(text);
+    std::string t = TrimText(text);
     if (t.size() != digits + 1) return std::nullopt;
     switch (settings.format) {
         case 1:
@@ -491,8 +492,8 @@ bool ReadCoordinate(std::string_view t, int format, std::size_t digits, bool lat
 
 CalculateOutcome CalculateCoordinates(std::string_view longText, std::string_view latText,
                                       const CoordSettings& settings, CoordValues& values) {
-    const std::string lon = TrimBlanks(longText);
-    const std::string lat = TrimBlanks(latText);
+    const std::string lon = TrimText(longText);
+    const std::string lat = TrimText(latText);
     if (!ReadCoordinate(lon, settings.format, settings.west ? 3 : 2, false, values.lon)) {
         return CalculateOutcome::LongitudeFailed;
     }

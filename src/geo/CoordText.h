@@ -103,8 +103,4 @@ CalculateOutcome CalculateCoordinates(std::string_view longText, std::string_vie
 // 180 degrees (a west longitude stored as 360 minus the typed value) becomes value - 360.
 float LongitudeForLocator(float longValue);
 
-// Text helpers shared by the coordinate code: blanks and control characters (bytes up to
-// 32) removed from both ends.
-std::string TrimBlanks(std::string_view text);
-
 }  // namespace kx
