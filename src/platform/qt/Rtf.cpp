@@ -1,3 +1,4 @@
+// Loading and saving RTF files.
 #include "platform/qt/Rtf.h"
 
 #include <QTextDocument>
@@ -7,27 +8,29 @@
 
 namespace kx {
 
-bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error) {
-    doc->clear();
-    if (!rtf.trimmed().startsWith("{\\rtf")) {
-        if (error) *error = QStringLiteral("The data is not an RTF document.");
-        return false;
-    }
-    doc->setPlainText(QString::fromLatin1(rtf));
-    return true;
+namespace {
+const char* const kPageKeys[] = {"kxPaperWidth",  "kxPaperHeight", "kxMarginLeft",
+                                 "kxMarginRight", "kxMarginTop",   "kxMarginBottom"};
 }
 
-QByteArray WriteRtf(const QTextDocument& doc) {
-    QByteArray out = "{\\rtf1\\ansi\\ansicpg1257\n";
-    out += doc.toPlainText().toLatin1();
-    out += "}";
-    return out;
+PageSetup GetPageSetup(const QTextDocument& doc) {
+    PageSetup p;
+    int* fields[] = {&p.paperWidth,  &p.paperHeight, &p.marginLeft,
+                     &p.marginRight, &p.marginTop,   &p.marginBottom};
+    for (int i = 0; i < 6; ++i) *fields[i] = doc.property(kPageKeys[i]).toInt();
+    return p;
+}
+
+void SetPageSetup(QTextDocument* doc, const PageSetup& p) {
+    const int fields[] = {p.paperWidth,  p.paperHeight, p.marginLeft,
+                          p.marginRight, p.marginTop,   p.marginBottom};
+    for (int i = 0; i < 6; ++i)
+        doc->setProperty(kPageKeys[i], fields[i] > 0 ? QVariant(fields[i]) : QVariant());
 }
 
 void LoadRtfFile(QTextDocument* doc, const std::string& path) {
     const QByteArray bytes = QByteArray::fromStdString(ReadFileBytes(path));
-    if (!bytes.trimmed().startsWith("{\\rtf"))
-        throw KxError("File \"" + path + "\" is not an RTF document.");
+    if (!IsRtf(bytes)) throw KxError("File \"" + path + "\" is not an RTF document.");
     ReadRtf(bytes, doc, nullptr);
 }
 

@@ -18,10 +18,23 @@ class QTextDocument;
 
 namespace kx {
 
+// The page of an RTF document (\paperw \paperh \margl \margr \margt \margb), in twips;
+// 0 where the file gave none. Kept on the QTextDocument, read by the writer and printing.
+struct PageSetup {
+    int paperWidth = 0, paperHeight = 0;
+    int marginLeft = 0, marginRight = 0, marginTop = 0, marginBottom = 0;
+    bool operator==(const PageSetup&) const = default;
+};
+PageSetup GetPageSetup(const QTextDocument& doc);
+void SetPageSetup(QTextDocument* doc, const PageSetup& page);
+
 // Replaces the content of doc with the RTF document in rtf. Returns false and sets
 // *error (when given) for input that is not RTF at all; the document is then left empty.
 // Damaged RTF (unbalanced braces, truncation, junk) gives a best-effort document and true.
 bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error = nullptr);
+
+// True when data begins (past white space and a UTF-8 byte-order mark) with "{\rtf".
+bool IsRtf(const QByteArray& data);
 
 // The document as RTF bytes.
 QByteArray WriteRtf(const QTextDocument& doc);

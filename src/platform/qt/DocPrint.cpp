@@ -1,0 +1,150 @@
+#include "platform/qt/DocPrint.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "platform/Cp1257.h"
+#include "platform/Errors.h"
+#include "platform/qt/Rtf.h"
+#include "platform/qt/RtfLines.h"
+
+namespace kx {
+namespace {
+
+// RTF's own defaults when a document names no margins: 1.25 in left and right, 1 in top
+// and bottom.
+constexpr int kDefaultSideMargin = 1800;
+constexpr int kDefaultTopMargin = 1440;
+
+std::string Bytes(const QString& s) {
+    std::string out;
+    for (char32_t c : s.toUcs4()) {
+        const int b = UnicodeToCp1257(c);
+        out += static_cast<char>(b >= 0 ? b : '?');
+    }
+    return out;
+}
+
+void ApplyPageSetup(const QTextDocument& doc, QPrinter* printer) {
+    const PageSetup p = GetPageSetup(doc);
+    if (p.paperWidth > 0 && p.paperHeight > 0) {
+        printer->setPageSize(
+            QPageSize(QSizeF(p.paperWidth / 20.0, p.paperHeight / 20.0), QPageSize::Point));
+        printer->setPageOrientation(p.paperWidth > p.paperHeight ? QPageLayout::Landscape
+                                                                 : QPageLayout::Portrait);
+    } else if (printer->outputFormat() == QPrinter::PdfFormat) {
+        printer->setPageSize(QPageSize(QPageSize::A4));
+    }
+    auto margin = [](int twips, int fallback) { return (twips > 0 ? twips : fallback) / 20.0; };
+    printer->setPageMargins(
+        QMarginsF(margin(p.marginLeft, kDefaultSideMargin), margin(p.marginTop, kDefaultTopMargin),
+                  margin(p.marginRight, kDefaultSideMargin),
+                  margin(p.marginBottom, kDefaultTopMargin)),
+        QPageLayout::Point);
+}
+
+}  // namespace
+
+std::unique_ptr<QTextDocument> PrintableCopy(const QTextDocument& doc) {
+    std::unique_ptr<QTextDocument> copy(doc.clone());
+    copy->setUndoRedoEnabled(false);
+    // Form-feed lines at the end would only print empty pages.
+    while (copy->blockCount() > 1 && copy->lastBlock().text() == kPageBreakLine)
+        DeleteLine(copy.get(), copy->blockCount() - 1);
+    if (copy->blockCount() == 1 && copy->firstBlock().text() == kPageBreakLine)
+        SetLineText(copy.get(), 0, QString());
+    for (QTextBlock b = copy->begin(); b.isValid(); b = b.next()) {
+        if (b.text() != kPageBreakLine) continue;
+        QTextCursor c(b);
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        QTextBlockFormat f = b.blockFormat();
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        f.setLineHeight(0, QTextBlockFormat::FixedHeight);
+        f.setTopMargin(0);
+        f.setBottomMargin(0);
+        c.setBlockFormat(f);
+    }
+    return copy;
+}
+
+int PrintOn(const QTextDocument& doc, QPrinter* printer) {
+    ApplyPageSetup(doc, printer);
+    std::unique_ptr<QTextDocument> copy = PrintableCopy(doc);
+    QPainter painter;
+    if (!painter.begin(printer))
+        throw KxError("The printer \"" + Bytes(printer->printerName()) + "\" cannot be started.");
+    // Lay the document out for the printer itself, one page per printable area.
+    QAbstractTextDocumentLayout* layout = copy->documentLayout();
+    layout->setPaintDevice(printer);
+    copy->setDocumentMargin(0);
+    const QSizeF page(printer->width(), printer->height());
+    copy->setPageSize(page);
+    const int pages = copy->pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0) printer->newPage();
+        painter.save();
+        const QRectF view(0, i * page.height(), page.width(), page.height());
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        layout->draw(&painter, context);
+        painter.restore();
+    }
+    if (!painter.end()) throw KxError("Printing failed.");
+    return pages;
+}
+
+bool HasCurrentPrinter() {
+    return !QPrinterInfo::defaultPrinterName().isEmpty() ||
+           !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+void PrintOnCurrentPrinter(const QTextDocument& doc, const QString& jobTitle) {
+    QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        const QStringList names = QPrinterInfo::availablePrinterNames();
+        if (names.isEmpty())
+            throw KxError(
+                "No printer is installed. Install a printer in the system settings to print.");
+        info = QPrinterInfo::printerInfo(names.first());
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(jobTitle);
+    printer.setCreator(QString());
+    PrintOn(doc, &printer);
+    if (printer.printerState() == QPrinter::Error)
+        throw KxError("Printing on \"" + Bytes(info.printerName()) + "\" failed.");
+}
+
+void PrintToPdf(const QTextDocument& doc, const std::string& path) {
+    const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
+    {
+        // QPrinter says nothing about a file it cannot create: try it first.
+        QFile probe(fileName);
+        if (!probe.open(QIODevice::WriteOnly))
+            throw FileWriteError(path, Bytes(probe.errorString()) + ".");
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setDocName(QString());
+    printer.setCreator(QStringLiteral("Kvadrix"));
+    try {
+        PrintOn(doc, &printer);
+    } catch (const KxError&) {
+        throw FileWriteError(path, "The PDF file could not be written.");
+    }
+}
+
+}  // namespace kx
