@@ -1,5 +1,482 @@
 #include "award/KXAppl.h"
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent) {
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+#include <algorithm>
+
+#include "award/Application.h"
+#include "log/QSOLog.h"
+#include "platform/Cp1257.h"
+#include "platform/Globals.h"
+#include "platform/Ini.h"
+#include "platform/qt/DocPrint.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/Rtf.h"
+#include "platform/qt/RtfLines.h"
+#include "platform/qt/Services.h"
+
+namespace {
+
+using kx::FromCp;
+
+// Settings keys of the window.
+constexpr const char* kWindows = "WINDOWS";
+constexpr const char* kSetup = "SETUP";
+constexpr int kMinWidth = 600;
+constexpr int kMinHeight = 500;
+
+QString Tr(const char* english, const char* lithuanian) {
+    return kx::IsLithuanian() ? QString::fromUtf8(lithuanian) : QString::fromUtf8(english);
+}
+
+// Windows-1257 bytes of a document line; a character the code page lacks reads as '?'.
+std::string LineBytes(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    for (char32_t c : text.toUcs4()) {
+        const int b = kx::UnicodeToCp1257(c);
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
+
+// The rich-text document of the view as the lines the application filling works on.
+class QtLineDocument final : public kx::LineDocument {
+public:
+    explicit QtLineDocument(QTextDocument* doc) : doc_(doc) {}
+
+    int LineCount() const override { return kx::LineCount(*doc_); }
+    std::string LineText(int i) const override { return LineBytes(kx::LineText(*doc_, i)); }
+    void SetLineText(int i, const std::string& text) override {
+        // A line that comes back unchanged is written back with its own characters, so
+        // that characters outside Windows-1257 in the template survive.
+        const QString current = kx::LineText(*doc_, i);
+        kx::SetLineText(doc_, i, LineBytes(current) == text ? current : FromCp(text));
+    }
+    void InsertLine(int i, const std::string& text) override {
+        kx::InsertLine(doc_, i, FromCp(text));
+    }
+    void DeleteLine(int i) override { kx::DeleteLine(doc_, i); }
+    int FindLine(const std::string& text) const override {
+        return kx::FindLine(*doc_, FromCp(text));
+    }
+
+private:
+    QTextDocument* doc_;
+};
+
+// Accepts only texts that Windows-1257 can hold: the applicant texts go into the
+// settings file and the application as such bytes.
+class Cp1257Validator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return kx::FirstNonCp1257(input) < 0 ? Acceptable : Invalid;
+    }
+};
+
+QRadioButton* Radio(QGroupBox* box, const char* name, const QString& text) {
+    auto* rb = new QRadioButton(text, box);
+    rb->setObjectName(QString::fromLatin1(name));
+    box->layout()->addWidget(rb);
+    return rb;
+}
+
+QGroupBox* Group(QWidget* parent, const char* name, const QFont& font) {
+    auto* gb = new QGroupBox(parent);
+    gb->setObjectName(QString::fromLatin1(name));
+    gb->setFont(font);
+    auto* lay = new QVBoxLayout(gb);
+    lay->setContentsMargins(6, 4, 4, 4);
+    lay->setSpacing(1);
+    return gb;
+}
+
+QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon) {
+    auto* bt = new QToolButton(bar);
+    bt->setObjectName(QString::fromLatin1(name));
+    bt->setIcon(icon);
+    bt->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bt->setAutoRaise(true);
+    bar->addWidget(bt);
+    return bt;
+}
+
+QIcon ThemeIcon(const char* theme, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(theme),
+                            QApplication::style()->standardIcon(fallback));
+}
+
+}  // namespace
+
+TForm4::TForm4(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TForm4"));
+    setSizeGripEnabled(true);
+    setMinimumSize(kMinWidth, kMinHeight);
+    setWindowTitle(QStringLiteral(" BEX  AWARD  APPLICATION"));
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+
+    // ---- tool bar ----
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setFixedHeight(30);
+    ToolBar1->setIconSize(QSize(16, 16));
+    btPrev = ToolButton(ToolBar1, "btPrev",
+                        ThemeIcon("document-print-preview", QStyle::SP_FileDialogContentsView));
+    btPrev->setCheckable(true);
+    btSave =
+        ToolButton(ToolBar1, "btSave", ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
+    btSavePdf =
+        ToolButton(ToolBar1, "btSavePdf", ThemeIcon("application-pdf", QStyle::SP_FileIcon));
+    btPrint = ToolButton(ToolBar1, "btPrint", ThemeIcon("document-print", QStyle::SP_ComputerIcon));
+    btPrint->setEnabled(false);
+    ToolBar1->addSeparator();
+    btClose =
+        ToolButton(ToolBar1, "btClose", ThemeIcon("window-close", QStyle::SP_DialogCloseButton));
+    main->addWidget(ToolBar1);
+
+    // ---- centre and right panel ----
+    auto* middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    main->addLayout(middle, 1);
+
+    auto* centre = new QWidget(this);
+    centre->setObjectName(QStringLiteral("pnCentre"));
+    auto* centreLayout = new QVBoxLayout(centre);
+    centreLayout->setContentsMargins(7, 7, 7, 7);
+    middle->addWidget(centre, 1);
+
+    SGrid2 = new QTableWidget(centre);
+    SGrid2->setObjectName(QStringLiteral("SGrid2"));
+    SGrid2->setColumnCount(kx::kListColumns);
+    SGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGrid2->setFocusPolicy(Qt::NoFocus);
+    SGrid2->setSelectionMode(QAbstractItemView::NoSelection);
+    SGrid2->setShowGrid(false);
+    SGrid2->verticalHeader()->hide();
+    SGrid2->verticalHeader()->setMinimumSectionSize(15);
+    SGrid2->verticalHeader()->setDefaultSectionSize(15);
+    SGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SGrid2->horizontalHeader()->setHighlightSections(false);
+    SGrid2->horizontalHeader()->setSectionsClickable(false);
+    SGrid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    centreLayout->addWidget(SGrid2);
+
+    rePrev = new QTextEdit(centre);
+    rePrev->setObjectName(QStringLiteral("rePrev"));
+    rePrev->setReadOnly(true);
+    rePrev->setLineWrapMode(QTextEdit::NoWrap);
+    rePrev->setAcceptRichText(true);
+    rePrev->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rePrev->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    rePrev->hide();
+    centreLayout->addWidget(rePrev);
+
+    pnRight = new QWidget(this);
+    pnRight->setObjectName(QStringLiteral("pnRight"));
+    pnRight->setFixedWidth(102);
+    auto* right = new QVBoxLayout(pnRight);
+    right->setContentsMargins(0, 7, 7, 7);
+    right->setSpacing(6);
+    middle->addWidget(pnRight);
+
+    QFont bold(QStringLiteral("Tahoma"));
+    bold.setPointSize(8);
+    bold.setBold(true);
+    QFont regular(QStringLiteral("Tahoma"));
+    regular.setPointSize(8);
+
+    gbClass = Group(pnRight, "gbClass", bold);
+    rbBEX = Radio(gbClass, "rbBEX", QStringLiteral("BEX"));
+    rb100 = Radio(gbClass, "rb100", QStringLiteral("BEX 100"));
+    rb200 = Radio(gbClass, "rb200", QStringLiteral("BEX 200"));
+    rb300 = Radio(gbClass, "rb300", QStringLiteral("BEX 300"));
+    rbTrophy = Radio(gbClass, "rbTrophy", QStringLiteral("Trophy"));
+    rbBEX->setChecked(true);
+    right->addWidget(gbClass);
+
+    gbBands = Group(pnRight, "gbBands", bold);
+    rbHFVHF = Radio(gbBands, "rbHFVHF", QStringLiteral("HF/VHF"));
+    rbHF = Radio(gbBands, "rbHF", QStringLiteral("HF"));
+    rbVHF = Radio(gbBands, "rbVHF", QStringLiteral("VHF"));
+    rbHFVHF->setChecked(true);
+    right->addWidget(gbBands);
+
+    gbModes = Group(pnRight, "gbModes", bold);
+    rbAll = Radio(gbModes, "rbAll", QStringLiteral("All"));
+    rbCW = Radio(gbModes, "rbCW", QStringLiteral("CW"));
+    rbSSB = Radio(gbModes, "rbSSB", QStringLiteral("SSB"));
+    rbPH = Radio(gbModes, "rbPH", QStringLiteral("PHONE"));
+    rbDigi = Radio(gbModes, "rbDigi", QStringLiteral("DIGITAL"));
+    rbAll->setChecked(true);
+    right->addWidget(gbModes);
+    right->addStretch(1);
+
+    // Navy captions of the band and mode groups; their buttons keep the normal colour.
+    for (QGroupBox* gb : {gbBands, gbModes}) {
+        const QPalette normal = gb->palette();
+        QPalette navy = normal;
+        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        gb->setPalette(navy);
+        for (QRadioButton* rb : gb->findChildren<QRadioButton*>()) rb->setPalette(normal);
+    }
+
+    // ---- applicant panel ----
+    pnBottom = new QWidget(this);
+    pnBottom->setObjectName(QStringLiteral("pnBottom"));
+    pnBottom->setFixedHeight(84);
+    auto* bottom = new QVBoxLayout(pnBottom);
+    bottom->setContentsMargins(7, 0, 7, 7);
+    main->addWidget(pnBottom);
+
+    gbApplic = new QGroupBox(pnBottom);
+    gbApplic->setObjectName(QStringLiteral("gbApplic"));
+    gbApplic->setFont(bold);
+    bottom->addWidget(gbApplic);
+    auto* grid = new QGridLayout(gbApplic);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+
+    auto edit = [&](QLineEdit*& ed, QLabel*& lb, const char* edName, const char* lbName, int width,
+                    int row, int col) {
+        lb = new QLabel(gbApplic);
+        lb->setObjectName(QString::fromLatin1(lbName));
+        lb->setFont(regular);
+        lb->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        ed = new QLineEdit(gbApplic);
+        ed->setObjectName(QString::fromLatin1(edName));
+        ed->setFont(regular);
+        ed->setFixedWidth(width);
+        ed->setValidator(new Cp1257Validator(ed));
+        lb->setBuddy(ed);
+        grid->addWidget(lb, row, col);
+        grid->addWidget(ed, row, col + 1);
+    };
+    edit(edName, lbName, "edName", "lbName", 217, 0, 0);
+    edit(edAddr, lbAddr, "edAddr", "lbAddr", 217, 1, 0);
+    edit(edCall, lbCall, "edCall", "lbCall", 121, 0, 2);
+    edit(edEaddr, lbEaddr, "edEaddr", "lbEaddr", 121, 1, 2);
+    grid->setColumnStretch(4, 1);
+
+    // ---- events ----
+    for (QRadioButton* rb : {rbHFVHF, rbHF, rbVHF, rbAll, rbCW, rbSSB, rbPH, rbDigi}) {
+        connect(rb, &QRadioButton::clicked, this, kx::Guarded(this, &TForm4::ApplyClick));
+    }
+    connect(btPrev, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btPrevClick));
+    connect(btSave, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btSaveClick));
+    connect(btSavePdf, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btSavePdfClick));
+    connect(btPrint, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btPrintClick));
+    connect(btClose, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btCloseClick));
+
+    SetTexts();
+}
+
+int TForm4::Execute(const kx::QSOLog& log) {
+    SetLog(&log);
+    return exec();
+}
+
+void TForm4::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) kx::Guard([this] { FormShow(); });
+}
+
+void TForm4::done(int result) {
+    if (isVisible()) kx::Guard([this] { FormClose(); });
+    QDialog::done(result);
+}
+
+void TForm4::SetTexts() {
+    setWindowTitle(Tr(" BEX  AWARD  APPLICATION", " PARAIŠKA  BEX  DIPLOMUI"));
+    btClose->setText(Tr("Close", "Uždaryti"));
+    btPrev->setText(Tr("Preview", "Peržiūra"));
+    btPrint->setText(Tr("Print", "Spausdinti"));
+    btSave->setText(Tr("Save to File...", "Išsaugoti faile..."));
+    btSavePdf->setText(Tr("Save as PDF...", "Išsaugoti PDF..."));
+    gbClass->setTitle(Tr("BEX Class", "BEX klasė"));
+    gbBands->setTitle(Tr("Bands", "Bangos"));
+    gbModes->setTitle(Tr("Modes", "Modos"));
+    gbApplic->setTitle(Tr("Applicant", "Pareiškėjas"));
+    rbHF->setText(Tr("HF", "TB"));
+    rbVHF->setText(Tr("VHF", "UTB"));
+    rbHFVHF->setText(Tr("HF/VHF", "TB/UTB"));
+    rbAll->setText(Tr("All", "Visos"));
+    lbCall->setText(Tr("Callsign", "Šaukinys"));
+    lbAddr->setText(Tr("Address", "Adresas"));
+    lbName->setText(Tr("Name", "Vardas Pavardė"));
+    lbEaddr->setText(Tr("E-mail", "E-adresas"));
+    HeaderText = FromCp(kx::HeaderText(kx::Language));
+    TemplateName = kx::IsLithuanian() ? QStringLiteral("BEXApplicationLT.rtf")
+                                      : QStringLiteral("BEXApplication.rtf");
+}
+
+void TForm4::FormShow() {
+    const kx::IniFile& ini = kx::SettingsFile;
+    move(ini.ReadInteger(kWindows, "X4", 100), ini.ReadInteger(kWindows, "Y4", 100));
+    resize(std::max(ini.ReadInteger(kWindows, "W4", 345), kMinWidth),
+           std::max(ini.ReadInteger(kWindows, "H4", 277), kMinHeight));
+
+    edName->setText(FromCp(ini.ReadString(kSetup, "Name", "")));
+    edCall->setText(FromCp(ini.ReadString(kSetup, "Call", "")));
+    edAddr->setText(FromCp(ini.ReadString(kSetup, "Addr", "")));
+    edEaddr->setText(FromCp(ini.ReadString(kSetup, "EAddr", "")));
+
+    SetTexts();
+    ListOfBEX(kx::mgAll, kx::bgHFVHF);
+}
+
+void TForm4::FormClose() {
+    kx::IniFile& ini = kx::SettingsFile;
+    ini.WriteInteger(kWindows, "X4", x());
+    ini.WriteInteger(kWindows, "Y4", y());
+    ini.WriteInteger(kWindows, "W4", width());
+    ini.WriteInteger(kWindows, "H4", height());
+    ini.WriteString(kSetup, "Name", kx::ToCpChecked(edName->text()));
+    ini.WriteString(kSetup, "Call", kx::ToCpChecked(edCall->text()));
+    ini.WriteString(kSetup, "Addr", kx::ToCpChecked(edAddr->text()));
+    ini.WriteString(kSetup, "EAddr", kx::ToCpChecked(edEaddr->text()));
+}
+
+void TForm4::ListOfBEX(int modeGroup, int bandGroup) {
+    SGrid2->clearContents();
+    QStringList heading;
+    for (const std::string& cell : kx::HeaderCells(kx::Language)) heading << FromCp(cell);
+    SGrid2->setHorizontalHeaderLabels(heading);
+
+    list_ = log_ ? kx::MakeAwardList(*log_, modeGroup, bandGroup) : kx::AwardList();
+    const std::vector<kx::ListEntry> rows = list_.GridRows();
+    SGrid2->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        for (int c = 0; c < kx::kListColumns; ++c) {
+            auto* item = new QTableWidgetItem(FromCp(rows[r][c]));
+            item->setFlags(Qt::ItemIsEnabled);
+            if (c == kx::lcSquare) item->setTextAlignment(Qt::AlignCenter);
+            SGrid2->setItem(r, c, item);
+        }
+    }
+    SGrid2->resizeColumnsToContents();
+}
+
+void TForm4::ApplyClick() {
+    BandGroup = rbHF->isChecked() ? kx::bgHF : rbVHF->isChecked() ? kx::bgVHF : kx::bgHFVHF;
+    ModeGroup = rbCW->isChecked()     ? kx::mgCW
+                : rbSSB->isChecked()  ? kx::mgSSB
+                : rbPH->isChecked()   ? kx::mgPhone
+                : rbDigi->isChecked() ? kx::mgDigital
+                                      : kx::mgAll;
+    ListOfBEX(ModeGroup, BandGroup);
+    setWindowTitle(FromCp(kx::fApplicationTitle(BandGroup, ModeGroup)));
+}
+
+int TForm4::AwardClass() const {
+    if (rb100->isChecked()) return kx::ac100;
+    if (rb200->isChecked()) return kx::ac200;
+    if (rb300->isChecked()) return kx::ac300;
+    if (rbTrophy->isChecked()) return kx::acTrophy;
+    return kx::acBasic;
+}
+
+void TForm4::BuildDocument(QTextDocument* doc, bool preview) {
+    kx::ApplicationData data;
+    data.awardClass = AwardClass();
+    data.bandGroup = rbHF->isChecked() ? kx::bgHF : rbVHF->isChecked() ? kx::bgVHF : kx::bgHFVHF;
+    data.modeGroup = rbCW->isChecked()     ? kx::mgCW
+                     : rbSSB->isChecked()  ? kx::mgSSB
+                     : rbPH->isChecked()   ? kx::mgPhone
+                     : rbDigi->isChecked() ? kx::mgDigital
+                                           : kx::mgAll;
+    data.name = kx::ToCpChecked(edName->text());
+    data.call = kx::ToCpChecked(edCall->text());
+    data.address = kx::ToCpChecked(edAddr->text());
+    data.email = kx::ToCpChecked(edEaddr->text());
+    data.version = kx::VersionText;
+    data.count = list_.Count();
+    data.date = LineBytes(kx::TodayShortText());
+
+    kx::LoadRtfFile(doc, kx::ProgramFile(kx::ToCpChecked(TemplateName)));
+    QtLineDocument lines(doc);
+    kx::FillApplication(lines, data, list_.GridRows(),
+                        preview ? kx::ListVariant::Preview : kx::ListVariant::Save);
+}
+
+void TForm4::CreateApplication() {
+    rePrev->clear();
+    BuildDocument(rePrev->document(), true);
+}
+
+void TForm4::btPrevClick() {
+    const bool down = btPrev->isChecked();
+    rePrev->setVisible(down);
+    SGrid2->setVisible(!down);
+    gbClass->setEnabled(!down);
+    gbBands->setEnabled(!down);
+    gbModes->setEnabled(!down);
+    btPrint->setEnabled(down);
+    if (down) CreateApplication();
+}
+
+void TForm4::btPrintClick() {
+    if (!kx::HasCurrentPrinter()) {
+        kx::ShowError(this, Tr("No printer is installed. Install a printer, or keep the "
+                               "application as a PDF file with \"Save as PDF...\".",
+                               "Neįdiegtas joks spausdintuvas. Įdiekite spausdintuvą arba "
+                               "išsaugokite paraišką PDF faile (\"Išsaugoti PDF...\")."));
+        return;
+    }
+    kx::Svc().PrintDocument(*rePrev->document(), QString());
+}
+
+void TForm4::btSaveClick() {
+    kx::FileDialogSpec dialog;
+    dialog.filter = QStringLiteral("RTF files (*.rtf);;All files (*)");
+    dialog.folder = FromCp(kx::ProgramFolder);
+    const QString name = kx::Svc().SaveFileName(this, dialog);
+    if (name.isEmpty()) return;  // cancelled: nothing is saved, the view stays as it was
+    const std::string path = kx::ToCpChecked(name);
+
+    rePrev->clear();
+    BuildDocument(rePrev->document(), false);
+    kx::SaveRtfFile(*rePrev->document(), path);
+    kx::ProcessEvents();
+    CreateApplication();
+}
+
+void TForm4::btSavePdfClick() {
+    kx::FileDialogSpec dialog;
+    dialog.filter = QStringLiteral("PDF files (*.pdf);;All files (*)");
+    dialog.folder = FromCp(kx::ProgramFolder);
+    dialog.defaultSuffix = QStringLiteral("pdf");
+    const QString name = kx::Svc().SaveFileName(this, dialog);
+    if (name.isEmpty()) return;
+    const std::string path = kx::ToCpChecked(name);
+    // The preview variant, page headers included, built apart from the view.
+    QTextDocument doc;
+    BuildDocument(&doc, true);
+    kx::PrintToPdf(doc, path);
+}
+
+void TForm4::btCloseClick() {
+    close();
 }

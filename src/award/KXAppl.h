@@ -1,11 +1,121 @@
 // TForm4: the award application window, opened modally from the log window.
+//
+// It shows the award list of the log for the chosen band and mode groups, takes the
+// applicant's name, callsign, address and e-mail, and previews, prints and saves the
+// filled application (RTF, or PDF with the page headers of the preview).
+//
+// The log window hands over its log before showing it:
+//   Form4->SetLog(&log);   // or Form4->Execute(log), which also runs it modally
+//   Form4->exec();
 #pragma once
 
 #include <QDialog>
+#include <QString>
+#include <string>
+
+#include "award/AwardList.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QTableWidget;
+class QTextDocument;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace kx {
+class QSOLog;
+}
 
 class TForm4 : public QDialog {
     Q_OBJECT
 
 public:
     explicit TForm4(QWidget* parent = nullptr);
+
+    // The log the list is made from (the log window's, read in place; not owned).
+    void SetLog(const kx::QSOLog* log) { log_ = log; }
+    const kx::QSOLog* Log() const { return log_; }
+    // Sets the log and shows the window modally.
+    int Execute(const kx::QSOLog& log);
+
+    // ---- controls ----
+    QToolBar* ToolBar1;
+    QToolButton* btPrev;
+    QToolButton* btSave;
+    QToolButton* btSavePdf;
+    QToolButton* btPrint;
+    QToolButton* btClose;
+
+    QWidget* pnRight;
+    QGroupBox* gbClass;
+    QRadioButton* rbBEX;
+    QRadioButton* rb100;
+    QRadioButton* rb200;
+    QRadioButton* rb300;
+    QRadioButton* rbTrophy;
+    QGroupBox* gbBands;
+    QRadioButton* rbHFVHF;
+    QRadioButton* rbHF;
+    QRadioButton* rbVHF;
+    QGroupBox* gbModes;
+    QRadioButton* rbAll;
+    QRadioButton* rbCW;
+    QRadioButton* rbSSB;
+    QRadioButton* rbPH;
+    QRadioButton* rbDigi;
+
+    QWidget* pnBottom;
+    QGroupBox* gbApplic;
+    QLabel* lbName;
+    QLineEdit* edName;
+    QLabel* lbAddr;
+    QLineEdit* edAddr;
+    QLabel* lbCall;
+    QLineEdit* edCall;
+    QLabel* lbEaddr;
+    QLineEdit* edEaddr;
+
+    QTableWidget* SGrid2;
+    QTextEdit* rePrev;
+
+    // ---- fields ----
+    int BandGroup = kx::bgHFVHF;
+    int ModeGroup = kx::mgAll;
+    QString HeaderText;
+    QString TemplateName;
+
+    // The list the grid shows (its rows are the grid's data rows).
+    const kx::AwardList& List() const { return list_; }
+
+    // ---- handlers and operations ----
+    void FormShow();
+    void FormClose();
+    void ApplyClick();
+    void btPrevClick();
+    void btPrintClick();
+    void btSaveClick();
+    void btSavePdfClick();
+    void btCloseClick();
+
+    // Rebuilds the grid from the log for the groups.
+    void ListOfBEX(int modeGroup, int bandGroup);
+    // Builds the preview variant of the application in rePrev.
+    void CreateApplication();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void SetTexts();
+    int AwardClass() const;
+    // Loads the template into doc and fills it (preview or save variant).
+    void BuildDocument(QTextDocument* doc, bool preview);
+
+    const kx::QSOLog* log_ = nullptr;
+    kx::AwardList list_;
 };
