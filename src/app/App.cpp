@@ -6,6 +6,11 @@
 #include "app/Forms.h"
 #include "platform/qt/Services.h"
 
+// The pictures live in the kvadrix_ui library; make sure the linker keeps them.
+static void InitResources() {
+    Q_INIT_RESOURCE(kvadrix);
+}
+
 TForm0* Form0 = nullptr;
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -16,6 +21,7 @@ TForm5* Form5 = nullptr;
 namespace kx {
 
 void CreateForms() {
+    InitResources();
     Form0 = new TForm0;
     Form1 = new TForm1;
     Form2 = new TForm2;

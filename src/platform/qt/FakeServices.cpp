@@ -1,7 +1,10 @@
 #include "platform/qt/FakeServices.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextDocument>
+
+#include "platform/Globals.h"
 
 namespace kx {
 
@@ -62,6 +65,13 @@ QString FakeServices::SaveFileName(QWidget*, const FileDialogSpec& dialog) {
 bool FakeServices::OpenDocument(const QString& fileOrUrl) {
     openedDocuments << fileOrUrl;
     return openDocumentResult;
+}
+
+QString FakeServices::ExecutableFolder() {
+    if (executableFolder) return *executableFolder;
+    QString folder = QFile::decodeName(QByteArray::fromStdString(ProgramFolder));
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder;
 }
 
 void FakeServices::PrintDocument(const QTextDocument& document, const QString& jobTitle) {

@@ -45,6 +45,9 @@ public:
     QString shortDateFormat = QStringLiteral("yyyy-MM-dd");
     std::optional<QString> version = QStringLiteral("1.0.0.1");
     bool processEventsForReal = true;  // also run QCoreApplication::processEvents()
+    // The executable's folder; when unset, the current kx::ProgramFolder (so a test that
+    // made a temporary program folder keeps it when the start window sets it again).
+    std::optional<QString> executableFolder;
 
     // ---- convenience ----
     // Texts of all message boxes so far, and of the last one (empty when none).
@@ -61,6 +64,7 @@ public:
     QDate Today() override { return today; }
     QString ShortDateFormat() override { return shortDateFormat; }
     std::optional<QString> FileVersion() override { return version; }
+    QString ExecutableFolder() override;
     void SetClipboardText(const QString& text) override { clipboard = text; }
     QString ClipboardText() override { return clipboard; }
     void PrintDocument(const QTextDocument& document, const QString& jobTitle) override;

@@ -63,6 +63,8 @@ public:
         return v;
     }
 
+    QString ExecutableFolder() override { return QCoreApplication::applicationDirPath(); }
+
     void SetClipboardText(const QString& text) override {
         QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
     }

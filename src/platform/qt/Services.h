@@ -72,6 +72,9 @@ public:
     // The program's full file version ("1.0.0.1"), or nothing when none is known.
     virtual std::optional<QString> FileVersion() = 0;
 
+    // The folder of the executable, without a trailing separator.
+    virtual QString ExecutableFolder() = 0;
+
     // The clipboard, plain text only.
     virtual void SetClipboardText(const QString& text) = 0;
     virtual QString ClipboardText() = 0;
