@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "award/KXAppl.h"
@@ -67,6 +70,38 @@ TEST(ApplicationWindowPreview, PdfOfLongListContinuesUnderPageNumber) {
     EXPECT_NE(out.find("-2-"), std::string::npos) << out;
     EXPECT_NE(out.find("LY1AB"), std::string::npos) << out;
     form.close();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ApplicationWindowSave, SavedFileHasNoPageHeadersAndViewKeepsPreview) {
+    kxtest::TempFolder folder;
+    folder.makeProgramFolder();
+    folder.copyData("BEXApplication.rtf");
+    kx::Language = "EN";
+    kx::SettingsFile.Open(folder.file("Kvadrix.ini"));
+    kx::FakeServices fake;
+    kx::ScopedServices use(fake);
+    kx::QSOLog log = LogOfSquares(120);
+    TForm4 form;
+    form.SetLog(&log);
+    form.show();
+    form.rb200->click();
+    form.edName->setText(QStringLiteral("Jonas Žemaitis"));
+    fake.saveFileAnswers.push_back(QString::fromStdString(folder.file("saved.rtf")));
+    form.btSave->click();
+    const std::string saved = folder.read("saved.rtf");
+    EXPECT_EQ(saved.find("-2-"), std::string::npos);
+    EXPECT_NE(saved.find("LY1AB"), std::string::npos);
+    EXPECT_TRUE(form.rePrev->document()->toPlainText().contains(QStringLiteral("-2-")));
+    fake.saveFileAnswers.push_back(QString());
+    form.btSave->click();  // cancelled: the view stays
+    EXPECT_TRUE(form.rePrev->document()->toPlainText().contains(QStringLiteral("-2-")));
+    std::system(("cp '" + folder.file("saved.rtf") + "' /tmp/award/saved.rtf").c_str());
+    form.close();
+    EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "W4", 0) >= 600, true);
 }
 
 }  // namespace
