@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -102,6 +103,35 @@ TEST(ApplicationWindowSave, SavedFileHasNoPageHeadersAndViewKeepsPreview) {
     std::system(("cp '" + folder.file("saved.rtf") + "' /tmp/award/saved.rtf").c_str());
     form.close();
     EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "W4", 0) >= 600, true);
+}
+
+}  // namespace
+
+namespace {
+
+// Writes a picture of the preview when KX_SCREENSHOT_DIR names a folder (documentation).
+TEST(ApplicationWindowPreview, ScreenshotWhenAsked) {
+    const char* dir = std::getenv("KX_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "KX_SCREENSHOT_DIR not set";
+    kxtest::TempFolder folder;
+    folder.makeProgramFolder();
+    folder.copyData("BEXApplication.rtf");
+    kx::Language = "EN";
+    kx::VersionText = "1.0";
+    kx::SettingsFile.Open(folder.file("Kvadrix.ini"));
+    kx::FakeServices fake;
+    kx::ScopedServices use(fake);
+    kx::QSOLog log = LogOfSquares(60);
+    TForm4 form;
+    form.SetLog(&log);
+    form.show();
+    form.edName->setText(QStringLiteral("Jonas Jonaitis"));
+    form.edCall->setText(QStringLiteral("LY2XX"));
+    form.resize(800, 700);
+    form.btPrev->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.grab().save(QString::fromUtf8(dir) + "/application-preview.png"));
+    form.close();
 }
 
 }  // namespace
