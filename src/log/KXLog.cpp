@@ -1,5 +1,717 @@
 #include "log/KXLog.h"
 
-TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/Forms.h"
+#include "platform/Globals.h"
+#include "platform/Ini.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/Services.h"
+
+using namespace kx;
+
+namespace {
+
+bool Centred(int col) {
+    return col == colSUTC || col == colEUTC || col == colBand || col == colMode || col == colWWL ||
+           col == colBEX;
+}
+
+// Reads "h", "h:m" or "h:m:s" with blanks allowed between the parts; hours 0-23,
+// minutes and seconds 0-59.
+bool IsTimeOfDay(std::string_view t) {
+    std::size_t i = 0;
+    auto blanks = [&] {
+        while (i < t.size() && t[i] == ' ') ++i;
+    };
+    auto number = [&](int max) {
+        blanks();
+        std::size_t start = i;
+        int value = 0;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9' && i - start < 2)
+            value = value * 10 + (t[i++] - '0');
+        blanks();
+        return i > start && value <= max;
+    };
+    if (!number(23)) return false;
+    for (int part = 0; part < 2 && i < t.size(); ++part) {
+        if (t[i] != ':') return false;
+        ++i;
+        if (!number(59)) return false;
+    }
+    return i == t.size();
+}
+
+enum class Accept { Any, Call, Date, Time, Wwl, Bex };
+
+bool Accepts(Accept set, QChar c) {
+    const char16_t u = c.unicode();
+    const bool digit = u >= '0' && u <= '9';
+    const QChar up = c.toUpper();
+    switch (set) {
+        case Accept::Any:
+            return true;
+        case Accept::Call:
+            return digit || u == '/' || u == ' ' || (u < 128 && c.isLetter());
+        case Accept::Date:
+            return digit || u == ' ';
+        case Accept::Time:
+            return digit || u == ':' || u == ' ';
+        case Accept::Wwl:
+            return digit || u == '*' || u == ' ' || (up >= QChar('A') && up <= QChar('X'));
+        case Accept::Bex:
+            return digit || u == '*' || u == ' ' || (up >= QChar('A') && up <= QChar('P'));
+    }
+    return true;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int maxLength) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    if (maxLength > 0) e->setMaxLength(maxLength);
+    return e;
+}
+
+// Typed letters are shown and held as capitals.
+void ForceCapitals(QLineEdit* e) {
+    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
+        const QString up = text.toUpper();
+        if (up != text) {
+            const int pos = e->cursorPosition();
+            e->setText(up);
+            e->setCursorPosition(pos);
+        }
+    });
+}
+
+std::string Bytes(const QString& text) {
+    return ToCpChecked(text);
+}
+
+// Own-station field: a locator or square typed with or without its "*".
+std::string WithoutStar(const std::string& text) {
+    std::string t(TrimField(text));
+    if (!t.empty() && t[0] == '*') t.erase(0, 1);
+    return t;
+}
+
+}  // namespace
+
+// ---- grid model ---------------------------------------------------------------------
+
+int LogGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : log_.DataRowCount();
+}
+int LogGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : log_.ColCount();
+}
+QVariant LogGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return FromCp(log_.Cell(index.row() + 1, index.column()));
+    if (role == Qt::TextAlignmentRole)
+        return int((Centred(index.column()) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+QVariant LogGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= log_.ColCount()) return {};
+    if (role == Qt::DisplayRole) return FromCp(log_.Cell(0, section));
+    if (role == Qt::TextAlignmentRole)
+        return int((Centred(section) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+// ---- window -------------------------------------------------------------------------
+
+TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     setObjectName(QStringLiteral("TForm3"));
+    resize(754, 595);
+    setMinimumSize(540, 320);
+
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    addToolBar(bar);
+    auto tool = [&](QToolButton*& b, const char* name) {
+        b = new QToolButton(bar);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFixedSize(134, 28);
+        b->setFocusPolicy(Qt::NoFocus);
+        bar->addWidget(b);
+    };
+    tool(btImport, "btImport");
+    tool(btBEXCalc, "btBEXCalc");
+    tool(btCreate, "btCreate");
+    tool(btExit, "btExit");
+
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(10, 10, 10, 4);
+
+    SGrid1 = new QTableView(central);
+    SGrid1->setObjectName(QStringLiteral("SGrid1"));
+    model_ = new LogGridModel(log_, SGrid1);
+    SGrid1->setModel(model_);
+    SGrid1->verticalHeader()->hide();
+    SGrid1->verticalHeader()->setDefaultSectionSize(17);
+    SGrid1->verticalHeader()->setMinimumSectionSize(17);
+    SGrid1->setShowGrid(true);
+    SGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    SGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    SGrid1->horizontalHeader()->setHighlightSections(false);
+    v->addWidget(SGrid1, 1);
+    connect(SGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) {
+                Guard([&] { SGrid1SelectCell(current.row() + 1); });
+            });
+
+    auto* strip = new QHBoxLayout;
+    lbTotal = new QLabel(central);
+    lbTotal->setObjectName(QStringLiteral("lbTotal"));
+    Panel4 = new QLabel(QStringLiteral("0"), central);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel4->setAlignment(Qt::AlignCenter);
+    Panel4->setMinimumWidth(60);
+    QFont bold = Panel4->font();
+    bold.setBold(true);
+    Panel4->setFont(bold);
+    Panel4->setAutoFillBackground(true);
+    strip->addWidget(lbTotal);
+    strip->addWidget(Panel4);
+    strip->addStretch(1);
+    GroupBox1 = new QGroupBox(central);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* sortRow = new QHBoxLayout(GroupBox1);
+    sortRow->setContentsMargins(6, 2, 6, 2);
+    auto radio = [&](QRadioButton*& r, const char* name) {
+        r = new QRadioButton(GroupBox1);
+        r->setObjectName(QString::fromLatin1(name));
+        sortRow->addWidget(r);
+        connect(r, &QRadioButton::clicked, this, Guarded(this, &TForm3::SortClick));
+    };
+    radio(rbDate, "rbDate");
+    radio(rbCall, "rbCall");
+    radio(rbBand, "rbBand");
+    radio(rbMode, "rbMode");
+    radio(rbBEX, "rbBEX");
+    rbDate->setChecked(true);
+    strip->addWidget(GroupBox1);
+    v->addLayout(strip);
+
+    GroupBox2 = new QGroupBox(central);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    QFont groupFont = GroupBox2->font();
+    groupFont.setBold(true);
+    GroupBox2->setFont(groupFont);
+    GroupBox2->setFixedHeight(119);
+    v->addWidget(GroupBox2);
+    auto* g = new QGridLayout(GroupBox2);
+    g->setContentsMargins(6, 2, 6, 4);
+    g->setVerticalSpacing(2);
+    QFont plain = font();
+
+    edCall = MakeEdit(GroupBox2, "edCall", 0);
+    edDate = MakeEdit(GroupBox2, "edDate", 10);
+    edTime = MakeEdit(GroupBox2, "edTime", 7);
+    edTimeE = MakeEdit(GroupBox2, "edTimeE", 7);
+    cbMode = new QComboBox(GroupBox2);
+    cbMode->setObjectName(QStringLiteral("cbMode"));
+    cbBand = new QComboBox(GroupBox2);
+    cbBand->setObjectName(QStringLiteral("cbBand"));
+    edName = MakeEdit(GroupBox2, "edName", 20);
+    edQTH = MakeEdit(GroupBox2, "edQTH", 30);
+    edRem = MakeEdit(GroupBox2, "edRem", 0);
+    edWWL = MakeEdit(GroupBox2, "edWWL", 15);
+    edBEX = MakeEdit(GroupBox2, "edBEX", 8);
+    edMyWWL = MakeEdit(GroupBox2, "edMyWWL", 15);
+    edMyBEX = MakeEdit(GroupBox2, "edMyBEX", 8);
+    for (QComboBox* cb : {cbMode, cbBand}) {
+        cb->setEditable(true);
+        cb->setInsertPolicy(QComboBox::NoInsert);
+        ForceCapitals(cb->lineEdit());
+        cb->lineEdit()->installEventFilter(this);
+        cb->installEventFilter(this);
+    }
+    cbMode->addItems({"CW", "SSB", "FM", "RTTY", "DIGITAL"});
+    cbBand->addItems({"160M", "80M", "40M", "30M", "20M", "17M", "15M", "12M", "10M", "6M", "2M",
+                      "70CM", "23CM", "13CM", "9CM", "6CM", "3CM"});
+    cbMode->setCurrentText(QStringLiteral("SSB"));
+    cbBand->setCurrentText(QStringLiteral("80M"));
+    connect(cbMode, &QComboBox::activated, this, [this] { cbBand->setFocus(); });
+    edTime->setText(QStringLiteral("00:00"));
+    for (QLineEdit* e : {edCall, edWWL, edBEX, edMyWWL, edMyBEX}) ForceCapitals(e);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{edCall, edDate, edTime, edTimeE, edName, edQTH, edRem,
+                                         edWWL, edBEX, edMyWWL, edMyBEX}) {
+        w->installEventFilter(this);
+        w->setFont(plain);
+    }
+    cbMode->setFont(plain);
+    cbBand->setFont(plain);
+
+    auto label = [&](const char* name, QWidget* buddy) {
+        auto* l = new QLabel(GroupBox2);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFont(plain);
+        l->setBuddy(buddy);
+        return l;
+    };
+    auto place = [&](int row, int col, QLabel* l, QWidget* w, int span = 1) {
+        g->addWidget(l, row, col, Qt::AlignRight);
+        g->addWidget(w, row, col + 1, 1, span);
+    };
+    place(0, 0, label("lbCall", edCall), edCall);
+    place(0, 2, label("lbDate", edDate), edDate);
+    place(0, 4, label("lbTime", edTime), edTime);
+    place(0, 6, label("lbTimeE", edTimeE), edTimeE);
+    place(0, 8, lbMode = label("lbMode", cbMode), cbMode);
+    place(0, 10, lbBand = label("lbBand", cbBand), cbBand);
+    place(1, 0, label("lbName", edName), edName);
+    place(1, 2, label("lbQTH", edQTH), edQTH, 3);
+    place(1, 6, lbRem = label("lbRem", edRem), edRem, 5);
+    place(2, 0, label("lbWWL", edWWL), edWWL);
+    place(2, 2, label("lbBEX", edBEX), edBEX);
+    place(3, 0, label("lbMyWWL", edMyWWL), edMyWWL);
+    place(3, 2, label("lbMyBEX", edMyBEX), edMyBEX);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto button = [&](QPushButton*& b, const char* name, void (TForm3::*handler)()) {
+        b = new QPushButton(GroupBox2);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFont(plain);
+        buttons->addWidget(b);
+        connect(b, &QPushButton::clicked, this, Guarded(this, handler));
+    };
+    button(btNew, "btNew", &TForm3::btNewClick);
+    button(btEntry, "btEntry", &TForm3::btEntryClick);
+    button(btDelQSO, "btDelQSO", &TForm3::btDelQSOClick);
+    button(btClearAll, "btClearAll", &TForm3::btClearAllClick);
+    g->addLayout(buttons, 2, 4, 2, 8);
+
+    QWidget* order[] = {edCall, edName, edQTH, edRem, edWWL, edBEX, edMyWWL, edMyBEX};
+    (void)order;
+    QWidget* tabs[] = {edCall, edDate,   edTime,     edTimeE, cbMode, cbBand,
+                       edName, edQTH,    edRem,      edWWL,   edBEX,  btEntry,
+                       btNew,  btDelQSO, btClearAll, edMyWWL, edMyBEX};
+    for (std::size_t i = 1; i < std::size(tabs); ++i) setTabOrder(tabs[i - 1], tabs[i]);
+
+    connect(btImport, &QToolButton::clicked, this, Guarded(this, &TForm3::btImportClick));
+    connect(btBEXCalc, &QToolButton::clicked, this, Guarded(this, &TForm3::btBEXCalcClick));
+    connect(btCreate, &QToolButton::clicked, this, Guarded(this, &TForm3::btCreateClick));
+    connect(btExit, &QToolButton::clicked, this, Guarded(this, &TForm3::btExitClick));
+    SetCaptions();
+}
+
+void TForm3::SetCaptions() {
+    const bool lt = IsLithuanian();
+    auto t = [lt](const char* en, const char* lith) { return QString::fromUtf8(lt ? lith : en); };
+    setWindowTitle(t(" LY  LOG  PREVIEW  AND  EDITING", " LY  ŽURNALO  PERŽIŪRA  IR  REDAGAVIMAS"));
+    btImport->setText(t("Import from ADIF", "Importuoti ADIF failą"));
+    btBEXCalc->setText(t("BEX Calculator", "BEX skaičiuoklis"));
+    btCreate->setText(t("Create Application", "Sukurti paraišką"));
+    btExit->setText(t("Exit", "Baigti"));
+    lbTotal->setText(t("Found LY QSOs", "Rasta LY QSO"));
+    GroupBox1->setTitle(t("Sort by", "Rūšiuoti pagal"));
+    rbDate->setText(t("Date and Time", "datą ir laiką"));
+    rbCall->setText(t("Callsign", "šaukinį"));
+    rbBand->setText(t("Band", "bangą"));
+    rbMode->setText(t("Mode", "modą"));
+    rbBEX->setText(QStringLiteral("BEX"));
+    GroupBox2->setTitle(t("QSO data", "QSO duomenys"));
+    auto set = [&](const char* name, const char* en, const char* lith) {
+        if (auto* l = GroupBox2->findChild<QLabel*>(QString::fromLatin1(name)))
+            l->setText(t(en, lith));
+    };
+    set("lbCall", "Callsign", "Šaukinys");
+    set("lbDate", "Date", "Data");
+    set("lbTime", "Start UTC", "Prad. UTC");
+    set("lbTimeE", "End UTC", "Baig. UTC");
+    set("lbMode", "Mode", "Moda");
+    set("lbBand", "Band", "Banga");
+    set("lbName", "Name", "Vardas");
+    set("lbQTH", "QTH", "QTH");
+    set("lbRem", "Remarks", "Pastabos");
+    set("lbWWL", " WWL", " WWL");
+    set("lbBEX", "BEX", "BEX");
+    set("lbMyWWL", "My WWL", "Mano WWL");
+    set("lbMyBEX", "My BEX", "Mano BEX");
+    btNew->setText(t("New QSO", "Naujas QSO"));
+    btEntry->setText(t("Save QSO", "Įrašyti QSO"));
+    btDelQSO->setText(t("Delete QSO", "Pašalinti QSO"));
+    btClearAll->setText(t("Delete All", "Pašalinti viską"));
+}
+
+void TForm3::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) Guard([this] { FormShow(); });
+}
+
+void TForm3::FormShow() {
+    BusyCursor busy;
+    if (!loaded_) {
+        move(SettingsFile.ReadInteger("WINDOWS", "X3", 100),
+             SettingsFile.ReadInteger("WINDOWS", "Y3", 100));
+        log_.Load();
+        loaded_ = true;
+    }
+    log_.SetHeader(Language);
+    SetCaptions();
+    RefreshGrid();
+    FitColumns();
+    SetCounter();
+}
+
+void TForm3::closeEvent(QCloseEvent* event) {
+    bool close = false;
+    Guard([&] { close = FormCloseQuery() && FormClose(); });
+    if (close) {
+        event->accept();
+        if (Form0) Form0->close();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TForm3::FormCloseQuery() {
+    return AskQuestion(this,
+                       QString::fromUtf8(IsLithuanian() ? "Norite baigti darbą programoje Kvadrix?"
+                                                        : "Do you want to exit from Kvadrix?"));
+}
+
+bool TForm3::FormClose() {
+    // The log is the user's only data: when it cannot be written the window stays open
+    // (the next close asks and tries again) instead of ending the program.
+    if (!Guard([this] { log_.Write(); })) return false;
+    Guard([this] {
+        SettingsFile.WriteInteger("WINDOWS", "X3", x());
+        SettingsFile.WriteInteger("WINDOWS", "Y3", y());
+    });
+    return true;
+}
+
+// ---- grid ---------------------------------------------------------------------------
+
+int TForm3::SelectedRow() const {
+    const QModelIndex i = SGrid1->currentIndex();
+    return i.isValid() ? i.row() + 1 : 1;
+}
+
+void TForm3::SelectRow(int row) {
+    row = std::clamp(row, 1, log_.DataRowCount());
+    const int col = std::max(SGrid1->currentIndex().column(), 0);
+    SGrid1->setCurrentIndex(model_->index(row - 1, col));
+}
+
+void TForm3::RefreshGrid() {
+    const int keep = SelectedRow();
+    refreshing_ = true;
+    model_->Reset();
+    SelectRow(keep);
+    refreshing_ = false;
+    lastRow_ = SelectedRow();
+}
+
+void TForm3::FitColumns() {
+    const QFontMetrics cells(SGrid1->font());
+    const QFontMetrics head(SGrid1->horizontalHeader()->font());
+    for (int c = 0; c < log_.ColCount(); ++c) {
+        // Only texts near the longest can be the widest: measure those.
+        std::size_t longest = 0;
+        for (int r = 1; r < log_.RowCount(); ++r)
+            longest = std::max(longest, log_.Cell(r, c).size());
+        int width = head.horizontalAdvance(FromCp(log_.Cell(0, c))) + 16;
+        for (int r = 1; r < log_.RowCount(); ++r) {
+            const std::string& s = log_.Cell(r, c);
+            if (s.size() * 3 >= longest * 2)
+                width = std::max(width, cells.horizontalAdvance(FromCp(s)) + 10);
+        }
+        SGrid1->setColumnWidth(c, width);
+    }
+}
+
+void TForm3::SetCounter() {
+    Panel4->setBackgroundRole(QPalette::Window);
+    Panel4->setText(QString::number(log_.QSOCount()));
+}
+
+SortKey TForm3::ChosenSortKey() const {
+    if (rbCall->isChecked()) return SortKey::Callsign;
+    if (rbBand->isChecked()) return SortKey::Band;
+    if (rbMode->isChecked()) return SortKey::Mode;
+    if (rbBEX->isChecked()) return SortKey::BEX;
+    return SortKey::DateTime;
+}
+
+void TForm3::SaveBaseNow() {
+    SaveBase(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });
+    RefreshGrid();
+    SetCounter();
+}
+
+void TForm3::SGrid1SelectCell(int row) {
+    if (refreshing_ || !SGrid1->isVisible() || row < 1 || row > log_.DataRowCount()) return;
+    if (row == lastRow_) return;
+    lastRow_ = row;
+    const QSORow& r = log_.Row(row);
+    edDate->setText(FromCp(r[colDate]));
+    edTime->setText(FromCp(r[colSUTC]));
+    edTimeE->setText(FromCp(r[colEUTC]));
+    edCall->setText(FromCp(r[colCallsign]));
+    cbBand->setCurrentText(FromCp(r[colBand]));
+    cbMode->setCurrentText(FromCp(r[colMode]));
+    edBEX->setText(FromCp(r[colBEX]));
+    edWWL->setText(FromCp(r[colWWL]));
+    edMyBEX->setText(FromCp(r[colMyBEX]));
+    edMyWWL->setText(FromCp(r[colMyWWL]));
+    edName->setText(FromCp(r[colName]));
+    edQTH->setText(FromCp(r[colQTH]));
+    edRem->setText(FromCp(r[colRemarks]));
+}
+
+void TForm3::SortClick() {
+    BusyCursor busy;
+    SortQSOs(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });
+    RefreshGrid();
+    SetCounter();
+}
+
+// ---- buttons ------------------------------------------------------------------------
+
+void TForm3::btImportClick() {
+    // The ADIF import fills this in: file dialog, ImportAdifFile into Log() with the
+    // counter box (Panel4) and the progress window, FindBEXs with the grid hidden, then
+    // SaveBaseNow(), FitColumns() and SetCounter().
+}
+
+void TForm3::btBEXCalcClick() {
+    kx::ProcessEvents();
+    if (Form2) Form2->exec();
+}
+
+void TForm3::btCreateClick() {
+    if (Form4) Form4->exec();
+}
+
+void TForm3::btExitClick() {
+    close();
+}
+
+bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
+    std::string t(TrimField(Bytes(field->text())));
+    if (t.size() == 4 && t.find(':') == std::string::npos) t.insert(2, ":");
+    if (!t.empty() && !IsTimeOfDay(t)) {
+        field->setFocus();
+        field->selectAll();
+        MessageBoxSpec box;
+        box.kind = MessageKind::Information;
+        box.title = QApplication::applicationName().isEmpty() ? QStringLiteral("Kvadrix")
+                                                              : QApplication::applicationName();
+        box.text = QStringLiteral("Time format is incorrect");
+        box.icon = QMessageBox::NoIcon;
+        Svc().ShowMessage(this, box);
+        return false;
+    }
+    out = t;
+    return true;
+}
+
+void TForm3::btEntryClick() {
+    if (edCall->text().size() < 3 || edDate->text().size() < 6 || edTime->text().size() < 3) return;
+    // Every text is converted before anything is stored, so a character the code page
+    // cannot hold stops the save with a message and changes nothing.
+    const std::string call = Bytes(edCall->text()), band = Bytes(cbBand->currentText()),
+                      mode = Bytes(cbMode->currentText()), name = Bytes(edName->text()),
+                      qth = Bytes(edQTH->text()), rem = Bytes(edRem->text()),
+                      date = std::string(TrimField(Bytes(edDate->text())));
+    const int r = SelectedRow();
+    SGrid1->setEnabled(false);
+    struct Enable {
+        QWidget* w;
+        ~Enable() { w->setEnabled(true); }
+    } enable{SGrid1};
+
+    log_.SetCell(r, colDate, date);
+    std::string start, end;
+    if (!ReadTimeField(edTime, start)) return;
+    log_.SetCell(r, colSUTC, start);
+    if (!ReadTimeField(edTimeE, end)) return;
+    if (!end.empty()) log_.SetCell(r, colEUTC, end);
+    log_.SetCell(r, colCallsign, call);
+    log_.SetCell(r, colBand, band);
+    log_.SetCell(r, colMode, mode);
+    const std::string bex(TrimField(Bytes(edBEX->text())));
+    if (!bex.empty() && fTestBEX(bex)) log_.SetCell(r, colBEX, bex);
+    const std::string wwl(TrimField(Bytes(edWWL->text())));
+    if (!wwl.empty() && fTestWWL(wwl)) log_.SetCell(r, colWWL, wwl);
+    const std::string myWwl = WithoutStar(Bytes(edMyWWL->text()));
+    if (fTestWWL(myWwl)) log_.SetCell(r, colMyWWL, myWwl);
+    const std::string myBex = WithoutStar(Bytes(edMyBEX->text()));
+    if (fTestBEX(myBex)) log_.SetCell(r, colMyBEX, myBex);
+    log_.SetCell(r, colName, name);
+    log_.SetCell(r, colQTH, qth);
+    log_.SetCell(r, colRemarks, rem);
+    SaveBaseNow();
+    for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
+    edTime->setText(QStringLiteral("00:00"));
+}
+
+void TForm3::btNewClick() {
+    for (QLineEdit* e : {edCall, edWWL, edBEX, edTime, edTimeE, edRem}) e->clear();
+    edDate->setFocus();
+    const int last = log_.DataRowCount();
+    if (!TrimField(log_.Cell(last, colCallsign)).empty()) {
+        log_.AddEmptyRow();
+        RefreshGrid();
+    }
+    SelectRow(log_.DataRowCount());
+}
+
+void TForm3::btDelQSOClick() {
+    if (AskQuestion(this, QString::fromUtf8(IsLithuanian() ? "Pašalinti pažymėtą QSO?"
+                                                           : "Delete selected QSO?"))) {
+        BusyCursor busy;
+        DelSelQSO(log_, SelectedRow(), ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
+        RefreshGrid();
+    }
+    SetCounter();
+}
+
+void TForm3::btClearAllClick() {
+    if (!AskQuestion(
+            this, QString::fromUtf8(IsLithuanian() ? "Ar norite pašalinti visus įrašus LY žurnale?"
+                                                   : "Do you want to delete all QSOs in the Log?")))
+        return;
+    ClearAllQSOs(log_, LogFilePath());
+    RefreshGrid();
+    Panel4->setText(QStringLiteral("0"));
+}
+
+// ---- fields -------------------------------------------------------------------------
+
+void TForm3::edCallEnter() {
+    if (TrimField(Bytes(edCall->text())).empty()) edCall->setText(QStringLiteral("LY"));
+    edCall->setCursorPosition(edCall->text().size());
+}
+
+void TForm3::edCallExit() {
+    const QString text = edCall->text();
+    const QString trimmed = text.trimmed();
+    const QChar last = text.isEmpty() ? QChar() : text.back();
+    const bool endsInLetter = last >= QChar('A') && last <= QChar('Z');
+    if (trimmed.size() < 3 || (trimmed.size() < 6 && !endsInLetter))
+        QTimer::singleShot(0, edCall, [this] { edCall->setFocus(); });
+}
+
+void TForm3::edDateEnter() {
+    if (!dateMemory_.empty())
+        edDate->setText(FromCp(dateMemory_));
+    else
+        edDate->setText(TodayShortText());
+    dateMemory_ = Bytes(edDate->text());
+    edDate->setCursorPosition(edDate->text().size());
+}
+
+void TForm3::cbModeExit() {
+    if (cbMode->currentText().isEmpty())
+        QTimer::singleShot(0, cbMode, [this] { cbMode->setFocus(); });
+}
+
+void TForm3::cbBandExit() {
+    if (cbBand->currentText().isEmpty())
+        QTimer::singleShot(0, cbBand, [this] { cbBand->setFocus(); });
+}
+
+bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    QWidget* w = qobject_cast<QWidget*>(watched);
+    if (cbMode && w == cbMode->lineEdit()) w = cbMode;
+    if (cbBand && w == cbBand->lineEdit()) w = cbBand;
+    if (event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        Guard([&] { handled = FilterKey(w, static_cast<QKeyEvent*>(event)); });
+        if (handled) return true;
+    } else if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool in = event->type() == QEvent::FocusIn;
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            Guard([&] {
+                if (in && w == edCall) edCallEnter();
+                if (in && w == edDate) edDateEnter();
+                if (!in && w == edCall) edCallExit();
+                if (!in && w == cbMode && watched == cbMode) cbModeExit();
+                if (!in && w == cbBand && watched == cbBand) cbBandExit();
+            });
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && w == edCall) {
+        if (edCall->text() == QStringLiteral("LY")) edCall->setCursorPosition(2);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm3::FilterKey(QWidget* field, QKeyEvent* key) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const QString text = key->text();
+    const bool blank = text == QStringLiteral(" ");
+    auto to = [&](QWidget* next) {
+        next->setFocus(Qt::TabFocusReason);
+        return true;
+    };
+    if (field == edCall && (enter || blank)) return to(edDate);
+    if (field == edName && (enter || blank)) return to(edQTH);
+    if (enter) {
+        if (field == edDate) return to(edTime);
+        if (field == edTime) return to(edTimeE);
+        if (field == edTimeE) return to(cbMode);
+        if (field == cbMode) return to(cbBand);
+        if (field == cbBand) return to(edName);
+        if (field == edQTH) return to(edWWL);
+        if (field == edWWL || field == edMyWWL) return to(edBEX);
+        if (field == edBEX || field == edMyBEX) return to(btEntry);
+        if (field == edRem) {
+            btEntryClick();
+            return true;
+        }
+        return false;
+    }
+    if (field == edTime && key->key() == Qt::Key_Left && edTime->cursorPosition() == 0 &&
+        !edTime->hasSelectedText())
+        return to(edDate);
+    // Keys that type nothing (arrows, Backspace, Delete, shortcuts) are left alone.
+    if (text.isEmpty() || text.at(0).unicode() < 32 || (key->modifiers() & Qt::ControlModifier))
+        return false;
+    Accept set = Accept::Any;
+    if (field == edCall)
+        set = Accept::Call;
+    else if (field == edDate)
+        set = Accept::Date;
+    else if (field == edTime || field == edTimeE)
+        set = Accept::Time;
+    else if (field == edWWL || field == edMyWWL)
+        set = Accept::Wwl;
+    else if (field == edBEX || field == edMyBEX)
+        set = Accept::Bex;
+    for (QChar c : text)
+        if (!Accepts(set, c)) return true;
+    // A character the code page cannot hold is never stored: it cannot be typed.
+    if (FirstNonCp1257(text) >= 0) return true;
+    return false;
 }

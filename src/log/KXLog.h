@@ -1,11 +1,140 @@
-// TForm3: the QSO log window, the program's working window.
+// TForm3: the QSO log window, the program's working window. It owns the one QSOLog,
+// shows it in the grid SGrid1 and carries the QSO entry fields, the sort buttons, the
+// deletions, the import and the buttons that open the calculator and the application.
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QMainWindow>
+#include <string>
+
+#include "log/QSOLog.h"
+#include "log/SortQSOs.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QToolButton;
+
+// The grid's view of the log: grid row i is data row i + 1; the header row is the log's
+// row 0.
+class LogGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit LogGridModel(const kx::QSOLog& log, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), log_(log) {}
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    const kx::QSOLog& log_;
+};
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit TForm3(QWidget* parent = nullptr);
+
+    QToolButton* btImport;
+    QToolButton* btBEXCalc;
+    QToolButton* btCreate;
+    QToolButton* btExit;
+    QTableView* SGrid1;
+    QLabel* lbTotal;
+    QLabel* Panel4;
+    QGroupBox* GroupBox1;
+    QRadioButton* rbDate;
+    QRadioButton* rbCall;
+    QRadioButton* rbBand;
+    QRadioButton* rbMode;
+    QRadioButton* rbBEX;
+    QGroupBox* GroupBox2;
+    QLineEdit* edCall;
+    QLineEdit* edDate;
+    QLineEdit* edTime;
+    QLineEdit* edTimeE;
+    QComboBox* cbMode;
+    QComboBox* cbBand;
+    QLineEdit* edName;
+    QLineEdit* edQTH;
+    QLineEdit* edRem;
+    QLineEdit* edWWL;
+    QLineEdit* edBEX;
+    QLineEdit* edMyWWL;
+    QLineEdit* edMyBEX;
+    QLabel* lbMode;
+    QLabel* lbBand;
+    QLabel* lbRem;
+    QPushButton* btNew;
+    QPushButton* btEntry;
+    QPushButton* btDelQSO;
+    QPushButton* btClearAll;
+
+    // ---- what the import and the award window use ----------------------------------
+    // The log of the program (read by the award list, changed in place by the import).
+    kx::QSOLog& Log() { return log_; }
+    // Shows the table again after it changed (keeps the current row where possible).
+    void RefreshGrid();
+    // Makes every column as wide as its widest text, header included.
+    void FitColumns();
+    // Shows the number of QSOs in the counter box.
+    void SetCounter();
+    // The sort key of the checked radio button.
+    kx::SortKey ChosenSortKey() const;
+    // SaveBase with the chosen key and the window's message pump, then RefreshGrid and
+    // SetCounter. A failed write raises; the table is as it was.
+    void SaveBaseNow();
+    // Grid row (1..N of the log) that is current.
+    int SelectedRow() const;
+    void SelectRow(int row);
+
+    // ---- handlers -------------------------------------------------------------------
+    void FormShow();
+    bool FormCloseQuery();
+    bool FormClose();
+    void SetCaptions();
+    void btImportClick();
+    void btBEXCalcClick();
+    void btCreateClick();
+    void btExitClick();
+    void btNewClick();
+    void btEntryClick();
+    void btDelQSOClick();
+    void btClearAllClick();
+    void SortClick();
+    void SGrid1SelectCell(int row);
+    void edCallEnter();
+    void edCallExit();
+    void edDateEnter();
+    void cbModeExit();
+    void cbBandExit();
+
+    const std::string& DateMemory() const { return dateMemory_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool FilterKey(QWidget* field, QKeyEvent* key);
+    // Reads a time text as Save QSO does; false when it is not a time of day.
+    bool ReadTimeField(QLineEdit* field, std::string& out);
+
+    kx::QSOLog log_;
+    LogGridModel* model_ = nullptr;
+    std::string dateMemory_;
+    bool loaded_ = false;
+    bool refreshing_ = false;
+    int lastRow_ = -1;
 };
