@@ -1,0 +1,415 @@
+// kvadrix-tool: the calculator, the import and the award count of Kvadrix on the command
+// line, on the program folder's own files. Output is UTF-8, one result per line.
+// Exit status: 0 success, 1 nothing found, 2 usage or file error (one line on stderr).
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "award/AwardList.h"
+#include "geo/BexGrid.h"
+#include "geo/Locator.h"
+#include "log/AdifImport.h"
+#include "log/FindBexs.h"
+#include "log/QSOLog.h"
+#include "log/SortQSOs.h"
+#include "platform/Cp1257.h"
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+#include "platform/FolderLock.h"
+#include "platform/Globals.h"
+#include "platform/Ini.h"
+#include "tables/CallTable.h"
+#include "tables/CityTable.h"
+#include "tables/CommaList.h"
+#include "tables/WwlTable.h"
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kNotFound = 1;
+constexpr int kError = 2;
+
+const char* const kHelp =
+    "Usage: kvadrix-tool [--folder DIR] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Works on the files of the Kvadrix program folder: the tool's own folder, or DIR.\n"
+    "\n"
+    "Commands:\n"
+    "  square LAT LON    BEX square of a point in decimal degrees (\".\" or \",\" as\n"
+    "                    decimal sign), or \"?\"\n"
+    "  square LOCATOR    BEX square of a six-character locator, or \"?\"\n"
+    "  locator LAT LON   the six-character locator of a point\n"
+    "  info CODE         the eight locators of a square, two a line from north to\n"
+    "                    south (TAB between), then the corners NW, NE, SW, SE\n"
+    "  city NAME         the squares of a city or settlement, comma-separated\n"
+    "  call CALLSIGN     the squares of a Lithuanian call sign, comma-separated\n"
+    "  import FILE.adi...  imports ADI files into the log as the \"Import from ADIF\"\n"
+    "                    button does (import, find squares, sort, write QSO.dat) and\n"
+    "                    prints per file the QSOs taken and the duplicates\n"
+    "  find-squares      fills the locator and square columns of the log and saves it\n"
+    "  award [--band all|hf|vhf] [--mode all|cw|ssb|phone|digital]\n"
+    "                    the award list of the log, seven TAB-separated cells a line,\n"
+    "                    then \"Worked squares: N\"\n"
+    "\n"
+    "square, locator, info, city and call read one argument set per line from standard\n"
+    "input when given \"-\" as their argument, and print one line per input line (info:\n"
+    "its items separated by TAB).\n"
+    "\n"
+    "Exit status: 0 success, 1 nothing found, 2 usage or file error.\n"
+    "import and find-squares refuse to work while Kvadrix runs on the same folder.\n";
+
+struct Failure {
+    std::string message;  // UTF-8
+};
+
+// Core text (Windows-1257) to UTF-8.
+std::string Out(std::string_view cp1257) {
+    return kx::Cp1257ToUtf8(cp1257);
+}
+
+// A UTF-8 argument as core text.
+std::string In(std::string_view utf8) {
+    auto text = kx::Utf8ToCp1257(utf8);
+    if (!text)
+        throw Failure{"the text \"" + std::string(utf8) + "\" is not UTF-8 that Kvadrix can hold"};
+    return *text;
+}
+
+// A decimal number in degrees with "." or "," as decimal sign, as a 32-bit float.
+float ParseDegrees(std::string_view text) {
+    std::string t(text);
+    for (char& c : t)
+        if (c == ',') c = '.';
+    const char* first = t.data();
+    const char* last = t.data() + t.size();
+    if (first != last && *first == '+') ++first;
+    float value = 0;
+    auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
+    if (t.empty() || ec != std::errc() || ptr != last || !std::isfinite(value))
+        throw Failure{"not a number: \"" + std::string(text) + "\""};
+    return value;
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+// The result of one argument set: the lines the single form prints (core text), and
+// whether anything was found.
+struct Result {
+    std::vector<std::string> lines;
+    bool found = true;
+};
+
+Result Square(const std::vector<std::string_view>& args) {
+    Result r;
+    std::string code;
+    if (args.size() == 2) {
+        code = kx::CalcBEX(ParseDegrees(args[0]), ParseDegrees(args[1]));
+    } else if (args.size() == 1) {
+        std::string locator = In(args[0]);
+        code = locator.empty() ? "?" : kx::FindBEXfromWWL(kx::UpperAscii(locator));
+    } else {
+        throw Failure{"square needs LAT LON or LOCATOR"};
+    }
+    if (code.empty()) code = "?";
+    r.found = code != "?";
+    r.lines.push_back(code);
+    return r;
+}
+
+Result Locator(const std::vector<std::string_view>& args) {
+    if (args.size() != 2) throw Failure{"locator needs LAT LON"};
+    return Result{{kx::CalcWWL(ParseDegrees(args[0]), ParseDegrees(args[1]))}, true};
+}
+
+Result Info(const std::vector<std::string_view>& args) {
+    if (args.size() != 1) throw Failure{"info needs one square CODE"};
+    std::string code(kx::TrimField(In(args[0])));
+    Result r;
+    auto locators = kx::FindWWLfromBEX(code);
+    auto lat = kx::LatBEX(code);
+    auto lon = kx::LongBEX(code);
+    if (!locators || !lat || !lon) {
+        r.found = false;
+        return r;
+    }
+    for (int i = 0; i < 8; i += 2) r.lines.push_back((*locators)[i] + "\t" + (*locators)[i + 1]);
+    r.lines.push_back("NW " + lat->north + " " + lon->west);
+    r.lines.push_back("NE " + lat->north + " " + lon->east);
+    r.lines.push_back("SW " + lat->south + " " + lon->west);
+    r.lines.push_back("SE " + lat->south + " " + lon->east);
+    return r;
+}
+
+Result Codes(const std::string& entry) {
+    Result r;
+    std::string joined;
+    for (const auto& item : kx::SplitCommaList(entry)) {
+        if (item.empty()) continue;
+        if (!joined.empty()) joined += ",";
+        joined += item;
+    }
+    r.found = !joined.empty();
+    if (r.found) r.lines.push_back(joined);
+    return r;
+}
+
+// City names may hold blanks: the whole argument text is the name.
+std::string Joined(const std::vector<std::string_view>& args) {
+    std::string s;
+    for (auto a : args) {
+        if (!s.empty()) s += ' ';
+        s += a;
+    }
+    return s;
+}
+
+Result City(const std::vector<std::string_view>& args) {
+    if (args.empty()) throw Failure{"city needs a NAME"};
+    return Codes(kx::CityEntry(In(Joined(args))));
+}
+
+Result Call(const std::vector<std::string_view>& args) {
+    if (args.size() != 1) throw Failure{"call needs one CALLSIGN"};
+    return Codes(kx::CallEntry(In(args[0])));
+}
+
+using LookupFn = Result (*)(const std::vector<std::string_view>&);
+
+void PrintError(const std::string& message) {
+    std::cerr << "kvadrix-tool: " << message << "\n";
+}
+
+// One lookup command, single or batch.
+int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
+    if (args.size() == 1 && args[0] == "-") {
+        std::string out;
+        out.reserve(1 << 16);
+        std::string line;
+        long lineNo = 0;
+        bool anyMissing = false, anyBad = false;
+        while (std::getline(std::cin, line)) {
+            ++lineNo;
+            try {
+                Result r = fn(Words(line));
+                if (!r.found) anyMissing = true;
+                for (size_t i = 0; i < r.lines.size(); ++i) {
+                    if (i) out += '\t';
+                    out += Out(r.lines[i]);
+                }
+            } catch (const Failure& f) {
+                anyBad = true;
+                PrintError("line " + std::to_string(lineNo) + ": " + f.message);
+            }
+            out += '\n';
+            if (out.size() > (1 << 16) - 256) {
+                std::fwrite(out.data(), 1, out.size(), stdout);
+                out.clear();
+            }
+        }
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return anyBad ? kError : anyMissing ? kNotFound : kOk;
+    }
+    Result r = fn(args);
+    for (const auto& l : r.lines) std::cout << Out(l) << "\n";
+    return r.found ? kOk : kNotFound;
+}
+
+// Holds the folder's lock for a command that changes the log.
+class WriteLock {
+public:
+    WriteLock() : lock_(kx::ProgramFolder) {
+        switch (lock_.TryLock()) {
+            case kx::LockResult::Acquired:
+                return;
+            case kx::LockResult::Held:
+                throw Failure{"Kvadrix is running in " + kx::ProgramFolder + " (process " +
+                              std::to_string(lock_.HolderPid()) +
+                              "); the log is not changed while it runs"};
+            case kx::LockResult::Failed:
+                throw Failure{"cannot lock the log in " + kx::ProgramFolder + ": " +
+                              lock_.Reason()};
+        }
+    }
+
+private:
+    kx::FolderLock lock_;
+};
+
+int Import(const std::vector<std::string_view>& files) {
+    if (files.empty()) throw Failure{"import needs at least one FILE.adi"};
+    WriteLock lock;
+    kx::QSOLog log;
+    log.Load();
+    int status = kOk;
+    for (auto file : files) {
+        std::string path(file);
+        kx::AdifImportResult r = kx::ImportAdifFile(log, path, kx::LogFilePath());
+        if (r.status == kx::AdifImportStatus::MissingFile) {
+            PrintError("no such file: " + path);
+            status = kError;
+            continue;
+        }
+        if (r.status == kx::AdifImportStatus::BadFormat) {
+            PrintError("not an ADI file: " + path);
+            status = kError;
+            continue;
+        }
+        kx::FindBEXs(log);
+        kx::SaveBase(log, kx::SortKey::DateTime);
+        std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates\n";
+    }
+    return status;
+}
+
+int FindSquares(const std::vector<std::string_view>& args) {
+    if (!args.empty()) throw Failure{"find-squares takes no arguments"};
+    WriteLock lock;
+    kx::QSOLog log;
+    log.Load();
+    kx::FindBEXs(log);
+    kx::SaveBase(log, kx::SortKey::DateTime);
+    std::cout << "QSOs: " << log.QSOCount() << "\n";
+    return kOk;
+}
+
+int Award(const std::vector<std::string_view>& args) {
+    int band = kx::bgHFVHF, mode = kx::mgAll;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string_view opt = args[i], value;
+        if (auto eq = opt.find('='); eq != std::string_view::npos) {
+            value = opt.substr(eq + 1);
+            opt = opt.substr(0, eq);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            throw Failure{"award: " + std::string(opt) + " needs a value"};
+        }
+        if (opt == "--band") {
+            if (value == "all")
+                band = kx::bgHFVHF;
+            else if (value == "hf")
+                band = kx::bgHF;
+            else if (value == "vhf")
+                band = kx::bgVHF;
+            else
+                throw Failure{"award: --band is all, hf or vhf"};
+        } else if (opt == "--mode") {
+            if (value == "all")
+                mode = kx::mgAll;
+            else if (value == "cw")
+                mode = kx::mgCW;
+            else if (value == "ssb")
+                mode = kx::mgSSB;
+            else if (value == "phone")
+                mode = kx::mgPhone;
+            else if (value == "digital")
+                mode = kx::mgDigital;
+            else
+                throw Failure{"award: --mode is all, cw, ssb, phone or digital"};
+        } else {
+            throw Failure{"award: unknown option " + std::string(opt)};
+        }
+    }
+    kx::QSOLog log;
+    log.Load();
+    kx::AwardList list = kx::MakeAwardList(log, mode, band);
+    std::string out;
+    for (const auto& e : list.Entries()) {
+        for (int c = 0; c < kx::kListColumns; ++c) {
+            if (c) out += '\t';
+            out += Out(e[c]);
+        }
+        out += '\n';
+    }
+    out += "Worked squares: " + std::to_string(list.Count()) + "\n";
+    std::cout << out;
+    return list.Empty() ? kNotFound : kOk;
+}
+
+std::string OwnFolder(const char* argv0) {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string path = n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string(argv0);
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+int Run(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    std::string folder = OwnFolder(argv[0]);
+    while (!args.empty() && args[0].starts_with("--")) {
+        if (args[0] == "--help") {
+            std::cout << kHelp;
+            return kOk;
+        }
+        if (args[0] == "--folder" && args.size() >= 2) {
+            folder = std::string(args[1]);
+            args.erase(args.begin(), args.begin() + 2);
+        } else if (args[0].starts_with("--folder=")) {
+            folder = std::string(args[0].substr(9));
+            args.erase(args.begin());
+        } else {
+            throw Failure{"unknown option " + std::string(args[0]) + " (see --help)"};
+        }
+    }
+    if (args.empty()) throw Failure{"no command given (see --help)"};
+    if (folder.empty()) throw Failure{"--folder needs a folder"};
+    if (folder.back() != '/') folder += '/';
+    kx::ProgramFolder = folder;
+    kx::SettingsFile.Open(kx::ProgramFile("Kvadrix.ini"));
+    kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+
+    std::string_view cmd = args[0];
+    std::vector<std::string_view> rest(args.begin() + 1, args.end());
+    if (cmd == "help") {
+        std::cout << kHelp;
+        return kOk;
+    }
+    if (cmd == "square") return RunLookup(Square, rest);
+    if (cmd == "locator") return RunLookup(Locator, rest);
+    if (cmd == "info") return RunLookup(Info, rest);
+    if (cmd == "city") return RunLookup(City, rest);
+    if (cmd == "call") return RunLookup(Call, rest);
+    if (cmd == "import") return Import(rest);
+    if (cmd == "find-squares") return FindSquares(rest);
+    if (cmd == "award") return Award(rest);
+    throw Failure{"unknown command " + std::string(cmd) + " (see --help)"};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    try {
+        int rc = Run(argc, argv);
+        std::cout.flush();
+        return rc;
+    } catch (const Failure& f) {
+        PrintError(f.message);
+    } catch (const kx::KxError& e) {
+        PrintError(Out(e.what()));
+    } catch (const std::exception& e) {
+        PrintError(Out(e.what()));
+    }
+    std::cout.flush();
+    return kError;
+}

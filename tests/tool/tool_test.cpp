@@ -1,0 +1,202 @@
+// Runs the built kvadrix-tool as a process on a temporary program folder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/FolderLock.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool with the folder, the arguments (shell words) and the standard input.
+ToolRun Tool(const kxtest::TempFolder& folder, const std::string& args,
+             const std::string& input = "") {
+    folder.write("stdin.txt", input);
+    const std::string out = folder.file("stdout.txt"), err = folder.file("stderr.txt");
+    const std::string cmd = std::string("'") + KX_BUILD_DIR + "/kvadrix-tool' --folder '" +
+                            folder.dir() + "' " + args + " <'" + folder.file("stdin.txt") + "' >'" +
+                            out + "' 2>'" + err + "'";
+    ToolRun r;
+    int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = folder.read("stdout.txt");
+    r.err = folder.read("stderr.txt");
+    return r;
+}
+
+struct ToolFolder : kxtest::TempFolder {
+    ToolFolder() {
+        copyData("BEXWWL.dat");
+        copyData("CityBEX.dat");
+        write("LY-BEX.dat", "[BEX]\r\nLY1AB=K26\r\nLY2XY=J18,J19\r\n");
+    }
+};
+
+TEST(ToolSquare, PointsLocatorsAndMisses) {
+    ToolFolder f;
+    EXPECT_EQ(Tool(f, "square 54.68 25.28").out, "K26\n");
+    ToolRun comma = Tool(f, "square 54,68 25,28");
+    EXPECT_EQ(comma.status, 0);
+    EXPECT_EQ(comma.out, "K26\n");
+    EXPECT_EQ(Tool(f, "square ko24pq").out, "K26\n");
+    ToolRun miss = Tool(f, "square 10 10");
+    EXPECT_EQ(miss.status, 1);
+    EXPECT_EQ(miss.out, "?\n");
+    EXPECT_EQ(Tool(f, "square AA00AA").status, 1);
+}
+
+TEST(ToolSquare, BadNumbersAndUsageAreErrors) {
+    ToolFolder f;
+    for (const char* args : {"square 54.x 25", "square 1e 2", "locator 54 nan", "square 1 2 3",
+                             "locator 54", "nosuch", "", "--bogus square 1 2"}) {
+        ToolRun r = Tool(f, args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_TRUE(r.out.empty()) << args;
+        EXPECT_NE(r.err.find("kvadrix-tool: "), std::string::npos) << args;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << args;  // one line
+    }
+}
+
+TEST(ToolLocator, PointToLocator) {
+    ToolFolder f;
+    ToolRun r = Tool(f, "locator 54.68 25.28");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "KO24PQ\n");
+    EXPECT_EQ(Tool(f, "locator 55 24").out, "KO25AA\n");
+}
+
+TEST(ToolInfo, LocatorsAndCornersWithDegreeSign) {
+    ToolFolder f;
+    ToolRun r = Tool(f, "info k26");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "KO24OT\tKO24PT\nKO24OS\tKO24PS\nKO24OR\tKO24PR\nKO24OQ\tKO24PQ\n"
+              "NW 54°50'N 25°10'E\nNE 54°50'N 25°20'E\nSW 54°40'N 25°10'E\nSE 54°40'N 25°20'E\n");
+    ToolRun none = Tool(f, "info Z99");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+}
+
+TEST(ToolTables, CityWithLithuanianLettersAndCallSigns) {
+    ToolFolder f;
+    ToolRun r = Tool(f, "city 'Šiauliai'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(r.out.empty());
+    EXPECT_EQ(Tool(f, "city Vilnius").out, "K26,L26,K27,L27\n");
+    EXPECT_EQ(Tool(f, "city Nowhereville").status, 1);
+    EXPECT_EQ(Tool(f, "call ly2xy").out, "J18,J19\n");
+    EXPECT_EQ(Tool(f, "call LY9ZZZ").status, 1);
+    EXPECT_EQ(Tool(f, "city \"$(printf '\\377')\"").status, 2);  // not UTF-8
+}
+
+TEST(ToolBatch, OneLinePerInputLine) {
+    ToolFolder f;
+    ToolRun sq = Tool(f, "square -", "54.68 25.28\nKO24PQ\n10 10\n54,68 25,28\n");
+    EXPECT_EQ(sq.status, 1);  // one line found nothing
+    EXPECT_EQ(sq.out, "K26\nK26\n?\nK26\n");
+    ToolRun info = Tool(f, "info -", "K26\nZ99\n");
+    EXPECT_EQ(info.out,
+              "KO24OT\tKO24PT\tKO24OS\tKO24PS\tKO24OR\tKO24PR\tKO24OQ\tKO24PQ\t"
+              "NW 54°50'N 25°10'E\tNE 54°50'N 25°20'E\tSW 54°40'N 25°10'E\tSE 54°40'N 25°20'E\n\n");
+    ToolRun bad = Tool(f, "locator -", "54.68 25.28\nx y\n55 24\n");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "KO24PQ\n\nKO25AA\n");
+    EXPECT_NE(bad.err.find("line 2"), std::string::npos);
+    EXPECT_EQ(Tool(f, "locator -", "55 24\n").status, 0);
+}
+
+const char* const kAdi =
+    "<ADIF_VER:5>3.1.0<EOH>\n"
+    "<CALL:5>LY1AB<QSO_DATE:8>20240101<TIME_ON:4>1200<BAND:3>20M<MODE:2>CW"
+    "<GRIDSQUARE:6>KO24PQ<EOR>\n"
+    "<CALL:5>LY2XY<QSO_DATE:8>20240102<TIME_ON:4>1300<BAND:3>40M<MODE:3>SSB<EOR>\n"
+    "<CALL:4>DL1A<QSO_DATE:8>20240102<TIME_ON:4>1300<BAND:3>40M<MODE:3>SSB<EOR>\n";
+
+TEST(ToolImport, ImportsFindsSquaresAndReportsDuplicates) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("2 taken, 0 duplicates"), std::string::npos) << r.out;
+    std::string log = f.read("QSO.dat");
+    EXPECT_NE(log.find("LY1AB"), std::string::npos);
+    EXPECT_NE(log.find("K26"), std::string::npos);  // square found from the locator
+    ToolRun again = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_NE(again.out.find("0 taken, 2 duplicates"), std::string::npos) << again.out;
+    EXPECT_EQ(Tool(f, "import '" + f.file("missing.adi") + "'").status, 2);
+    EXPECT_EQ(Tool(f, "import").status, 2);
+
+    ToolRun award = Tool(f, "award");
+    EXPECT_EQ(award.status, 0);
+    EXPECT_NE(award.out.find("1.\tK26\tLY1AB\t20M\tCW\t"), std::string::npos) << award.out;
+    EXPECT_NE(award.out.find("Worked squares: 1\n"), std::string::npos);
+    ToolRun ssb = Tool(f, "award --mode ssb");
+    EXPECT_EQ(ssb.status, 1);
+    EXPECT_EQ(ssb.out, "Worked squares: 0\n");
+    EXPECT_EQ(Tool(f, "award --band vhf").out, "Worked squares: 0\n");
+    EXPECT_EQ(Tool(f, "award --band 2m").status, 2);
+}
+
+TEST(ToolFindSquares, FillsTheSquareOfTheLocator) {
+    ToolFolder f;
+    f.write(
+        "QSO.dat",
+        "Date\tsUTC\teUTC\tCallsign\tBand\tMode\tQTH\tName\tWWL\tBEX\tMyWWL\tMyBEX\tRemarks\t\r\n"
+        "2024-01-01\t12:00\t\tLY1AB\t20M\tCW\t\t\tKO24PQ\t\t\t\t\t\r\n");
+    ToolRun r = Tool(f, "find-squares");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(f.read("QSO.dat").find("K26"), std::string::npos);
+}
+
+TEST(ToolLock, RefusesToChangeTheLogWhileTheFolderIsLocked) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    kx::FolderLock lock(f.dir());
+    ASSERT_EQ(lock.TryLock(), kx::LockResult::Acquired);
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Kvadrix is running"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(f.file("QSO.dat")));
+    EXPECT_EQ(Tool(f, "find-squares").status, 2);
+    EXPECT_EQ(Tool(f, "award").status, 1);  // reading is fine
+    lock.Release();
+    EXPECT_EQ(Tool(f, "import '" + f.file("a.adi") + "'").status, 0);
+}
+
+TEST(ToolLock, StaleLockIsTakenOver) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    // A process that has ended: its id is free.
+    pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    f.write(kx::kLockFileName, std::to_string(child) + "\n");
+    EXPECT_EQ(kx::FolderLock::LiveHolder(f.dir()), 0);
+    EXPECT_EQ(Tool(f, "import '" + f.file("a.adi") + "'").status, 0);
+    kx::FolderLock lock(f.dir());
+    f.write(kx::kLockFileName, std::to_string(child) + "\n");
+    EXPECT_EQ(lock.TryLock(), kx::LockResult::Acquired);
+    EXPECT_EQ(kx::FolderLock::LiveHolder(f.dir()), static_cast<long>(getpid()));
+}
+
+TEST(ToolHelp, DescribesEveryCommand) {
+    ToolFolder f;
+    ToolRun r = Tool(f, "--help");
+    EXPECT_EQ(r.status, 0);
+    for (const char* word : {"square", "locator", "info", "city", "call", "import", "find-squares",
+                             "award", "--folder"})
+        EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+}  // namespace
