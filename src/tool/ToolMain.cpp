@@ -125,13 +125,12 @@ Result Square(const std::vector<std::string_view>& args) {
         code = kx::CalcBEX(ParseDegrees(args[0]), ParseDegrees(args[1]));
     } else if (args.size() == 1) {
         std::string locator = In(args[0]);
-        code = locator.empty() ? "?" : kx::FindBEXfromWWL(kx::UpperAscii(locator));
+        if (!locator.empty()) code = kx::FindBEXfromWWL(kx::UpperAscii(locator));
     } else {
         throw Failure{"square needs LAT LON or LOCATOR"};
     }
-    if (code.empty()) code = "?";
-    r.found = code != "?";
-    r.lines.push_back(code);
+    r.found = !code.empty() && code != "?";
+    r.lines.push_back(r.found ? code : std::string(1, '?'));
     return r;
 }
 
