@@ -1,9 +1,13 @@
 #include "app/App.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 
 #include "app/Forms.h"
+#include "platform/FolderLock.h"
+#include "platform/Globals.h"
+#include "platform/Ini.h"
 #include "platform/qt/Services.h"
 
 // The pictures live in the kvadrix_ui library; make sure the linker keeps them.
@@ -67,6 +71,21 @@ int RunKvadrix(int argc, char** argv) {
     app.setWindowIcon(QIcon(QStringLiteral(":/kvadrix/icon.png")));
     // The program ends when the start window closes, even while it is hidden.
     app.setQuitOnLastWindowClosed(false);
+    // One Kvadrix per program folder: a second start on the same log leaves everything
+    // as it is.
+    QString folder = Svc().ExecutableFolder();
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    FolderLock lock(QFile::encodeName(folder).toStdString());
+    if (lock.TryLock() == LockResult::Held) {
+        SettingsFile.Open(QFile::encodeName(folder).toStdString() + "Kvadrix.ini");
+        const bool lt = SettingsFile.ReadString("Kvadrix", "Language ", "EN") == "LT";
+        MessageBoxSpec box;
+        box.title = QStringLiteral("Kvadrix");
+        box.text = lt ? QStringLiteral("Kvadrix jau veikia šiame aplanke:\n") + folder
+                      : QStringLiteral("Kvadrix is already running in this folder:\n") + folder;
+        Svc().ShowMessage(nullptr, box);
+        return 0;
+    }
     CreateForms();
     QObject::connect(Form0, &TForm0::closed, &app, &QCoreApplication::quit);
     Form0->show();
