@@ -1,0 +1,272 @@
+// The ADIF import: record scan, field reading, duplicate test and the rows it adds.
+#include "log/AdifImport.h"
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "log/AdifReader.h"
+#include "platform/Cp1257.h"
+#include "platform/FileIO.h"
+#include "tables/WwlTable.h"
+
+namespace kx {
+namespace {
+
+// A value as the log holds it: Windows-1257, ASCII capitals, "," as "_", no control
+// characters, no blanks at the ends.
+std::string LogValue(std::string_view raw, bool utf8File) {
+    std::string text = DecodeAdifValue(raw, utf8File);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c == ',')
+            c = '_';
+    }
+    return std::string(TrimField(text));
+}
+
+// "20090512" gives "2009-05-12"; any other length gives nothing.
+std::string DateText(const std::string& v) {
+    if (v.size() != 8) return {};
+    return v.substr(0, 4) + "-" + v.substr(4, 2) + "-" + v.substr(6, 2);
+}
+
+// "123045" or "1230" gives "12:30"; shorter values give nothing.
+std::string TimeText(const std::string& v) {
+    if (v.size() < 4) return {};
+    return v.substr(0, 2) + ":" + v.substr(2, 2);
+}
+
+// The first six characters of a locator of 6, 8 or 10 characters; nothing otherwise.
+std::string SixCharLocator(const std::string& v) {
+    if (v.size() == 6 || v.size() == 8 || v.size() == 10) return v.substr(0, 6);
+    return {};
+}
+
+enum Wanted {
+    kCall,
+    kQsoDate,
+    kTimeOn,
+    kTimeOff,
+    kBand,
+    kMode,
+    kQth,
+    kName,
+    kNotes,
+    kComment,
+    kWlRemarks,
+    kGridSquare,
+    kMyGridSquare,
+    kWantedCount
+};
+
+constexpr std::string_view kWantedNames[kWantedCount] = {
+    "CALL", "QSO_DATE", "TIME_ON", "TIME_OFF",   "BAND",       "MODE",         "QTH",
+    "NAME", "NOTES",    "COMMENT", "WL_REMARKS", "GRIDSQUARE", "MY_GRIDSQUARE"};
+
+int WantedIndex(std::string_view name) {
+    for (int i = 0; i < kWantedCount; ++i)
+        if (AdifNameIs(name, kWantedNames[i])) return i;
+    return -1;
+}
+
+// The five compared fields of a row, trimmed, joined by TABs (which no field holds).
+std::string DuplicateKey(std::string_view date, std::string_view sutc, std::string_view call,
+                         std::string_view band, std::string_view mode) {
+    std::string key;
+    key.reserve(date.size() + sutc.size() + call.size() + band.size() + mode.size() + 4);
+    for (std::string_view part : {date, sutc, call, band, mode}) {
+        key.append(TrimField(part));
+        key += '\t';
+    }
+    return key;
+}
+
+bool RowIsBlank(const QSOLog& log, int row) {
+    for (int c = 0; c < log.ColCount(); ++c)
+        if (!log.Field(row, c).empty()) return false;
+    return true;
+}
+
+struct LYRecord {
+    std::size_t start;  // offset of the record's text
+    int index;          // position among all records of the file
+};
+
+}  // namespace
+
+bool IsLYCall(std::string_view call) {
+    const std::string_view c = TrimField(call);
+    if (c.size() < 4) return false;
+    auto up = [](char ch) { return (ch >= 'a' && ch <= 'z') ? char(ch - 'a' + 'A') : ch; };
+    return up(c[0]) == 'L' && up(c[1]) == 'Y';
+}
+
+AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
+                    const std::function<std::string(std::string_view)>& wwlToBex) {
+    std::string_view found[kWantedCount];
+    bool seen[kWantedCount] = {};
+    AdifScanner scanner(recordText, utf8File);
+    AdifTag tag;
+    while (scanner.Next(tag)) {
+        if (tag.kind != AdifTag::Kind::Field) break;
+        const int w = WantedIndex(tag.name);
+        if (w >= 0 && !seen[w]) {  // only the first occurrence of a tag counts
+            seen[w] = true;
+            found[w] = tag.value;
+        }
+    }
+    auto value = [&](int w) { return seen[w] ? LogValue(found[w], utf8File) : std::string(); };
+
+    AdifQSO q;
+    q.fields[colCallsign] = value(kCall);
+    q.fields[colDate] = DateText(value(kQsoDate));
+    q.fields[colSUTC] = TimeText(value(kTimeOn));
+    q.fields[colEUTC] = TimeText(value(kTimeOff));
+    q.fields[colBand] = value(kBand);
+    q.fields[colMode] = value(kMode);
+    q.fields[colQTH] = value(kQth);
+    q.fields[colName] = value(kName);
+    std::string remarks;
+    for (int w : {kNotes, kComment, kWlRemarks}) {
+        const std::string v = value(w);
+        if (!v.empty()) remarks += " " + v;
+    }
+    q.fields[colRemarks] = remarks;
+    const std::string wwl = SixCharLocator(value(kGridSquare));
+    if (!wwl.empty()) {
+        q.fields[colWWL] = wwl;
+        if (wwlToBex) q.fields[colBEX] = wwlToBex(wwl);
+    }
+    const std::string mine = value(kMyGridSquare);
+    if (mine.size() >= 6) {
+        q.fields[colMyWWL] = mine.substr(0, 6);
+        if (wwlToBex) q.fields[colMyBEX] = wwlToBex(q.fields[colMyWWL]);
+    }
+    return q;
+}
+
+AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
+                                 const AdifImportHooks& hooks) {
+    AdifImportResult result;
+    const AdifLayout layout = ReadAdifLayout(bytes);
+    if (layout.BadHeader()) {
+        result.status = AdifImportStatus::BadFormat;
+        return result;
+    }
+
+    // First pass: count the records and note where the LY ones begin.
+    std::vector<LYRecord> ly;
+    int endTags = 0;
+    {
+        AdifScanner scanner(bytes, layout.utf8, layout.bodyStart);
+        AdifTag tag;
+        std::size_t recordStart = layout.bodyStart;
+        bool hasFields = false, callSeen = false, callLY = false;
+        auto close = [&] {
+            if (callLY) ly.push_back({recordStart, result.records});
+            ++result.records;
+        };
+        while (scanner.Next(tag)) {
+            if (tag.kind == AdifTag::Kind::Field) {
+                hasFields = true;
+                if (!callSeen && AdifNameIs(tag.name, "CALL")) {
+                    callSeen = true;
+                    callLY = IsLYCall(DecodeAdifValue(tag.value, layout.utf8));
+                }
+                continue;
+            }
+            if (tag.kind == AdifTag::Kind::EndOfRecord) {
+                ++endTags;
+                close();
+            }
+            // A second <EOH> (files joined one after another) drops the header before it.
+            recordStart = scanner.Position();
+            hasFields = callSeen = callLY = false;
+        }
+        // A last record that lost its <EOR> is still a QSO of the file.
+        if (hasFields && endTags > 0) close();
+    }
+    if (endTags == 0) {
+        result.status = AdifImportStatus::BadFormat;
+        return result;
+    }
+    if (hooks.started) hooks.started();
+    result.lyRecords = static_cast<int>(ly.size());
+
+    const std::function<std::string(std::string_view)> toBex =
+        hooks.wwlToBex ? hooks.wwlToBex
+                       : [](std::string_view locator) { return fWWLtoBEX(locator); };
+
+    std::unordered_set<std::string> known;
+    known.reserve(static_cast<std::size_t>(log.DataRowCount() + result.lyRecords) * 2);
+    for (int r = 1; r < log.RowCount(); ++r)
+        known.insert(DuplicateKey(log.Cell(r, colDate), log.Cell(r, colSUTC),
+                                  log.Cell(r, colCallsign), log.Cell(r, colBand),
+                                  log.Cell(r, colMode)));
+
+    int shown = -1;
+    for (const LYRecord& rec : ly) {
+        const int percent =
+            static_cast<int>(static_cast<long long>(rec.index) * 100 / result.records);
+        if (percent != shown) {
+            shown = percent;
+            if (hooks.progress) hooks.progress(percent);
+        }
+        if (hooks.pump) hooks.pump();
+
+        const AdifQSO q = ReadAdifQSO(bytes.substr(rec.start), layout.utf8, toBex);
+        const std::string& call = q.fields[colCallsign];
+        if (!IsLYCall(call)) continue;
+        if (!known
+                 .insert(DuplicateKey(q.fields[colDate], q.fields[colSUTC], call, q.fields[colBand],
+                                      q.fields[colMode]))
+                 .second) {
+            ++result.duplicates;
+            continue;
+        }
+        ++result.taken;
+
+        int row = log.RowCount() - 1;
+        if (!RowIsBlank(log, row)) row = log.AddEmptyRow();
+        for (int c = 0; c < kQSOFields; ++c)
+            if (!TrimField(q.fields[c]).empty()) log.SetCell(row, c, q.fields[c]);
+        if (hooks.counter) hooks.counter(result.taken);
+        if (hooks.pump) hooks.pump();
+    }
+    return result;
+}
+
+AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
+                                const std::string& logPath, const AdifImportHooks& hooks) {
+    AdifImportResult result;
+    if (adifPath.empty() || !FileExists(adifPath)) {
+        result.status = AdifImportStatus::MissingFile;
+        return result;
+    }
+    const std::string bytes = ReadFileBytes(adifPath);
+    result = ImportAdifBytes(log, bytes, hooks);
+    if (result.status == AdifImportStatus::Imported) log.Write(logPath);
+    return result;
+}
+
+std::string AdifMissingFileMessage(const std::string& fileName, const std::string& language) {
+    if (language == "LT") return "Failas \"" + fileName + "\" nerastas";
+    return "File \"" + fileName + "\" no exists";
+}
+
+std::string AdifBadFormatMessage(const std::string& fileName, const std::string& language) {
+    std::string bare = fileName;
+    if (const auto slash = bare.find_last_of("/\\"); slash != std::string::npos)
+        bare.erase(0, slash + 1);
+    if (language == "LT") return "Blogas ADIF failo " + bare + " formatas.";
+    return "ADIF file " + bare + " format is bad.";
+}
+
+std::string AdifProgressTitle(const std::string& language) {
+    static const std::string lt = Cp1257("ADIF failo analizė");
+    return language == "LT" ? lt : std::string("Analysing ADIF file");
+}
+
+}  // namespace kx

@@ -1,0 +1,76 @@
+// The ADIF import: adds the Lithuanian QSOs of an ADI file to the QSO log.
+//
+// A record is taken when its CALL begins with "LY" and has at least 4 characters, and the
+// log does not already hold a QSO with the same Date, start time, Callsign, Band and Mode
+// (compared exactly, each trimmed). Values arrive in ASCII capitals, with "," turned into
+// "_" and every control character into a blank. The import works without any window:
+// the log window passes callbacks for the progress window, the counter box and the
+// processing of pending window messages.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "log/QSOLog.h"
+
+namespace kx {
+
+// What the window is told while an import runs. Every member may be empty.
+struct AdifImportHooks {
+    std::function<void()> started;              // the file is a usable ADI file: show progress
+    std::function<void(int percent)> progress;  // share of records handled, when it changes
+    std::function<void(int taken)> counter;     // after each row added
+    std::function<void()> pump;                 // let pending window messages run
+    // The square of a six-character locator, or the empty text (fWWLtoBEX by default).
+    std::function<std::string(std::string_view locator)> wwlToBex;
+};
+
+enum class AdifImportStatus {
+    Imported,     // the records were read (possibly none taken)
+    MissingFile,  // no file name, or no such file
+    BadFormat,    // no <EOR> at all, or header text without <EOH>
+};
+
+struct AdifImportResult {
+    AdifImportStatus status = AdifImportStatus::Imported;
+    int taken = 0;       // the import counter: rows added to the log
+    int records = 0;     // records of the file
+    int lyRecords = 0;   // records with an LY call sign
+    int duplicates = 0;  // LY records the log already held
+};
+
+// One QSO as the import reads it from a record: the 13 fields of the log's columns.
+struct AdifQSO {
+    std::string fields[kQSOFields];
+};
+
+// The fields of one record, read from the record's text (from its first tag to its
+// <EOR>). utf8File: the file is UTF-8 (AdifLayout::utf8).
+AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
+                    const std::function<std::string(std::string_view)>& wwlToBex);
+
+// A call sign the import takes: begins with "LY" and has at least 4 characters (after
+// capitals and trimming).
+bool IsLYCall(std::string_view call);
+
+// Adds the new LY QSOs of the file's bytes to the log (no file is written). Rows go to
+// the end of the table in file order; an entirely empty last row (the empty log's row)
+// is filled first.
+AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
+                                 const AdifImportHooks& hooks = {});
+
+// The whole import of a file: a missing file or a bad format changes nothing; otherwise
+// the new QSOs are added and the table is written unsorted to logPath. Throws
+// FileOpenError when the file cannot be read and the log's write errors.
+AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
+                                const std::string& logPath, const AdifImportHooks& hooks = {});
+
+// Messages and titles (Windows-1257 bytes) for a language ("LT" or other).
+// fileName: the file name with its folder, as the dialog gave it.
+std::string AdifMissingFileMessage(const std::string& fileName, const std::string& language);
+std::string AdifBadFormatMessage(const std::string& fileName, const std::string& language);
+std::string AdifProgressTitle(const std::string& language);
+
+}  // namespace kx
