@@ -62,7 +62,8 @@ const char* const kHelp =
     "\n"
     "square, locator, info, city and call read one argument set per line from standard\n"
     "input when given \"-\" as their argument, and print one line per input line (info:\n"
-    "its items separated by TAB).\n"
+    "its items separated by TAB); the status is then 2 when a line was bad, 1 when a\n"
+    "line found nothing, else 0.\n"
     "\n"
     "Exit status: 0 success, 1 nothing found, 2 usage or file error.\n"
     "import and find-squares refuse to work while Kvadrix runs on the same folder.\n";

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/Cp1257.h"
 #include "platform/FolderLock.h"
 #include "support/TempFolder.h"
 
@@ -157,6 +158,17 @@ TEST(ToolFindSquares, FillsTheSquareOfTheLocator) {
     ToolRun r = Tool(f, "find-squares");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(f.read("QSO.dat").find("K26"), std::string::npos);
+}
+
+TEST(ToolAward, LithuanianLettersOfTheLogComeOutAsUtf8) {
+    ToolFolder f;
+    f.write("QSO.dat",
+            kx::Cp1257("Date\tsUTC\teUTC\tCallsign\tBand\tMode\tQTH\tName\tWWL\tBEX\t"
+                       "MyWWL\tMyBEX\tRemarks\t\r\n"
+                       "2024-01-01\t12:00\t\tLY1ŽĖ\t20M\tCW\tŠiauliai\t\t\tK26\t\t\t\t\r\n"));
+    ToolRun r = Tool(f, "award");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1.\tK26\tLY1ŽĖ\t20M\tCW\t2024-01-01\t12:00\nWorked squares: 1\n");
 }
 
 TEST(ToolLock, RefusesToChangeTheLogWhileTheFolderIsLocked) {
