@@ -1,0 +1,142 @@
+#include "tables/WwlTable.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "geo/BexGrid.h"
+#include "geo/Locator.h"
+#include "platform/Errors.h"
+#include "platform/Globals.h"
+#include "tables/CommaList.h"
+#include "tables/TableFile.h"
+
+namespace kx {
+
+namespace {
+
+// Texts up to this length are looked up in the index of line substrings.
+constexpr size_t kIndexedLength = 7;
+
+// A text of 1..7 bytes packed into one number: the bytes, and the length in the top byte.
+std::uint64_t PackKey(const char* p, size_t len) {
+    std::uint64_t key = 0;
+    std::memcpy(&key, p, len);
+    return key | (static_cast<std::uint64_t>(len) << 56);
+}
+
+// One version of the table file: its INI view, its lines upper-cased for the line scan,
+// and for every substring of up to seven bytes the first line that contains it.
+struct WwlTable {
+    TableText text;
+    std::vector<std::string> foldedLines;
+    std::unordered_map<std::uint64_t, std::uint32_t> firstLineOf;
+
+    static WwlTable Build(std::string bytes) {
+        WwlTable t;
+        t.text = TableText::FromBytes(std::move(bytes));
+        t.foldedLines.reserve(t.text.lines.size());
+        size_t total = 0;
+        for (const std::string& line : t.text.lines) {
+            t.foldedLines.push_back(AsciiUpper(line));
+            total += line.size();
+        }
+        t.firstLineOf.reserve(total * 2);
+        for (std::uint32_t i = 0; i < t.foldedLines.size(); ++i) {
+            const std::string& line = t.foldedLines[i];
+            for (size_t pos = 0; pos < line.size(); ++pos)
+                for (size_t len = 1; len <= kIndexedLength && pos + len <= line.size(); ++len)
+                    t.firstLineOf.emplace(PackKey(line.data() + pos, len), i);
+        }
+        return t;
+    }
+
+    // Index of the first line containing the upper-cased text, or -1.
+    long firstLineContaining(const std::string& folded) const {
+        if (folded.empty()) return -1;
+        const size_t keyLen = std::min(folded.size(), kIndexedLength);
+        const auto it = firstLineOf.find(PackKey(folded.data(), keyLen));
+        if (it == firstLineOf.end()) return -1;
+        if (folded.size() <= kIndexedLength) return static_cast<long>(it->second);
+        // No line before the first one holding the text's beginning can hold the text.
+        for (size_t i = it->second; i < foldedLines.size(); ++i)
+            if (foldedLines[i].find(folded) != std::string::npos) return static_cast<long>(i);
+        return -1;
+    }
+};
+
+CachedTable<WwlTable>& Cache() {
+    static CachedTable<WwlTable> cache(&WwlTable::Build);
+    return cache;
+}
+
+std::string TablePath() {
+    return ProgramFile(kWwlTableFile);
+}
+
+std::optional<std::string> GridSquare(const std::optional<std::string>& code) {
+    if (code && !SquareEntry(*code).empty()) return code;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string SquareEntry(std::string_view code) {
+    const auto table = Cache().get(TablePath());
+    return table ? table->text.ini.value(kWwlTableSection, code) : std::string();
+}
+
+bool FindWWLfromBEX(std::string_view code,
+                    const std::function<void(int index, const std::string& locator)>& place) {
+    const std::string entry = SquareEntry(code);
+    if (entry.empty()) return false;
+    const std::vector<std::string> items = SplitCommaList(entry);
+    for (int i = 0; i < 8; ++i) {
+        if (static_cast<size_t>(i) >= items.size()) throw IndexError(i);
+        place(i, items[static_cast<size_t>(i)]);
+    }
+    return true;
+}
+
+std::optional<std::array<std::string, 8>> FindWWLfromBEX(std::string_view code) {
+    std::array<std::string, 8> locators;
+    if (!FindWWLfromBEX(
+            code, [&](int i, const std::string& wwl) { locators[static_cast<size_t>(i)] = wwl; }))
+        return std::nullopt;
+    return locators;
+}
+
+std::optional<std::string> FindLineOfWWL(std::string_view locator) {
+    const auto table = Cache().require(TablePath());
+    const long i = table->firstLineContaining(AsciiUpper(locator));
+    if (i < 0) return std::nullopt;
+    const std::string& line = table->text.lines[static_cast<size_t>(i)];
+    const size_t eq = line.find('=');
+    return eq == std::string::npos ? std::string() : line.substr(0, eq);
+}
+
+std::string FindBEXfromWWL(std::string_view locator) {
+    return FindLineOfWWL(locator).value_or("?");
+}
+
+std::string fWWLtoBEX(std::string_view locator) {
+    const std::string_view wwl = TrimBlanks(locator);
+    if (wwl.size() != 6) return std::string();
+    return fBEX(fLat(wwl), fLong(wwl));
+}
+
+std::string CalcBEX(float latitude, float longitude) {
+    return GridSquare(GridCodeOf(latitude, longitude)).value_or("?");
+}
+
+std::string fBEX(float latitude, float longitude) {
+    try {
+        return GridSquare(GridCodeOfRadians(latitude, longitude)).value_or(std::string());
+    } catch (const std::exception&) {
+        return std::string();
+    }
+}
+
+}  // namespace kx
