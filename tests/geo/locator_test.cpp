@@ -36,10 +36,13 @@ TEST(LocatorOnGridLines, PointOnLinesBelongsToTheSubsquareNorthEast) {
 }
 
 TEST(LocatorOnGridLines, SubsquareLinesExactIn32Bits) {
-    GTEST_SKIP() << "expected value just below the 54.75/25.25 lines still under review";
-    // 54.75 = 54°45' is a subsquare line (2.5' steps) and exact in 32 bits.
+    // 54.75 = 54°45' is a subsquare line (2.5' steps) and exact in 32 bits, as is 25.25.
     EXPECT_EQ(CalcWWL(54.75f, 25.25f), "KO24PS");
-    EXPECT_EQ(CalcWWL(std::nextafter(54.75f, 0.0f), std::nextafter(25.25f, 0.0f)), "KO24OR");
+    // One 32-bit step below the lines is swallowed when 90 and 180 are added and the sums
+    // are rounded to 32 bits: still the subsquare north-east of the lines.
+    EXPECT_EQ(CalcWWL(std::nextafter(54.75f, 0.0f), std::nextafter(25.25f, 0.0f)), "KO24PS");
+    // A few steps further the point is in the subsquare south-west of them.
+    EXPECT_EQ(CalcWWL(54.74998f, 25.24997f), "KO24OR");
 }
 
 TEST(LocatorCentre, KnownLocators) {
