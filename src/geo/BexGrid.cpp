@@ -51,8 +51,8 @@ std::optional<std::string> GridCodeOf(float latitude, float longitude) {
     const Extended r = TruncExt((Extended(56.5) - Extended(latitude)) * 6);
     // Written so that a NaN fails the tests as well.
     if (!(c >= 0 && c <= kColumns - 1) || !(r >= 0 && r <= kRows - 1)) return std::nullopt;
-    const int column = static_cast<int>(c);
-    const int row = static_cast<int>(r);
+    const int column = WholeToInt(c);
+    const int row = WholeToInt(r);
     std::string code(3, ' ');
     code[0] = static_cast<char>('A' + row);
     code[1] = static_cast<char>('0' + column / 10);

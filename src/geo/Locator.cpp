@@ -9,7 +9,7 @@ namespace {
 // The character base + n for a whole number n held in extended precision.
 char CharOf(char base, Extended n) {
     if (!std::isfinite(n) || n < -255 || n > 255) return '?';
-    return static_cast<char>(static_cast<unsigned char>(base + static_cast<int>(n)));
+    return static_cast<char>(static_cast<unsigned char>(base + WholeToInt(n)));
 }
 
 int Byte(std::string_view s, size_t i) {

@@ -1,7 +1,13 @@
 #include "tables/TableFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <map>
+#include <optional>
 
 #include "platform/Errors.h"
 #include "platform/Globals.h"
@@ -119,7 +125,67 @@ TableText TableText::FromBytes(std::string bytes) {
 
 namespace detail {
 
+namespace {
+
+FileIdentity IdentityOfStat(const struct stat& st) {
+    FileIdentity id;
+    id.exists = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = st.st_size;
+    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return id;
+}
+
+std::optional<std::string> ReadAll(int fd, std::int64_t sizeHint) {
+    std::string data;
+    if (sizeHint > 0) data.reserve(static_cast<size_t>(sizeHint));
+    char buf[1 << 16];
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buf, sizeof buf, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (n == 0) return data;
+        data.append(buf, static_cast<size_t>(n));
+        offset += n;
+    }
+}
+
+}  // namespace
+
+FileVersion::FileVersion(FileVersion&& other) noexcept {
+    *this = std::move(other);
+}
+
+FileVersion& FileVersion::operator=(FileVersion&& other) noexcept {
+    if (this != &other) {
+        keepDescriptor(other.fd_);
+        other.fd_ = -1;
+        path_ = std::move(other.path_);
+        identity_ = other.identity_;
+        bytes_ = std::move(other.bytes_);
+        loaded_ = other.loaded_;
+        racy_ = other.racy_;
+        other.forget();
+    }
+    return *this;
+}
+
+FileVersion::~FileVersion() {
+    keepDescriptor(-1);
+}
+
+void FileVersion::keepDescriptor(int fd) {
+    if (fd_ >= 0 && fd_ != fd) ::close(fd_);
+    fd_ = fd;
+}
+
 void FileVersion::forget() {
+    keepDescriptor(-1);
     loaded_ = false;
     racy_ = false;
     path_.clear();
@@ -127,21 +193,41 @@ void FileVersion::forget() {
     identity_ = {};
 }
 
-FileVersion::State FileVersion::refresh(const std::string& path) {
-    const FileIdentity id = IdentityOf(path);
-    if (!id.exists) {
-        forget();
-        return State::Missing;
-    }
-    const bool sameVersion = loaded_ && id == identity_ && path == path_;
-    if (sameVersion && !racy_) return State::Unchanged;
+bool FileVersion::unchangedByDescriptor(const std::string& path) const {
+    if (!loaded_ || racy_ || fd_ < 0 || path != path_) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || st.st_nlink == 0) return false;
+    return IdentityOfStat(st) == identity_;
+}
 
-    const std::int64_t readStart = NowNs();
-    auto data = TryReadFileBytes(path);
-    if (!data) {
+FileVersion::State FileVersion::refresh(const std::string& path) {
+    if (unchangedByDescriptor(path)) return State::Unchanged;
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         forget();
         return State::Missing;
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        forget();
+        return State::Missing;
+    }
+    const FileIdentity id = IdentityOfStat(st);
+    const bool sameVersion = loaded_ && id == identity_ && path == path_;
+    if (sameVersion && !racy_) {
+        keepDescriptor(fd);
+        return State::Unchanged;
+    }
+    const std::int64_t readStart = NowNs();
+    auto data = ReadAll(fd, id.size);
+    if (!data) {
+        ::close(fd);
+        forget();
+        return State::Missing;
+    }
+    keepDescriptor(fd);
     racy_ = IsRacy(id, readStart);
     if (sameVersion && *data == bytes_) return State::Unchanged;
     path_ = path;

@@ -92,9 +92,22 @@ struct TableText {
 namespace detail {
 
 // Decides whether the file at a path still holds the bytes last read from it.
+//
+// The file last read stays open. While the path is unchanged, one fstat of that open file
+// tells an unchanged file: writing to it changes its size or times, and deleting it or
+// replacing it by a rename unlinks it, which drops its link count and changes its change
+// time. Anything else (another path, a changed identity, a recent modification time) goes
+// back to the path and, when needed, reads the file again.
 class FileVersion {
 public:
     enum class State { Missing, Unchanged, Changed };
+
+    FileVersion() = default;
+    FileVersion(FileVersion&& other) noexcept;
+    FileVersion& operator=(FileVersion&& other) noexcept;
+    FileVersion(const FileVersion&) = delete;
+    FileVersion& operator=(const FileVersion&) = delete;
+    ~FileVersion();
 
     // Looks at the file now. On Changed, bytes() holds the new contents.
     State refresh(const std::string& path);
@@ -102,9 +115,13 @@ public:
     void forget();
 
 private:
+    bool unchangedByDescriptor(const std::string& path) const;
+    void keepDescriptor(int fd);
+
     std::string path_;
     FileIdentity identity_;
     std::string bytes_;
+    int fd_ = -1;
     bool loaded_ = false;
     bool racy_ = false;  // identity alone cannot tell an edit yet
 };

@@ -20,6 +20,14 @@ namespace {
 // Texts up to this length are looked up in the index of line substrings.
 constexpr size_t kIndexedLength = 7;
 
+// Blanks around a key do not count, as in IniData.
+std::string_view TrimIniKey(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
 // A text of 1..7 bytes packed into one number: the bytes, and the length in the top byte.
 std::uint64_t PackKey(const char* p, size_t len) {
     std::uint64_t key = 0;
@@ -33,10 +41,16 @@ struct WwlTable {
     TableText text;
     std::vector<std::string> foldedLines;
     std::unordered_map<std::uint64_t, std::uint32_t> firstLineOf;
+    // The items of every entry of section BEX, split once, parallel to its entries.
+    std::vector<std::vector<std::string>> itemsOf;
+    const IniSection* bex = nullptr;
 
     static WwlTable Build(std::string bytes) {
         WwlTable t;
         t.text = TableText::FromBytes(std::move(bytes));
+        t.bex = t.text.ini.section(kWwlTableSection);
+        if (t.bex)
+            for (const IniEntry& e : t.bex->entries) t.itemsOf.push_back(SplitCommaList(e.value));
         t.foldedLines.reserve(t.text.lines.size());
         size_t total = 0;
         for (const std::string& line : t.text.lines) {
@@ -51,6 +65,13 @@ struct WwlTable {
                     t.firstLineOf.emplace(PackKey(line.data() + pos, len), i);
         }
         return t;
+    }
+
+    // Index of the entry of a code in section BEX, or -1.
+    long entryOf(std::string_view code) const {
+        if (!bex) return -1;
+        const auto it = bex->firstOfKey.find(AsciiUpper(TrimIniKey(code)));
+        return it == bex->firstOfKey.end() ? -1 : static_cast<long>(it->second);
     }
 
     // Index of the first line containing the upper-cased text, or -1.
@@ -85,14 +106,25 @@ std::optional<std::string> GridSquare(const std::optional<std::string>& code) {
 
 std::string SquareEntry(std::string_view code) {
     const auto table = Cache().get(TablePath());
-    return table ? table->text.ini.value(kWwlTableSection, code) : std::string();
+    if (!table) return std::string();
+    const long i = table->entryOf(code);
+    return i < 0 ? std::string() : table->bex->entries[static_cast<size_t>(i)].value;
+}
+
+bool SquareExists(std::string_view code) {
+    const auto table = Cache().get(TablePath());
+    if (!table) return false;
+    const long i = table->entryOf(code);
+    return i >= 0 && !table->bex->entries[static_cast<size_t>(i)].value.empty();
 }
 
 bool FindWWLfromBEX(std::string_view code,
                     const std::function<void(int index, const std::string& locator)>& place) {
-    const std::string entry = SquareEntry(code);
-    if (entry.empty()) return false;
-    const std::vector<std::string> items = SplitCommaList(entry);
+    const auto table = Cache().get(TablePath());
+    if (!table) return false;
+    const long entry = table->entryOf(code);
+    if (entry < 0 || table->bex->entries[static_cast<size_t>(entry)].value.empty()) return false;
+    const std::vector<std::string>& items = table->itemsOf[static_cast<size_t>(entry)];
     for (int i = 0; i < 8; ++i) {
         if (static_cast<size_t>(i) >= items.size()) throw IndexError(i);
         place(i, items[static_cast<size_t>(i)]);

@@ -22,6 +22,9 @@ inline constexpr const char* kWwlTableSection = "BEX";
 // is not empty.
 std::string SquareEntry(std::string_view code);
 
+// Whether SquareEntry(code) is not empty, without copying the entry.
+bool SquareExists(std::string_view code);
+
 // The eight locators of a square in file order, split by the comma-list rule (items after
 // the eighth are ignored); nothing when the code has no entry. An entry with fewer than
 // eight items raises IndexError for the first missing item ("List index out of bounds

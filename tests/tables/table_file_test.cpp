@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/Errors.h"
@@ -90,4 +91,40 @@ TEST_F(TableFileCache, RequireRaisesTheOpenErrorWithThePath) {
         EXPECT_EQ(e.path(), folder.file("none.dat"));
         EXPECT_NE(std::string(e.what()).find(folder.file("none.dat")), std::string::npos);
     }
+}
+
+namespace {
+
+// Gives a file a modification time well in the past, so that the cache trusts its identity
+// and answers from the open file alone.
+void MakeOld(const std::string& path) {
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
+}
+
+}  // namespace
+
+TEST_F(TableFileCache, OldFileEditedInPlaceIsSeen) {
+    folder.write("T.dat", "[S]\nk=one\n");
+    MakeOld(folder.file("T.dat"));
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "one");
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "one");
+    folder.write("T.dat", "[S]\nk=two\n");
+    MakeOld(folder.file("T.dat"));  // even with the old time put back
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "two");
+}
+
+TEST_F(TableFileCache, OldFileReplacedByRenameOrDeletedIsSeen) {
+    folder.write("T.dat", "[S]\nk=one\n");
+    MakeOld(folder.file("T.dat"));
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "one");
+    folder.write("new.dat", "[S]\nk=two\n");
+    MakeOld(folder.file("new.dat"));
+    std::filesystem::rename(folder.file("new.dat"), folder.file("T.dat"));
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "two");
+    kx::WriteFileAtomic(folder.file("T.dat"), "[S]\nk=six\n");
+    MakeOld(folder.file("T.dat"));
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "six");
+    std::filesystem::remove(folder.file("T.dat"));
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "");
 }
