@@ -27,7 +27,7 @@ constexpr RealFile kFiles[] = {
     {"k0swe_adif-parser-ts_js8call.adi", 0, 1},
     {"k0swe_adif-parser-ts_lotw.adi", 0, 1},
     {"k0swe_adif-parser-ts_qrz.adi", 0, 3},
-    {"k0swe_adif-parser-ts_spec-sample.adi", 0, 2},
+    {"k0swe_adif-parser-ts_standard-sample.adi", 0, 2},
     {"k0swe_adif-parser-ts_wsjtx.adi", 0, 1},
     {"urbancamo_adif-processor_2020-12-14-test-from-loghx-shuttle1.adi", 0, 1},
     {"urbancamo_adif-processor_M0KPW_2021_07_06_144MHz.adi", 0, 45},
