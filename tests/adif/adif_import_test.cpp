@@ -65,11 +65,14 @@ TEST_F(AdifImportTest, TakesTheNewLYRecordsAndCountsThem) {
     std::vector<int> counter;
     hooks.counter = [&](int n) { counter.push_back(n); };
 
-    const auto r = Import(kHeader +
-                          Rec({{"CALL", "LY1AA"}, {"QSO_DATE", "20090511"}, {"BAND", "40M"}}) +
-                          Rec({{"CALL", "LY2AA"}, {"QSO_DATE", "20090512"}, {"TIME_ON", "1230"},
-                               {"BAND", "20M"}, {"MODE", "SSB"}}) +
-                          Rec({{"CALL", "LY3AA"}, {"QSO_DATE", "20090513"}}));
+    const auto r =
+        Import(kHeader + Rec({{"CALL", "LY1AA"}, {"QSO_DATE", "20090511"}, {"BAND", "40M"}}) +
+               Rec({{"CALL", "LY2AA"},
+                    {"QSO_DATE", "20090512"},
+                    {"TIME_ON", "1230"},
+                    {"BAND", "20M"},
+                    {"MODE", "SSB"}}) +
+               Rec({{"CALL", "LY3AA"}, {"QSO_DATE", "20090513"}}));
     EXPECT_EQ(r.status, kx::AdifImportStatus::Imported);
     EXPECT_EQ(r.taken, 2);
     EXPECT_EQ(r.duplicates, 1);
@@ -87,7 +90,9 @@ TEST_F(AdifImportTest, OnlyCallSignsBeginningWithLYAndOfFourCharactersAreTaken) 
 
 TEST_F(AdifImportTest, DatesAndTimesTakeTheLogsForms) {
     Import(kHeader +
-           Rec({{"CALL", "LY1A"}, {"QSO_DATE", "20090512"}, {"TIME_ON", "123045"},
+           Rec({{"CALL", "LY1A"},
+                {"QSO_DATE", "20090512"},
+                {"TIME_ON", "123045"},
                 {"TIME_OFF", "1315"}}) +
            "<CALL:4>LY2A <QSO_DATE:8:D>20100101 <TIME_ON:2>12 <EOR>\n" +
            "<CALL:4>LY3A<QSO_DATE:8:d>20110203<TIME_ON:6:T>000102<EOR>");
@@ -97,14 +102,15 @@ TEST_F(AdifImportTest, DatesAndTimesTakeTheLogsForms) {
 }
 
 TEST_F(AdifImportTest, TextFieldsArriveInCapitalsWithCommasAsUnderscores) {
-    Import(kHeader + Rec({{"CALL", "LY1A"},
-                          {"NAME", "Jonas"},
-                          {"QTH", "Vilnius, LT"},
-                          {"BAND", "70cm"},
-                          {"MODE", "psk31"},
-                          {"NOTES", "QTH Kaunas"},
-                          {"COMMENT", "tnx"},
-                          {"WL_REMARKS", "73"}}) +
+    Import(kHeader +
+           Rec({{"CALL", "LY1A"},
+                {"NAME", "Jonas"},
+                {"QTH", "Vilnius, LT"},
+                {"BAND", "70cm"},
+                {"MODE", "psk31"},
+                {"NOTES", "QTH Kaunas"},
+                {"COMMENT", "tnx"},
+                {"WL_REMARKS", "73"}}) +
            Rec({{"CALL", "LY2A"}, {"NAME", "Hiram Percy Maxim"}, {"COMMENT", "only"}}));
     EXPECT_EQ(Column(kx::colName), (V{"LY1A|JONAS", "LY2A|HIRAM PERCY MAXIM"}));
     EXPECT_EQ(Column(kx::colQTH), (V{"LY1A|VILNIUS_ LT", "LY2A|"}));
@@ -202,8 +208,7 @@ TEST_F(AdifImportTest, SeveralRecordsOnOneLineAreAllTaken) {
 }
 
 TEST_F(AdifImportTest, ALastRecordWithoutEorIsNotLost) {
-    EXPECT_EQ(Import(kHeader + "<CALL:4>LY1A<EOR>\n<CALL:4>LY2A <QSO_DATE:8>20240101\n").taken,
-              2);
+    EXPECT_EQ(Import(kHeader + "<CALL:4>LY1A<EOR>\n<CALL:4>LY2A <QSO_DATE:8>20240101\n").taken, 2);
 }
 
 TEST_F(AdifImportTest, ControlCharactersInValuesBecomeBlanks) {
@@ -231,7 +236,8 @@ TEST_F(AdifImportTest, Windows1257FilesArriveUnchanged) {
 TEST_F(AdifImportTest, ProgressRisesToTheShareOfRecordsHandled) {
     std::string text = kHeader;
     for (int i = 0; i < 10; ++i)
-        text += Rec({{"CALL", i % 2 ? "LY1A" : "OH1A"}, {"QSO_DATE", "2024010" + std::to_string(i)}});
+        text +=
+            Rec({{"CALL", i % 2 ? "LY1A" : "OH1A"}, {"QSO_DATE", "2024010" + std::to_string(i)}});
     std::vector<int> seen;
     hooks.progress = [&](int p) { seen.push_back(p); };
     Import(text);

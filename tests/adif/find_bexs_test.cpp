@@ -19,8 +19,8 @@ protected:
     }
     int Row(std::string_view qth, std::string_view remarks, std::string_view wwl = "",
             std::string_view bex = "") {
-        int r = log.IsEmptyLog() && log.Field(1, kx::colQTH).empty() && !used ? 1
-                                                                               : log.AddEmptyRow();
+        int r =
+            log.IsEmptyLog() && log.Field(1, kx::colQTH).empty() && !used ? 1 : log.AddEmptyRow();
         used = true;
         log.SetCell(r, kx::colCallsign, "LY1A");
         log.SetCell(r, kx::colQTH, qth);
