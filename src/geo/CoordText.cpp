@@ -262,164 +262,95 @@ CoordFormatResult FormatLatitude(std::string_view input, int format) {
 
 namespace {
 
-CoordFormatResult FormatEastLongitude(std::string_view input, int format) {
+// The longitude rows, east or west. East degrees have two digits; west degrees three, and
+// every later position moves one place to the right. The two differ otherwise only in the
+// range test of the degrees (west alone has one), in the colour of the decimal-degrees
+// rows (west makes the field black, east leaves the colour as it is) and in the value
+// stored at the end (west: 360 minus the typed value).
+CoordFormatResult FormatLongitudeRows(std::string_view input, int format, bool west) {
+    const std::size_t digits = west ? 3 : 2;
+    const std::size_t k = digits - 2;  // shift of every position after the degrees
     Run run(input);
-    if (run.length() < 2) return run.stop();
-    if (run.length() == 2) {
+    if (run.length() < digits) return run.stop();
+    if (run.length() == digits) {
+        if (west && WholeOr(run.text(), 360) >= 360) return run.fail();
         run.black();
         run.append(kDegreeSign);
-        run.caret(3);
+        run.caret(digits + 1);
     }
     if (format >= 1 && format <= 3) {
-        run.maxLength(CoordMaxLength(CoordField::Longitude, {format, false}));
+        run.maxLength(CoordMaxLength(CoordField::Longitude, {format, west}));
     }
     const std::string& t = run.text();
+    auto degrees = [&] { return StrictWhole(Part(t, 1, digits)); };
     switch (format) {
         case 1: {
-            if (run.length() == 5) {
-                long double m = WholeOr(Part(t, 4, 2), 60);
+            if (run.length() == 5 + k) {
+                long double m = WholeOr(Part(t, 4 + k, 2), 60);
                 if (m >= 60) return run.fail();
                 run.black();
-                long double v = StrictWhole(Part(t, 1, 2)) + m / 60;
+                long double v = degrees() + m / 60;
                 run.append(kMinutesSign);
-                run.caret(6);
+                run.caret(6 + k);
                 run.value(v);
             }
-            if (run.length() == 8) {
-                long double s = WholeOr(Part(t, 7, 2), 60);
+            if (run.length() == 8 + k) {
+                long double s = WholeOr(Part(t, 7 + k, 2), 60);
                 if (s >= 60) return run.fail();
                 run.black();
-                long double v =
-                    StrictWhole(Part(t, 1, 2)) + StrictWhole(Part(t, 4, 2)) / 60 + s / 3600;
+                long double v = degrees() + StrictWhole(Part(t, 4 + k, 2)) / 60 + s / 3600;
                 run.append(kSecondsSign);
-                run.caret(9);
+                run.caret(9 + k);
                 run.value(v);
             }
             break;
         }
         case 2: {
-            if (run.length() == 5) {
-                long double m = WholeOr(Part(t, 4, 2), 60);
+            if (run.length() == 5 + k) {
+                long double m = WholeOr(Part(t, 4 + k, 2), 60);
                 if (m >= 60) return run.fail();
                 run.black();
                 run.append(kMinutesSign);
-                run.caret(5);
+                run.caret(5 + k);
                 run.value(m);
             }
-            if (run.length() == 7) {
-                run.insertAt(6, kDecimalSign);
-                run.caret(7);
-                run.value(StrictWhole(Part(t, 1, 2)) + StrictDecimal(PartToBeforeLast(t, 4)) / 60);
+            if (run.length() == 7 + k) {
+                run.insertAt(6 + k, kDecimalSign);
+                run.caret(7 + k);
+                run.value(degrees() + StrictDecimal(PartToBeforeLast(t, 4 + k)) / 60);
             }
-            if (run.length() >= 9) {
-                run.value(StrictWhole(Part(t, 1, 2)) + StrictDecimal(PartToBeforeLast(t, 4)) / 60);
+            if (run.length() >= 9 + k) {
+                run.value(degrees() + StrictDecimal(PartToBeforeLast(t, 4 + k)) / 60);
                 run.caretBeforeLast();
             }
             break;
         }
         case 3: {
-            if (run.length() == 4) {
-                std::string next = DecimalDegreesText(t, 2);
+            if (run.length() == 4 + k) {
+                std::string next = DecimalDegreesText(t, digits);
                 long double v = StrictDecimal(std::string_view(next).substr(0, next.size() - 1));
                 run.setText(std::move(next));
-                run.caret(4);
+                run.caret(4 + k);
+                if (west) run.black();
                 run.value(v);
             }
-            if (run.length() >= 6) {
+            if (run.length() >= 6 + k) {
                 run.value(StrictDecimal(std::string_view(t).substr(0, t.size() - 1)));
                 run.caretBeforeLast();
+                if (west) run.black();
             }
             break;
         }
         default:
             break;
     }
-    return run.finish();
-}
-
-CoordFormatResult FormatWestLongitude(std::string_view input, int format) {
-    Run run(input);
-    if (run.length() < 3) return run.stop();
-    if (run.length() == 3) {
-        if (WholeOr(run.text(), 360) >= 360) return run.fail();
-        run.black();
-        run.append(kDegreeSign);
-        run.caret(4);
-    }
-    if (format >= 1 && format <= 3) {
-        run.maxLength(CoordMaxLength(CoordField::Longitude, {format, true}));
-    }
-    const std::string& t = run.text();
-    switch (format) {
-        case 1: {
-            if (run.length() == 6) {
-                long double m = WholeOr(Part(t, 5, 2), 60);
-                if (m >= 60) return run.fail();
-                run.black();
-                long double v = StrictWhole(Part(t, 1, 3)) + m / 60;
-                run.append(kMinutesSign);
-                run.caret(7);
-                run.value(v);
-            }
-            if (run.length() == 9) {
-                long double s = WholeOr(Part(t, 8, 2), 60);
-                if (s >= 60) return run.fail();
-                run.black();
-                long double v =
-                    StrictWhole(Part(t, 1, 3)) + StrictWhole(Part(t, 5, 2)) / 60 + s / 3600;
-                run.append(kSecondsSign);
-                run.caret(10);
-                run.value(v);
-            }
-            break;
-        }
-        case 2: {
-            if (run.length() == 6) {
-                long double m = WholeOr(Part(t, 5, 2), 60);
-                if (m >= 60) return run.fail();
-                run.black();
-                run.append(kMinutesSign);
-                run.caret(6);
-                run.value(m);
-            }
-            if (run.length() == 8) {
-                run.insertAt(7, kDecimalSign);
-                run.caret(8);
-                run.value(StrictWhole(Part(t, 1, 3)) + StrictDecimal(PartToBeforeLast(t, 5)) / 60);
-            }
-            if (run.length() >= 10) {
-                run.value(StrictWhole(Part(t, 1, 3)) + StrictDecimal(PartToBeforeLast(t, 5)) / 60);
-                run.caretBeforeLast();
-            }
-            break;
-        }
-        case 3: {
-            if (run.length() == 5) {
-                std::string next = DecimalDegreesText(t, 3);
-                long double v = StrictDecimal(std::string_view(next).substr(0, next.size() - 1));
-                run.setText(std::move(next));
-                run.caret(5);
-                run.black();
-                run.value(v);
-            }
-            if (run.length() >= 7) {
-                run.value(StrictDecimal(std::string_view(t).substr(0, t.size() - 1)));
-                run.caretBeforeLast();
-                run.black();
-            }
-            break;
-        }
-        default:
-            break;
-    }
-    return run.finish(/*west=*/true);
+    return run.finish(west);
 }
 
 }  // namespace
 
 CoordFormatResult FormatLongitude(std::string_view text, const CoordSettings& settings) {
-    return settings.west ? FormatWestLongitude(text, settings.format)
-                         : FormatEastLongitude(text, settings.format);
+    return FormatLongitudeRows(text, settings.format, settings.west);
 }
 
 CoordFormatResult FormatCoordinate(CoordField field, std::string_view text,
