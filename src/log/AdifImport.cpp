@@ -246,8 +246,13 @@ AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
         return result;
     }
     const std::string bytes = ReadFileBytes(adifPath);
-    result = ImportAdifBytes(log, bytes, hooks);
-    if (result.status == AdifImportStatus::Imported) log.Write(logPath);
+    // All or nothing: the rows reach the table only once the file holds them.
+    QSOLog updated = log;
+    result = ImportAdifBytes(updated, bytes, hooks);
+    if (result.status == AdifImportStatus::Imported) {
+        updated.Write(logPath);
+        log = std::move(updated);
+    }
     return result;
 }
 

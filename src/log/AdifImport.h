@@ -63,7 +63,8 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
 
 // The whole import of a file: a missing file or a bad format changes nothing; otherwise
 // the new QSOs are added and the table is written unsorted to logPath. Throws
-// FileOpenError when the file cannot be read and the log's write errors.
+// FileOpenError when the file cannot be read and the log's write errors; when the write
+// fails the table is left as it was.
 AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
                                 const std::string& logPath, const AdifImportHooks& hooks = {});
 
