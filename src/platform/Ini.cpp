@@ -225,7 +225,8 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         const Line& after = lines[static_cast<size_t>(place.lastKey)];
         std::string tail = file.substr(after.next);
         std::string head = file.substr(0, after.next);
-        if (after.next == after.end) head += eol;  // the last line had no line end
+        // The last line had no line end (a bare CR is none: the lines end at LF).
+        if (after.next == file.size() && file.back() != '\n') head += eol;
         out = head + keyLine + eol + tail;
     } else {
         out = file;
