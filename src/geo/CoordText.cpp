@@ -70,7 +70,12 @@ std::string TrimText(std::string_view text) {
 }
 
 std::string Quoted(std::string_view s) {
-    return "'" + std::string(s) + "'";
+    std::string q;
+    q.reserve(s.size() + 2);
+    q.push_back('\'');
+    q.append(s);
+    q.push_back('\'');
+    return q;
 }
 
 // The strict readings: a text that is not a number ends the run with an error report.
