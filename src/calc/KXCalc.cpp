@@ -261,34 +261,34 @@ TForm2::TForm2(QWidget* parent)
     QWidget* c = pnClient;
 
     // ---- left column ----
-    GroupBox2 = Group(c, "GroupBox2", QRect(6, 2, 150, 44));
+    GroupBox2 = Group(c, "GroupBox2", QRect(6, 0, 150, 46));
     edCall = Edit(GroupBox2, "edCall", 6, true);
-    edCall->setGeometry(8, 16, 134, 21);
+    edCall->setGeometry(8, 19, 134, 21);
 
-    GroupBox3 = Group(c, "GroupBox3", QRect(6, 48, 150, 44));
+    GroupBox3 = Group(c, "GroupBox3", QRect(6, 46, 150, 46));
     edCity = Edit(GroupBox3, "edCity", 0, false);
-    edCity->setGeometry(8, 16, 134, 21);
+    edCity->setGeometry(8, 19, 134, 21);
 
-    GroupBox4 = Group(c, "GroupBox4", QRect(6, 94, 150, 44));
+    GroupBox4 = Group(c, "GroupBox4", QRect(6, 92, 150, 46));
     GroupBox4->setTitle(QStringLiteral("WWL"));
     edWWL = Edit(GroupBox4, "edWWL", 6, true);
-    edWWL->setGeometry(8, 16, 134, 21);
+    edWWL->setGeometry(8, 19, 134, 21);
 
-    GroupBox1 = Group(c, "GroupBox1", QRect(6, 140, 150, 102));
+    GroupBox1 = Group(c, "GroupBox1", QRect(6, 138, 150, 108));
     GroupBox1->setTitle(QStringLiteral("QTH"));
-    lbLong = Label(GroupBox1, "lbLong", QRect(9, 15, 130, 14), Qt::AlignLeft | Qt::AlignVCenter);
+    lbLong = Label(GroupBox1, "lbLong", QRect(9, 18, 130, 14), Qt::AlignLeft | Qt::AlignVCenter);
     edLong = Edit(GroupBox1, "edLong", kx::kCoordInitialMaxLength, true);
-    edLong->setGeometry(8, 30, 134, 21);
-    lbLat = Label(GroupBox1, "lbLat", QRect(9, 55, 130, 14), Qt::AlignLeft | Qt::AlignVCenter);
+    edLong->setGeometry(8, 33, 134, 21);
+    lbLat = Label(GroupBox1, "lbLat", QRect(9, 58, 130, 14), Qt::AlignLeft | Qt::AlignVCenter);
     edLat = Edit(GroupBox1, "edLat", kx::kCoordInitialMaxLength, true);
-    edLat->setGeometry(8, 70, 134, 21);
+    edLat->setGeometry(8, 73, 134, 21);
     lbLong->setBuddy(edLong);
     lbLat->setBuddy(edLat);
 
-    BitBtn3 = Button(c, "BitBtn3", QRect(161, 56, 32, 32));
+    BitBtn3 = Button(c, "BitBtn3", QRect(161, 59, 32, 32));
     BitBtn3->setIcon(ArrowIcon());
     BitBtn3->setIconSize(QSize(22, 22));
-    BitBtn1 = Button(c, "BitBtn1", QRect(161, 196, 32, 32));
+    BitBtn1 = Button(c, "BitBtn1", QRect(161, 205, 32, 32));
     BitBtn1->setIcon(CrossIcon());
     BitBtn1->setIconSize(QSize(22, 22));
 

@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -824,4 +828,47 @@ TEST_F(CalcWindow, EveryControlIsFoundByItsName) {
     EXPECT_EQ(form->edCall->maxLength(), 6);
     EXPECT_EQ(form->edWWL->maxLength(), 6);
     EXPECT_EQ(form->Panel4->parentWidget()->size(), QSize(483, 251));
+}
+
+// The window's picture under a plain title bar with its title and close box, as a
+// window manager would frame it.
+QImage Framed(QWidget* w) {
+    const QPixmap body = w->grab();
+    constexpr int bar = 22;
+    QImage out(body.width() + 2, body.height() + bar + 1, QImage::Format_RGB32);
+    out.fill(QColor(0, 84, 166));
+    QPainter p(&out);
+    p.drawPixmap(1, bar, body);
+    p.setPen(Qt::white);
+    QFont font = w->font();
+    font.setBold(true);
+    font.setPixelSize(12);
+    p.setFont(font);
+    p.drawText(QRect(4, 0, out.width() - 30, bar), Qt::AlignVCenter | Qt::AlignLeft,
+               w->windowTitle());
+    p.drawText(QRect(out.width() - 22, 0, 20, bar), Qt::AlignCenter, QStringLiteral("\u2715"));
+    return out;
+}
+
+// Writes pictures of the window after a city look-up with two codes, in both languages,
+// when KX_SCREENSHOT_DIR names a folder (documentation).
+TEST_F(CalcWindow, ScreenshotsWhenAsked) {
+    const char* dir = std::getenv("KX_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "KX_SCREENSHOT_DIR not set";
+    for (const char* language : {"EN", "LT"}) {
+        kx::Language = language;
+        open();
+        form->BitBtn1->click();
+        type(form->edCity, "Nida");
+        key(form->edCity, Qt::Key_Down);
+        key(form->ListBox1, Qt::Key_Down);
+        enter(form->ListBox1);
+        form->BitBtn3->click();
+        ASSERT_EQ(form->pnBEX1->text(), "H00");
+        QCoreApplication::processEvents();
+        const QString name =
+            QString::fromUtf8(dir) + (kx::IsLithuanian() ? "/calc-lt.png" : "/calc-en.png");
+        EXPECT_TRUE(Framed(form.get()).save(name));
+        close();
+    }
 }
