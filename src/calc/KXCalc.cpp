@@ -824,6 +824,9 @@ void TForm2::mWestClick() {
 void TForm2::ClearWWL() {
     pnBEX0->clear();
     pnBEX0->show();
+    // A highlight on a place that goes out of sight returns to the first place, so that
+    // Copy never takes a code the window no longer shows.
+    if (IsWhite(pnBEX1) || IsWhite(pnBEX2) || IsWhite(pnBEX3)) Highlight(0);
     pnBEX1->hide();
     pnBEX2->hide();
     pnBEX3->hide();

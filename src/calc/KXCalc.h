@@ -135,7 +135,8 @@ public:
     // Reads both coordinate fields and shows the point's square, corners, grid, locator.
     void Calculate();
     // Empties the result area: the first place, the grid, the corner labels; hides the
-    // other three places.
+    // other three places (keeping their texts). A highlight on one of them moves back to
+    // the first place.
     void ClearWWL();
     // Shows one to four square codes of a table value in the places (the first
     // highlighted) and the first square in the grid; more than four show the first four.

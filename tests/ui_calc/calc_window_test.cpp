@@ -15,10 +15,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "app/Forms.h"
 #include "calc/KXCalc.h"
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
@@ -462,6 +465,36 @@ TEST_F(CalcWindow, MissingWwlTableDuringALocatorLookUpIsReported) {
     EXPECT_TRUE(fake.lastMessageText().contains("BEXWWL.dat"));
 }
 
+TEST_F(CalcWindow, CopyNeverTakesAHiddenPlace) {
+    open();
+    form->edCall->setText("LY2XY");
+    form->BitBtn3->click();
+    click(form->pnBEX1);
+    ASSERT_TRUE(White(form->pnBEX1));
+    form->BitBtn1->click();
+    EXPECT_TRUE(form->pnBEX1->isHidden());
+    form->btCopy->click();
+    EXPECT_EQ(fake.clipboard, "") << "the hidden J19 is not copied";
+    EXPECT_TRUE(White(form->pnBEX0));
+    evaluate("251700", "544100");
+    form->btCopy->click();
+    EXPECT_EQ(fake.clipboard, "K26");
+}
+
+TEST_F(CalcWindow, ShortWwlEntryIsReportedAfterTheLocatorsBeforeIt) {
+    folder.write("BEXWWL.dat", "[BEX]\r\nK26=KO24OT,KO24PT,KO24OS\r\n");
+    open();
+    form->pnBEX0->setText("K26");
+    click(form->pnBEX0);
+    ASSERT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
+    EXPECT_TRUE(fake.lastMessageText().contains("List index out of bounds (3)"))
+        << fake.lastMessageText().toStdString();
+    EXPECT_EQ(form->pn0->text(), "KO24OT");
+    EXPECT_EQ(form->pn4->text(), "KO24PT");
+    EXPECT_EQ(form->pn1->text(), "KO24OS");
+    EXPECT_EQ(form->pn5->text(), "");
+}
+
 // ---- city drop-down -----------------------------------------------------------------
 
 TEST_F(CalcWindow, CitySearchFillsTheDropDownFromTheSecondCharacter) {
@@ -813,6 +846,7 @@ TEST_F(CalcWindow, FieldsKeepTheirContentsBetweenShowings) {
 
 TEST_F(CalcWindow, EveryControlIsFoundByItsName) {
     open();
+    EXPECT_EQ(form->focusWidget(), form->edLat) << "the latitude has the focus at first";
     for (const char* name :
          {"edCall",    "edCity",    "Panel4",    "ListBox1",  "edWWL",     "edLong",
           "edLat",     "lbLong",    "lbLat",     "BitBtn3",   "BitBtn1",   "Label2",
@@ -871,4 +905,31 @@ TEST_F(CalcWindow, ScreenshotsWhenAsked) {
         EXPECT_TRUE(Framed(form.get()).save(name));
         close();
     }
+}
+
+// The log window's "BEX Calculator" button opens the calculator modally.
+TEST(CalcFromLogWindow, ToolBarButtonOpensTheCalculatorModally) {
+    kxtest::TempFolder folder;
+    folder.makeProgramFolder();
+    folder.copyData("BEXWWL.dat");
+    folder.copyData("CityBEX.dat");
+    kx::Language = "EN";
+    kx::SettingsFile.Open(folder.file("Kvadrix.ini"));
+    kx::FakeServices fake;
+    fake.processEventsForReal = false;
+    kx::ScopedServices use(fake);
+    kx::CreateForms();
+    bool shown = false, modal = false;
+    QTimer::singleShot(0, [&] {
+        shown = Form2->isVisible();
+        modal = Form2->isModal();
+        Form2->close();
+    });
+    Form3->btBEXCalc->click();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "X2", -1), 200) << "closing stored the place";
+    kx::DestroyForms();
+    kx::SettingsFile.Open("");
 }
