@@ -21,6 +21,7 @@ TForm2* Form2 = nullptr;
 TForm3* Form3 = nullptr;
 TForm4* Form4 = nullptr;
 TForm5* Form5 = nullptr;
+TForm6* Form6 = nullptr;
 
 namespace kx {
 
@@ -32,9 +33,12 @@ void CreateForms() {
     Form3 = new TForm3;
     Form4 = new TForm4;
     Form5 = new TForm5;
+    Form6 = new TForm6;
 }
 
 void DestroyForms() {
+    delete Form6;
+    Form6 = nullptr;
     delete Form5;
     Form5 = nullptr;
     delete Form4;

@@ -7,6 +7,7 @@
 #include "app/KXStart.h"
 #include "app/KXWait.h"
 #include "award/KXAppl.h"
+#include "award/KXMap.h"
 #include "calc/KXCalc.h"
 #include "log/KXLog.h"
 
@@ -16,10 +17,11 @@ extern TForm2* Form2;  // square calculator
 extern TForm3* Form3;  // QSO log
 extern TForm4* Form4;  // award application
 extern TForm5* Form5;  // progress window
+extern TForm6* Form6;  // BEX map
 
 namespace kx {
 
-// Creates the six windows, Form0 first, none shown. Tests call it too.
+// Creates the windows, Form0 first, none shown. Tests call it too.
 void CreateForms();
 
 // Destroys them in reverse order and sets the pointers back to null.

@@ -159,6 +159,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     tool(btImport, "btImport");
     tool(btBEXCalc, "btBEXCalc");
     tool(btCreate, "btCreate");
+    tool(btMap, "btMap");
     tool(btExit, "btExit");
 
     auto* central = new QWidget(this);
@@ -318,6 +319,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     connect(btImport, &QToolButton::clicked, this, Guarded(this, &TForm3::btImportClick));
     connect(btBEXCalc, &QToolButton::clicked, this, Guarded(this, &TForm3::btBEXCalcClick));
     connect(btCreate, &QToolButton::clicked, this, Guarded(this, &TForm3::btCreateClick));
+    connect(btMap, &QToolButton::clicked, this, Guarded(this, &TForm3::btMapClick));
     connect(btExit, &QToolButton::clicked, this, Guarded(this, &TForm3::btExitClick));
     SetCaptions();
 }
@@ -329,6 +331,7 @@ void TForm3::SetCaptions() {
     btImport->setText(t("Import from ADIF", "Importuoti ADIF failą"));
     btBEXCalc->setText(t("BEX Calculator", "BEX skaičiuoklis"));
     btCreate->setText(t("Create Application", "Sukurti paraišką"));
+    btMap->setText(t("BEX Map", "BEX žemėlapis"));
     btExit->setText(t("Exit", "Baigti"));
     lbTotal->setText(t("Found LY QSOs", "Rasta LY QSO"));
     GroupBox1->setTitle(t("Sort by", "Rūšiuoti pagal"));
@@ -510,6 +513,10 @@ void TForm3::btBEXCalcClick() {
 
 void TForm3::btCreateClick() {
     if (Form4) Form4->exec();
+}
+
+void TForm3::btMapClick() {
+    if (Form6) Form6->Execute(*this);
 }
 
 void TForm3::btExitClick() {

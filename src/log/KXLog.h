@@ -48,6 +48,7 @@ public:
     QToolButton* btImport;
     QToolButton* btBEXCalc;
     QToolButton* btCreate;
+    QToolButton* btMap;
     QToolButton* btExit;
     QTableView* SGrid1;
     QLabel* lbTotal;
@@ -106,6 +107,7 @@ public:
     void btImportClick();
     void btBEXCalcClick();
     void btCreateClick();
+    void btMapClick();
     void btExitClick();
     void btNewClick();
     void btEntryClick();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDate>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -30,6 +31,7 @@ public:
     QStringList printedDocuments;  // plain text of each printed document
     QStringList printJobTitles;
     QString clipboard;
+    QImage clipboardImage;
     int busyDepth = 0;  // current nesting of the busy cursor
     int busyCalls = 0;  // how often the busy cursor was shown
     int processEventsCalls = 0;
@@ -67,6 +69,7 @@ public:
     QString ExecutableFolder() override;
     void SetClipboardText(const QString& text) override { clipboard = text; }
     QString ClipboardText() override { return clipboard; }
+    void SetClipboardImage(const QImage& image) override { clipboardImage = image; }
     void PrintDocument(const QTextDocument& document, const QString& jobTitle) override;
     void BeginBusy() override;
     void EndBusy() override;

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLocale>
 #include <QPrinter>
 #include <QTextDocument>
@@ -70,6 +71,10 @@ public:
     }
 
     QString ClipboardText() override { return QGuiApplication::clipboard()->text(); }
+
+    void SetClipboardImage(const QImage& image) override {
+        QGuiApplication::clipboard()->setImage(image, QClipboard::Clipboard);
+    }
 
     void PrintDocument(const QTextDocument& document, const QString& jobTitle) override {
         QPrinter printer(QPrinter::HighResolution);

@@ -25,6 +25,7 @@
 #include <string>
 #include <utility>
 
+class QImage;
 class QWidget;
 class QTextDocument;
 
@@ -75,9 +76,10 @@ public:
     // The folder of the executable, without a trailing separator.
     virtual QString ExecutableFolder() = 0;
 
-    // The clipboard, plain text only.
+    // The clipboard: plain text, and a picture (the BEX map's Copy).
     virtual void SetClipboardText(const QString& text) = 0;
     virtual QString ClipboardText() = 0;
+    virtual void SetClipboardImage(const QImage& image) = 0;
 
     // Prints a document on the system's current printer, without a printer dialog.
     virtual void PrintDocument(const QTextDocument& document, const QString& jobTitle) = 0;
