@@ -19,6 +19,7 @@
 #include <QValidator>
 #include <algorithm>
 
+#include "app/Forms.h"
 #include "award/Application.h"
 #include "log/QSOLog.h"
 #include "platform/Cp1257.h"
@@ -204,8 +205,11 @@ TForm4::TForm4(QWidget* parent)
     QFont bold(QStringLiteral("Tahoma"));
     bold.setPointSize(8);
     bold.setBold(true);
+    // The weight is set explicitly: a font that leaves it open inherits the bold of the
+    // group box it sits in.
     QFont regular(QStringLiteral("Tahoma"));
     regular.setPointSize(8);
+    regular.setBold(false);
 
     gbClass = Group(pnRight, "gbClass", bold);
     rbBEX = Radio(gbClass, "rbBEX", QStringLiteral("BEX"));
@@ -293,6 +297,11 @@ TForm4::TForm4(QWidget* parent)
     SetTexts();
 }
 
+const kx::QSOLog* TForm4::CurrentLog() const {
+    if (log_) return log_;
+    return Form3 ? &Form3->Log() : nullptr;
+}
+
 int TForm4::Execute(const kx::QSOLog& log) {
     SetLog(&log);
     return exec();
@@ -344,6 +353,12 @@ void TForm4::FormShow() {
     edEaddr->setText(FromCp(ini.ReadString(kSetup, "EAddr", "")));
 
     SetTexts();
+    // Every showing lists all bands and all modes; the band and mode buttons are set back
+    // to match, so that the grid, the title and the words of the document agree.
+    rbHFVHF->setChecked(true);
+    rbAll->setChecked(true);
+    BandGroup = kx::bgHFVHF;
+    ModeGroup = kx::mgAll;
     ListOfBEX(kx::mgAll, kx::bgHFVHF);
 }
 
@@ -365,7 +380,8 @@ void TForm4::ListOfBEX(int modeGroup, int bandGroup) {
     for (const std::string& cell : kx::HeaderCells(kx::Language)) heading << FromCp(cell);
     SGrid2->setHorizontalHeaderLabels(heading);
 
-    list_ = log_ ? kx::MakeAwardList(*log_, modeGroup, bandGroup) : kx::AwardList();
+    const kx::QSOLog* log = CurrentLog();
+    list_ = log ? kx::MakeAwardList(*log, modeGroup, bandGroup) : kx::AwardList();
     const std::vector<kx::ListEntry> rows = list_.GridRows();
     SGrid2->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -438,13 +454,8 @@ void TForm4::btPrevClick() {
 }
 
 void TForm4::btPrintClick() {
-    if (!kx::HasCurrentPrinter()) {
-        kx::ShowError(this, Tr("No printer is installed. Install a printer, or keep the "
-                               "application as a PDF file with \"Save as PDF...\".",
-                               "Neįdiegtas joks spausdintuvas. Įdiekite spausdintuvą arba "
-                               "išsaugokite paraišką PDF faile (\"Išsaugoti PDF...\")."));
-        return;
-    }
+    // On the current printer, without a dialog and with an empty job title. Without a
+    // printer the services report it and nothing else happens.
     kx::Svc().PrintDocument(*rePrev->document(), QString());
 }
 

@@ -4,7 +4,7 @@
 // applicant's name, callsign, address and e-mail, and previews, prints and saves the
 // filled application (RTF, or PDF with the page headers of the preview).
 //
-// The log window hands over its log before showing it:
+// It reads the log window's log (Form3->Log()); a test can hand it another one:
 //   Form4->SetLog(&log);   // or Form4->Execute(log), which also runs it modally
 //   Form4->exec();
 #pragma once
@@ -36,7 +36,8 @@ class TForm4 : public QDialog {
 public:
     explicit TForm4(QWidget* parent = nullptr);
 
-    // The log the list is made from (the log window's, read in place; not owned).
+    // The log the list is made from, read in place (not owned). Without one set, the
+    // list is made from the log window's log (Form3), as "Create Application" opens it.
     void SetLog(const kx::QSOLog* log) { log_ = log; }
     const kx::QSOLog* Log() const { return log_; }
     // Sets the log and shows the window modally.
@@ -113,6 +114,7 @@ protected:
 private:
     void SetTexts();
     int AwardClass() const;
+    const kx::QSOLog* CurrentLog() const;
     // Loads the template into doc and fills it (preview or save variant).
     void BuildDocument(QTextDocument* doc, bool preview);
 

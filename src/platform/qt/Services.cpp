@@ -16,6 +16,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/Globals.h"
+#include "platform/qt/DocPrint.h"
 
 #ifndef KVADRIX_VERSION_STRING
 #define KVADRIX_VERSION_STRING ""
@@ -76,10 +77,10 @@ public:
         QGuiApplication::clipboard()->setImage(image, QClipboard::Clipboard);
     }
 
+    // Form-feed lines become page breaks; without a printer this throws a KxError that
+    // says so.
     void PrintDocument(const QTextDocument& document, const QString& jobTitle) override {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setDocName(jobTitle);
-        document.print(&printer);
+        PrintOnCurrentPrinter(document, jobTitle);
     }
 
     void BeginBusy() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
