@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -723,6 +724,37 @@ TEST_F(ApplicationWindow, ScreenshotsWhenAsked) {
         const QString name =
             kx::Language == "LT" ? "application-preview-lt.png" : "application-preview.png";
         EXPECT_TRUE(form->grab().save(QString::fromUtf8(dir) + "/" + name));
+        form->close();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Saves an application in each language into KX_SAVED_DIR when it names a folder, to
+// open in a word processor.
+TEST_F(ApplicationWindow, SavedApplicationsWhenAsked) {
+    const char* dir = std::getenv("KX_SAVED_DIR");
+    if (!dir) GTEST_SKIP() << "KX_SAVED_DIR not set";
+    const kx::QSOLog log = LogOfSquares(120);
+    for (const char* language : {"EN", "LT"}) {
+        kx::Language = language;
+        Show(log);
+        form->edName->setText(U("Jonas Žemaitis"));
+        form->edCall->setText("LY2XX");
+        form->edAddr->setText(U("Ąžuolų g. 5, Kaunas"));
+        form->edEaddr->setText("ly2xx@example.lt");
+        Click(form->rb100);
+        const QString name = QString::fromUtf8(dir) + "/application-" + language + ".rtf";
+        fake.saveFileAnswers.push_back(name);
+        form->btSave->click();
+        EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
+        QFile text(QString::fromUtf8(dir) + "/application-" + language + ".txt");
+        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+        QTextDocument saved;
+        kx::LoadRtfFile(&saved, kx::ToCpChecked(name));
+        text.write(saved.toPlainText().toUtf8());
         form->close();
     }
 }
