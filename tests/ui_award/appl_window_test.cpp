@@ -187,6 +187,22 @@ TEST_F(ApplicationWindow, EmptyLogShowsTheHeadingAndOneBlankRow) {
     EXPECT_EQ(form->List().Count(), 0);
 }
 
+TEST_F(ApplicationWindow, EmptyFieldsAndFieldsWithBlanksOrCommasKeepTheirColumns) {
+    const kx::QSOLog log = MakeLog({{"15 Jan, 2009", " 12:00 ", "LY1AB /P", "", "", "B05"},
+                                    {"2009-01-16", "", "", " 20M ", "CW", "C07"}});
+    Show(log);
+    ASSERT_EQ(form->SGrid2->rowCount(), 2);
+    EXPECT_EQ(Column(2), (QStringList{"LY1AB /P", ""}));
+    EXPECT_EQ(Column(3), (QStringList{"", "20M"}));
+    EXPECT_EQ(Column(4), (QStringList{"", "CW"}));
+    EXPECT_EQ(Column(5), (QStringList{"15 Jan, 2009", "2009-01-16"}));
+    EXPECT_EQ(Column(6), (QStringList{"12:00", ""}));
+    form->btPrev->click();
+    EXPECT_TRUE(Preview().contains("  1. B05  LY1AB /P" + QString(17, ' ') + "15 Jan, 200912:00"))
+        << Preview().toStdString();
+    EXPECT_TRUE(Preview().contains("  2. C07" + QString(16, ' ') + "20M CW     2009-01-16\n"));
+}
+
 TEST_F(ApplicationWindow, BandOrModeClickRebuildsTheListAndTheTitle) {
     const kx::QSOLog log = MixedLog();
     Show(log);
