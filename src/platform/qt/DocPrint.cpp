@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
@@ -35,20 +36,36 @@ std::string Bytes(const QString& s) {
 
 void ApplyPageSetup(const QTextDocument& doc, QPrinter* printer) {
     const PageSetup p = GetPageSetup(doc);
+    QPageSize size = printer->pageLayout().pageSize();
+    QPageLayout::Orientation orientation = printer->pageLayout().orientation();
     if (p.paperWidth > 0 && p.paperHeight > 0) {
-        printer->setPageSize(
-            QPageSize(QSizeF(p.paperWidth / 20.0, p.paperHeight / 20.0), QPageSize::Point));
-        printer->setPageOrientation(p.paperWidth > p.paperHeight ? QPageLayout::Landscape
-                                                                 : QPageLayout::Portrait);
+        // The size goes in upright; a paper wider than high is the landscape orientation of
+        // it (a landscape QPageSize alone would be matched to the upright standard size).
+        const qreal w = p.paperWidth / 20.0, h = p.paperHeight / 20.0;
+        size = QPageSize(QSizeF(std::min(w, h), std::max(w, h)), QPageSize::Point);
+        orientation = w > h ? QPageLayout::Landscape : QPageLayout::Portrait;
     } else if (printer->outputFormat() == QPrinter::PdfFormat) {
-        printer->setPageSize(QPageSize(QPageSize::A4));
+        size = QPageSize(QPageSize::A4);
+        orientation = QPageLayout::Portrait;
     }
     auto margin = [](int twips, int fallback) { return (twips > 0 ? twips : fallback) / 20.0; };
-    printer->setPageMargins(
-        QMarginsF(margin(p.marginLeft, kDefaultSideMargin), margin(p.marginTop, kDefaultTopMargin),
-                  margin(p.marginRight, kDefaultSideMargin),
-                  margin(p.marginBottom, kDefaultTopMargin)),
-        QPageLayout::Point);
+    const QMarginsF margins(
+        margin(p.marginLeft, kDefaultSideMargin), margin(p.marginTop, kDefaultTopMargin),
+        margin(p.marginRight, kDefaultSideMargin), margin(p.marginBottom, kDefaultTopMargin));
+    QPageLayout layout(size, orientation, margins, QPageLayout::Point);
+    if (!printer->setPageLayout(layout)) {
+        // Margins narrower than the printer can print: its smallest ones there instead.
+        printer->setPageSize(size);
+        printer->setPageOrientation(orientation);
+        QPageLayout current = printer->pageLayout();
+        current.setUnits(QPageLayout::Point);
+        const QMarginsF least = current.minimumMargins();
+        printer->setPageMargins(
+            QMarginsF(std::max(margins.left(), least.left()), std::max(margins.top(), least.top()),
+                      std::max(margins.right(), least.right()),
+                      std::max(margins.bottom(), least.bottom())),
+            QPageLayout::Point);
+    }
 }
 
 }  // namespace

@@ -97,9 +97,19 @@ void DeleteLine(QTextDocument* doc, int i) {
         c.setPosition(block.position());
         c.setPosition(block.next().position(), QTextCursor::KeepAnchor);
     } else if (i > 0) {
-        // The last line: remove the paragraph end in front of it instead.
-        c.setPosition(block.previous().position() + block.previous().length() - 1);
+        // The last line: remove the paragraph end in front of it instead. The block that
+        // is left would take the deleted line's formats with it; the line before keeps its
+        // own.
+        const QTextBlock previous = block.previous();
+        const QTextBlockFormat blockFormat = previous.blockFormat();
+        const QTextCharFormat charFormat = previous.charFormat();
+        c.setPosition(previous.position() + previous.length() - 1);
         c.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.setBlockFormat(blockFormat);
+        c.setBlockCharFormat(charFormat);
+        c.endEditBlock();
+        return;
     } else {
         c.setPosition(block.position());
         c.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);

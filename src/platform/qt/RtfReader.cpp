@@ -178,8 +178,11 @@ int Clamp(long long v, int lo, int hi) {
 
 class Reader {
 public:
-    Reader(const QByteArray& rtf, QTextDocument* doc)
-        : p_(rtf.constData()), end_(rtf.constData() + rtf.size()), doc_(doc), cursor_(doc) {}
+    Reader(const QByteArray& rtf, qsizetype start, QTextDocument* doc)
+        : p_(rtf.constData() + start),
+          end_(rtf.constData() + rtf.size()),
+          doc_(doc),
+          cursor_(doc) {}
 
     void Run();
 
@@ -986,14 +989,25 @@ void Reader::FlushBytes() {
 void Reader::FlushRun() {
     FlushBytes();
     if (run_.isEmpty()) return;
-    // Control characters other than TAB, FF and the line separator would confuse the
-    // line model (CR/LF/U+2029 split paragraphs); they are dropped.
+    // Control characters other than TAB and FF (CR, LF and U+2029 split paragraphs, NUL
+    // ends texts) would confuse the line model; they are dropped.
+    // A surrogate half without its partner (a \uN pair cut apart, or one half alone) is
+    // no character: it becomes U+FFFD, so that the text stays valid UTF-16.
     QString text;
     text.reserve(run_.size());
-    for (QChar c : run_) {
+    for (qsizetype i = 0; i < run_.size(); ++i) {
+        const QChar c = run_[i];
         const char16_t u = c.unicode();
-        if (u == QChar::ParagraphSeparator || u == '\r' || u == '\n' || u == 0) continue;
-        text += c;
+        if (u == QChar::ParagraphSeparator || (u < 0x20 && u != '\t' && u != '\f') || u == 0x7F)
+            continue;
+        if (c.isHighSurrogate() && i + 1 < run_.size() && run_[i + 1].isLowSurrogate()) {
+            text += c;
+            text += run_[++i];
+        } else if (c.isSurrogate()) {
+            text += QChar(QChar::ReplacementCharacter);
+        } else {
+            text += c;
+        }
     }
     run_.clear();
     if (!text.isEmpty()) cursor_.insertText(text, CharFormat(runProps_));
@@ -1077,19 +1091,20 @@ void Reader::Finish() {
     }
 }
 
-// The first bytes of a file, past white space and a UTF-8 byte-order mark, are "{\rtf".
-bool LooksLikeRtf(const QByteArray& rtf) {
+// Where "{\rtf" starts when the first bytes of a file, past white space and a UTF-8
+// byte-order mark, are "{\rtf"; -1 otherwise.
+qsizetype RtfStart(const QByteArray& rtf) {
     qsizetype i = 0;
     if (rtf.startsWith("\xEF\xBB\xBF")) i = 3;
     while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n'))
         ++i;
-    return rtf.mid(i, 5) == "{\\rtf";
+    return rtf.mid(i, 5) == "{\\rtf" ? i : -1;
 }
 
 }  // namespace
 
 bool IsRtf(const QByteArray& data) {
-    return LooksLikeRtf(data);
+    return RtfStart(data) >= 0;
 }
 
 bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error) {
@@ -1098,13 +1113,15 @@ bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error) {
     doc->clear();
     SetPageSetup(doc, PageSetup{});
     bool ok = true;
-    if (!LooksLikeRtf(rtf)) {
+    const qsizetype start = RtfStart(rtf);
+    if (start < 0) {
         if (error)
             *error =
                 QStringLiteral("The data is not an RTF document (it does not begin with {\\rtf).");
         ok = false;
     } else {
-        Reader reader(rtf, doc);
+        // The reader starts at the brace: a byte-order mark in front is no text.
+        Reader reader(rtf, start, doc);
         reader.Run();
     }
     doc->setUndoRedoEnabled(undo);
