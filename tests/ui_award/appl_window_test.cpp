@@ -30,6 +30,7 @@
 #include "platform/Errors.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/qt/DocPrint.h"
 #include "platform/qt/FakeServices.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
@@ -772,6 +773,24 @@ TEST_F(ApplicationWindow, SavedApplicationsWhenAsked) {
         kx::LoadRtfFile(&saved, kx::ToCpChecked(name));
         text.write(saved.toPlainText().toUtf8());
         form->close();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The program's own services on a machine without a printer: Print ends in a message
+// that says so, nothing is sent anywhere.
+TEST(ApplicationPrintOnThisMachine, WithoutPrinterTheProgramServicesSaySo) {
+    if (kx::HasCurrentPrinter()) GTEST_SKIP() << "this machine has a printer";
+    QTextDocument doc(QStringLiteral("BEX"));
+    try {
+        kx::Svc().PrintDocument(doc, QString());
+        ADD_FAILURE() << "printing without a printer did not fail";
+    } catch (const kx::KxError& e) {
+        EXPECT_NE(std::string(e.what()).find("No printer is installed"), std::string::npos)
+            << e.what();
     }
 }
 
