@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
+#include "tables/WwlTable.h"
 
 namespace kx {
 
@@ -37,35 +38,6 @@ bool IsDigit(char c) {
 bool IsWWLShape(std::string_view t) {
     return t.size() == 6 && IsUpperLetter(t[0]) && IsUpperLetter(t[1]) && IsDigit(t[2]) &&
            IsDigit(t[3]) && IsUpperLetter(t[4]) && IsUpperLetter(t[5]);
-}
-
-// Whether the WWL/BEX table has a non-empty entry for the code, reading the file as it is
-// now. Stand-in until the table module's SquareEntry is available: a keyed read of the
-// "BEX" section with case-blind names, blanks around key and value ignored, the first of
-// two equal keys counting.
-bool IsSquareInTable(const std::string& code) {
-    auto bytes = TryReadFileBytes(ProgramFile("BEXWWL.dat"));
-    if (!bytes) return false;
-    std::string_view text = *bytes;
-    bool inSection = false;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = TrimField(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (!line.empty() && line.front() == '[') {
-            if (inSection) return false;
-            inSection = UpperAscii(line) == "[BEX]";
-            continue;
-        }
-        if (!inSection) continue;
-        std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
-        if (UpperAscii(TrimField(line.substr(0, eq))) == UpperAscii(code))
-            return !TrimField(line.substr(eq + 1)).empty();
-    }
-    return false;
 }
 
 bool IsBEXShape(std::string_view t) {
@@ -119,13 +91,13 @@ bool fTestMyWWL(std::string_view text) {
 
 bool fTestBEX(std::string_view text) {
     std::string_view t = TrimField(text);
-    return IsBEXShape(t) && IsSquareInTable(std::string(t));
+    return IsBEXShape(t) && !SquareEntry(t).empty();
 }
 
 bool fTestMyBEX(std::string_view text) {
     std::string_view t = TrimField(text);
     return t.size() == 4 && t[0] == '*' && IsBEXShape(t.substr(1)) &&
-           IsSquareInTable(std::string(t.substr(1)));
+           !SquareEntry(t.substr(1)).empty();
 }
 
 // ---- QSOLog ---------------------------------------------------------------------------
@@ -232,7 +204,32 @@ std::string QSOLog::ToFileBytes() const {
     return out;
 }
 
+namespace {
+
+// Lines of file bytes as ReadFromBytes splits them.
+std::size_t CountLines(std::string_view bytes) {
+    std::size_t lines = 0;
+    for (std::size_t pos = 0; pos < bytes.size(); ++lines) {
+        pos = bytes.find_first_of("\r\n", pos);
+        if (pos == std::string_view::npos) break;
+        pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
 void QSOLog::ReadFromBytes(std::string_view bytes) {
+    // Every row is as wide as the widest line, so one very long line among very many
+    // short ones would ask for lines x fields cells from a file of a few kilobytes. The
+    // width is kept to what the file's size pays for (at least 13 columns, and always
+    // enough for any file whose lines are of like width); a line with more fields than
+    // that drops its empty last fields, and what is still too many stays in its last
+    // column, the TABs between them read as blanks.
+    const std::size_t rowsAfter = std::max(CountLines(bytes), rows_.size());
+    const std::size_t maxCols =
+        std::max({static_cast<std::size_t>(cols_), static_cast<std::size_t>(kQSOFields),
+                  rowsAfter ? 4 * bytes.size() / rowsAfter : 0});
     std::size_t pos = 0;
     int k = 0;
     std::vector<std::string> fields;
@@ -254,6 +251,14 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
             if (tab == std::string_view::npos) tab = line.size();
             fields.emplace_back(line.substr(f, tab - f));
             f = tab + 1;
+        }
+        if (fields.size() > maxCols) {
+            while (fields.size() > maxCols && fields.back().empty()) fields.pop_back();
+            if (fields.size() > maxCols) {
+                std::string& last = fields[maxCols - 1];
+                for (std::size_t c = maxCols; c < fields.size(); ++c) (last += ' ') += fields[c];
+                fields.resize(maxCols);
+            }
         }
         if (k >= RowCount()) rows_.emplace_back(cols_);
         Widen(static_cast<int>(fields.size()));

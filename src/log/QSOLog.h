@@ -135,7 +135,10 @@ public:
     // needed and never loses any; line 0 lands in the header row). A line ends at CR, LF
     // or CR LF; a final line end makes no extra line. Short lines leave the rest of their
     // row empty; long lines widen the table. Fields are taken as they stand (no
-    // trimming, no conversion).
+    // trimming, no conversion). The width stays within what the file's size pays for
+    // (4 x its bytes / its lines, at least 13): the fields of a line beyond that width,
+    // empty last fields dropped, are joined by blanks into its last column, so a
+    // hostile file cannot ask for lines x fields cells.
     void ReadFromBytes(std::string_view bytes);
 
     // Load: the table becomes the empty log; if the file exists it is read into it

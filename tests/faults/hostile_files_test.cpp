@@ -1,0 +1,145 @@
+// Hostile log and ADIF files: whatever their shape, reading them ends, keeps every byte
+// of text somewhere in the table, and needs memory in proportion to the file, not more.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "HeapPeak.h"
+#include "log/AdifImport.h"
+#include "log/QSOLog.h"
+#include "platform/Globals.h"
+#include "support/TempFolder.h"
+
+using kx::QSOLog;
+using kxtest::HeapPeakDuring;
+
+namespace {
+
+const std::string kHeader =
+    "Date\tsUTC\teUTC\tCallsign\tBand\tMode\tQTH\tName\tWWL\tBEX\tMyWWL\tMyBEX\tRemarks\t\r\n";
+
+std::size_t CountOf(const QSOLog& log, char c) {
+    std::size_t n = 0;
+    for (const auto& row : log.Rows())
+        for (const auto& field : row)
+            n += static_cast<std::size_t>(std::count(field.begin(), field.end(), c));
+    return n;
+}
+
+// ---- QSO.dat -------------------------------------------------------------------------
+
+TEST(HostileLogFile, OneLineOfTabsOverManyEmptyLinesStaysThirteenColumnsWide) {
+    // As a dense table this asks for 30,000 x 30,000 cells.
+    const std::string bytes = std::string(30000, '\t') + std::string(30000, '\n');
+    kxtest::TempFolder folder;
+    folder.write("QSO.dat", bytes);
+    QSOLog log("EN");
+    const std::size_t peak = HeapPeakDuring([&] { log.Load(folder.file("QSO.dat"), "EN"); });
+    EXPECT_EQ(log.ColCount(), kx::kQSOFields);
+    EXPECT_EQ(log.RowCount(), 30000);
+    EXPECT_LT(peak, 1000 * bytes.size());
+}
+
+TEST(HostileLogFile, OneLongLineKeepsAllItsTextInItsLastColumn) {
+    std::string wide;
+    for (int i = 0; i < 30000; ++i) wide += "x\t";
+    const std::string bytes = kHeader + wide + "\r\n" + std::string(30000, '\n');
+    QSOLog log("EN");
+    const std::size_t peak = HeapPeakDuring([&] { log.ReadFromBytes(bytes); });
+    EXPECT_EQ(log.ColCount(), kx::kQSOFields);
+    EXPECT_EQ(log.Cell(1, 0), "x");
+    EXPECT_EQ(CountOf(log, 'x'), 30000u);
+    EXPECT_EQ(log.Cell(1, kx::kQSOFields - 1).find('\t'), std::string::npos);
+    EXPECT_LT(peak, 1000 * bytes.size());
+    // What is written reads back the same.
+    QSOLog reread("EN");
+    reread.ReadFromBytes(log.ToFileBytes());
+    EXPECT_EQ(reread.Rows(), log.Rows());
+}
+
+TEST(HostileLogFile, WideLinesOfAnOrdinaryFileStillWidenTheTable) {
+    std::string line;
+    for (int c = 0; c < 40; ++c) line += "f" + std::to_string(c) + "\t";
+    const std::string bytes = kHeader + line + "\r\n" + line + "\r\n" + "d\t\t\tLY1A\t\r\n";
+    QSOLog log("EN");
+    log.ReadFromBytes(bytes);
+    EXPECT_EQ(log.ColCount(), 40);
+    EXPECT_EQ(log.Cell(2, 39), "f39");
+    EXPECT_EQ(log.Cell(3, 39), "");
+}
+
+// ---- ADIF ----------------------------------------------------------------------------
+
+std::string Junk(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t x = 1234567u;
+    for (char& c : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
+struct Shape {
+    const char* what;
+    std::string bytes;
+    std::size_t factor;  // memory allowed: factor x the file's size, plus 1 MB
+};
+
+std::vector<Shape> HostileAdifShapes() {
+    constexpr std::size_t kSize = 1 << 20;
+    std::vector<Shape> shapes;
+    shapes.push_back({"one line of '<'", std::string(kSize, '<'), 2});
+    shapes.push_back(
+        {"ten-digit length", "<EOH><CALL:9999999999>" + std::string(kSize, 'L') + "<EOR>", 2});
+    shapes.push_back({"negative and missing lengths",
+                      [] {
+                          std::string s;
+                          while (s.size() < kSize) s += "<CALL:-4>LY1A<CALL:>LY2B<CALL>LY3C";
+                          return s + "<EOR>";
+                      }(),
+                      2});
+    shapes.push_back({"NULs and invalid UTF-8", "<EOH><CALL:4>LY1A" + Junk(kSize) + "<EOR>", 2});
+    shapes.push_back({"a tag at the very end", std::string(kSize, ' ') + "<EOR><CALL:4>", 2});
+    shapes.push_back({"one record of very many fields",
+                      [] {
+                          std::string s = "<CALL:4>LY1A";
+                          while (s.size() < kSize) s += "<QTH:1>x";
+                          return s + "<EOR>";
+                      }(),
+                      2});
+    shapes.push_back({"very many distinct LY records",
+                      [] {
+                          std::string s;
+                          for (int i = 0; s.size() < kSize; ++i) {
+                              const std::string call = "LY" + std::to_string(i);
+                              s += "<CALL:" + std::to_string(call.size()) + ">" + call + "<EOR>";
+                          }
+                          return s;
+                      }(),
+                      64});
+    return shapes;
+}
+
+TEST(HostileAdifFile, ImportEndsAndNeedsMemoryInProportionToTheFile) {
+    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    for (const Shape& shape : HostileAdifShapes()) {
+        QSOLog log("EN");
+        kx::AdifImportResult result;
+        const std::size_t peak =
+            HeapPeakDuring([&] { result = kx::ImportAdifBytes(log, shape.bytes); });
+        EXPECT_LE(peak, shape.factor * shape.bytes.size() + (1u << 20))
+            << shape.what << ": " << peak << " bytes for a file of " << shape.bytes.size();
+        EXPECT_EQ(log.QSOCount(), result.taken) << shape.what;
+        if (std::getenv("KX_PRINT_PEAKS"))
+            std::printf("%s: %zu / %zu\n", shape.what, peak, shape.bytes.size());
+    }
+}
+
+}  // namespace
