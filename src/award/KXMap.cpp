@@ -239,11 +239,30 @@ TMapView::TMapView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+double TMapView::LegendLineHeight() const {
+    return QFontMetricsF(MapFont(font(), 9.5, true)).height() + 12;
+}
+
+double TMapView::LegendWidth() const {
+    const QFontMetricsF fm(MapFont(font(), 9));
+    const double swatch = std::round(fm.height() * 0.8);
+    double width = 0;
+    const bool hasBorder = border_ && !border_->isEmpty();
+    for (int i = 0; i < std::min<int>(static_cast<int>(legend_.size()), hasBorder ? 3 : 2); ++i)
+        width += swatch * (i == 2 ? 1.6 : 0.7) + 5 + fm.horizontalAdvance(legend_[i]) + 16;
+    return width;
+}
+
 kx::bexmap::MapGeometry TMapView::Geometry(const QSizeF& size) const {
     const QFontMetricsF fm(MapFont(font(), 8));
-    const QFontMetricsF legend(MapFont(font(), 9, true));
-    return kx::bexmap::MapGeometry(size, fm.horizontalAdvance(QStringLiteral("M")) + 8,
-                                   fm.height() + 4, legend.height() + 12);
+    const double labelWidth = fm.horizontalAdvance(QStringLiteral("M")) + 8;
+    const double labelHeight = fm.height() + 4;
+    const double line = LegendLineHeight();
+    kx::bexmap::MapGeometry one(size, labelWidth, labelHeight, line);
+    // The count goes under the legend when they do not fit side by side.
+    const double count = QFontMetricsF(MapFont(font(), 9.5, true)).horizontalAdvance(countText_);
+    if (LegendWidth() + count <= one.grid.width()) return one;
+    return kx::bexmap::MapGeometry(size, labelWidth, labelHeight, 2 * line - 8);
 }
 
 std::string TMapView::SquareAt(const QPointF& point) const {
@@ -383,7 +402,9 @@ void TMapView::Paint(QPainter& p, const QSize& size, bool interactive) const {
     const QFont legendFont = MapFont(font(), 9);
     const QFontMetricsF fm(legendFont);
     const double swatch = std::round(fm.height() * 0.8);
-    const double middle = g.legend.top() + g.legend.height() / 2;
+    const double line = LegendLineHeight();
+    const bool twoLines = g.legend.height() > line * 1.5;
+    const double middle = g.legend.top() + (twoLines ? line - 8 : line) / 2;
     double x = g.legend.left();
     auto item = [&](int kind, const QString& text) {
         const QRectF box(x, middle - swatch / 2, swatch * (kind == 2 ? 1.6 : 0.7), swatch);
@@ -417,8 +438,13 @@ void TMapView::Paint(QPainter& p, const QSize& size, bool interactive) const {
     const QFont countFont = MapFont(font(), 9.5, true);
     p.setFont(countFont);
     p.setPen(QColor(20, 24, 30));
-    p.drawText(QRectF(x, g.legend.top(), std::max(0.0, g.legend.right() - x), g.legend.height()),
-               Qt::AlignRight | Qt::AlignVCenter, countText_);
+    if (twoLines) {
+        p.drawText(QRectF(g.legend.left(), g.legend.top() + line - 8, g.legend.width(), line - 8),
+                   Qt::AlignLeft | Qt::AlignVCenter, countText_);
+    } else {
+        p.drawText(QRectF(x, g.legend.top(), std::max(0.0, g.legend.right() - x), line),
+                   Qt::AlignRight | Qt::AlignVCenter, countText_);
+    }
     p.restore();
 }
 

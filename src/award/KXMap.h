@@ -172,6 +172,9 @@ protected:
 
 private:
     void SetHovered(const std::string& code);
+    double LegendLineHeight() const;
+    // Width of the legend's items (without the count).
+    double LegendWidth() const;
 
     const kx::bexmap::MapModel* model_ = nullptr;
     const QPainterPath* border_ = nullptr;

@@ -282,6 +282,25 @@ TEST(MapWindow, CountAndFiltersInBothLanguages) {
     form.close();
 }
 
+TEST(MapWindow, NarrowWindowPutsTheCountUnderTheLegend) {
+    MapFolder env;
+    const kx::QSOLog log = MakeLog(kMixed);
+    TForm6 form;
+    form.SetLog(&log);
+    form.show();
+    form.resize(1400, 700);
+    QCoreApplication::processEvents();
+    const double wide = form.pbMap->Geometry(form.pbMap->size()).legend.height();
+    form.resize(640, 440);
+    form.rbVHF->click();
+    form.rbDigi->click();
+    QCoreApplication::processEvents();
+    const auto g = form.pbMap->Geometry(form.pbMap->size());
+    EXPECT_GT(g.legend.height(), wide * 1.5);
+    EXPECT_LE(g.legend.bottom(), form.pbMap->height());
+    form.close();
+}
+
 TEST(MapWindow, RemembersPlaceAndSize) {
     MapFolder env;
     kx::SettingsFile.WriteInteger("WINDOWS", "W6", 300);  // below the minimum
