@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +22,9 @@
 #include <QVBoxLayout>
 
 #include "app/Forms.h"
+#include "log/AdifImport.h"
+#include "log/FindBexs.h"
+#include "platform/FileIO.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/qt/QtText.h"
@@ -124,7 +128,9 @@ int LogGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : log_.ColCount();
 }
 QVariant LogGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) return {};
+    // Painting never throws: a cell the table no longer has shows nothing.
+    if (!index.isValid() || index.row() + 1 >= log_.RowCount() || index.column() >= log_.ColCount())
+        return {};
     if (role == Qt::DisplayRole) return FromCp(log_.Cell(index.row() + 1, index.column()));
     if (role == Qt::TextAlignmentRole)
         return int((Centred(index.column()) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
@@ -324,6 +330,12 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     SetCaptions();
 }
 
+// The log is a member and goes before the widgets: the grid must not read it on the way.
+TForm3::~TForm3() {
+    hide();
+    SGrid1->setModel(nullptr);
+}
+
 void TForm3::SetCaptions() {
     const bool lt = IsLithuanian();
     auto t = [lt](const char* en, const char* lith) { return QString::fromUtf8(lt ? lith : en); };
@@ -385,6 +397,10 @@ void TForm3::FormShow() {
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
+    if (changing_ > 0) {  // the import or the square finder is running
+        event->ignore();
+        return;
+    }
     bool close = false;
     Guard([&] { close = FormCloseQuery() && FormClose(); });
     if (close) {
@@ -466,15 +482,23 @@ SortKey TForm3::ChosenSortKey() const {
 }
 
 void TForm3::SaveBaseNow() {
+    // Also after a failed write: the grid and the counter show the table as it is.
+    struct Refresh {
+        TForm3* form;
+        ~Refresh() {
+            form->RefreshGrid();
+            form->SetCounter();
+        }
+    } refresh{this};
     SaveBase(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });
-    RefreshGrid();
-    SetCounter();
 }
 
 void TForm3::SGrid1SelectCell(int row) {
-    if (refreshing_ || !SGrid1->isVisible() || row < 1 || row > log_.DataRowCount()) return;
-    if (row == lastRow_) return;
+    if (refreshing_ || row < 1 || row > log_.DataRowCount() || row == lastRow_) return;
+    // A row made current while the grid is hidden copies nothing, and a later click on
+    // another row copies that one.
     lastRow_ = row;
+    if (!SGrid1->isVisible()) return;
     const QSORow& r = log_.Row(row);
     edDate->setText(FromCp(r[colDate]));
     edTime->setText(FromCp(r[colSUTC]));
@@ -501,9 +525,135 @@ void TForm3::SortClick() {
 // ---- buttons ------------------------------------------------------------------------
 
 void TForm3::btImportClick() {
-    // The ADIF import fills this in: file dialog, ImportAdifFile into Log() with the
-    // counter box (Panel4) and the progress window, FindBEXs with the grid hidden, then
-    // SaveBaseNow(), FitColumns() and SetCounter().
+    FileDialogSpec dialog;
+    dialog.filter = QStringLiteral("ADIF files (*.adi)");
+    dialog.defaultSuffix = QStringLiteral("adi");
+    dialog.folder = importFile_;
+    // Cancel leaves the name of the file chosen the previous time (or no name at all).
+    const QString chosen = Svc().OpenFileName(this, dialog);
+    if (!chosen.isEmpty()) importFile_ = chosen;
+    ADIFImport(importFile_);
+    kx::ProcessEvents();
+    FindBEXs();
+    kx::ProcessEvents();
+    SaveBaseNow();
+}
+
+void TForm3::BeginLogChange() {
+    SGrid1->hide();
+    // Nothing else may change the log meanwhile: the pending window messages that run
+    // between the steps would otherwise let the buttons and the close box reach it.
+    // The whole tool bar, the sort buttons and the entry fields.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{btImport->parentWidget(), GroupBox1, GroupBox2})
+        w->setEnabled(false);
+    ++changing_;
+}
+
+void TForm3::EndLogChange() {
+    if (changing_ > 0) --changing_;
+    // The whole tool bar, the sort buttons and the entry fields.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{btImport->parentWidget(), GroupBox1, GroupBox2})
+        w->setEnabled(true);
+}
+
+void TForm3::ADIFImport(const QString& fileName) {
+    const std::string path = QFile::encodeName(fileName).toStdString();
+    auto show = [&](const std::string& message) {
+        // The file name is shown as the dialog gave it, whatever its characters.
+        QString text = FromCp(message);
+        text.replace(QChar(1), fileName.section(QLatin1Char('/'), -1));
+        ShowError(this, text);
+    };
+    auto missing = [&] {
+        QString text = FromCp(AdifMissingFileMessage("\x01", Language));
+        text.replace(QChar(1), fileName);
+        ShowError(this, text);
+    };
+    if (fileName.isEmpty() || !FileExists(path)) {
+        missing();
+        return;
+    }
+
+    importCount_ = 0;
+    BusyCursor busy;
+    BeginLogChange();
+    Panel4->clear();
+    Panel4->setBackgroundRole(QPalette::ToolTipBase);
+    // However the import ends, the window comes back to its normal state: the progress
+    // window closed and the counter box on its own background. The grid stays hidden on
+    // a normal end (the square finder shows it again), not after a failure.
+    bool finished = false;
+    struct Restore {
+        TForm3* form;
+        bool& finished;
+        ~Restore() {
+            if (Form5) Form5->hide();
+            form->Panel4->setBackgroundRole(QPalette::Window);
+            form->model_->Reset();
+            form->EndLogChange();
+            if (!finished) {
+                form->SGrid1->show();
+                form->SetCounter();
+            }
+        }
+    } restore{this, finished};
+
+    AdifImportHooks hooks;
+    hooks.started = [] {
+        if (Form5) Form5->Start(FromCp(AdifProgressTitle(Language)));
+    };
+    hooks.progress = [](int percent) {
+        if (Form5) Form5->SetPercent(percent);
+    };
+    hooks.counter = [this](int taken) {
+        importCount_ = taken;
+        Panel4->setText(QString::number(taken));
+    };
+    hooks.pump = [] { kx::ProcessEvents(); };
+    const AdifImportResult result = ImportAdifFile(log_, path, LogFilePath(), hooks);
+    if (result.status == AdifImportStatus::MissingFile) {
+        missing();
+    } else if (result.status == AdifImportStatus::BadFormat) {
+        show(AdifBadFormatMessage("\x01", Language));
+    } else {
+        if (Form5) Form5->SetPercent(100);
+        Panel4->setBackgroundRole(QPalette::Window);
+        model_->Reset();
+        FitColumns();
+        if (Form5) Form5->Finish();
+    }
+    finished = true;
+}
+
+void TForm3::FindBEXs() {
+    BusyCursor busy;
+    BeginLogChange();
+    if (Form5) Form5->Start(QString::fromUtf8(IsLithuanian() ? "BEX paieška" : "Finding BEXs"));
+    kx::ProcessEvents();
+    // After a failure (a table file that cannot be read) as after the last pass: the
+    // progress window closes and the grid shows the rows as they are now.
+    struct Restore {
+        TForm3* form;
+        ~Restore() {
+            if (Form5) Form5->hide();
+            kx::ProcessEvents();
+            form->EndLogChange();
+            form->SGrid1->show();
+            form->RefreshGrid();
+        }
+    } restore{this};
+
+    FindBexsHooks hooks;
+    hooks.progress = [](int percent) {
+        if (Form5) Form5->SetPercent(percent);
+    };
+    hooks.currentRow = [this](int row) { SelectRow(row); };
+    hooks.pump = [] { kx::ProcessEvents(); };
+    kx::FindBEXs(log_, hooks);
+    if (Form5) Form5->Finish();
+    kx::ProcessEvents();
 }
 
 void TForm3::btBEXCalcClick() {
@@ -512,7 +662,7 @@ void TForm3::btBEXCalcClick() {
 }
 
 void TForm3::btCreateClick() {
-    if (Form4) Form4->exec();
+    if (Form4) Form4->Execute(Log());
 }
 
 void TForm3::btMapClick() {

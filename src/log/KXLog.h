@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QMainWindow>
+#include <QString>
 #include <string>
 
 #include "log/QSOLog.h"
@@ -44,6 +45,7 @@ class TForm3 : public QMainWindow {
 
 public:
     explicit TForm3(QWidget* parent = nullptr);
+    ~TForm3() override;
 
     QToolButton* btImport;
     QToolButton* btBEXCalc;
@@ -105,6 +107,12 @@ public:
     bool FormClose();
     void SetCaptions();
     void btImportClick();
+    // The import of an ADIF file into the log, with its messages, the counter box and
+    // the progress window. The grid stays hidden after a normal end.
+    void ADIFImport(const QString& fileName);
+    // The square finder over the whole log with the progress window; the grid is shown
+    // again at its end, also after a failure.
+    void FindBEXs();
     void btBEXCalcClick();
     void btCreateClick();
     void btMapClick();
@@ -122,6 +130,10 @@ public:
     void cbBandExit();
 
     const std::string& DateMemory() const { return dateMemory_; }
+    // The import counter: QSOs taken by the last import.
+    int ImportCount() const { return importCount_; }
+    // The file name the next import takes when its dialog is cancelled.
+    const QString& ImportFileName() const { return importFile_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,6 +144,9 @@ private:
     bool FilterKey(QWidget* field, QKeyEvent* key);
     // Reads a time text as Save QSO does; false when it is not a time of day.
     bool ReadTimeField(QLineEdit* field, std::string& out);
+    // Hides the grid and locks the controls while the import or the finder runs.
+    void BeginLogChange();
+    void EndLogChange();
 
     kx::QSOLog log_;
     LogGridModel* model_ = nullptr;
@@ -139,4 +154,7 @@ private:
     bool loaded_ = false;
     bool refreshing_ = false;
     int lastRow_ = -1;
+    QString importFile_;
+    int importCount_ = 0;
+    int changing_ = 0;
 };

@@ -59,3 +59,18 @@ TEST_F(SquareFieldTest, SeesTheTableAsItIsNowAndFailsWithoutIt) {
     EXPECT_FALSE(fTestBEX("B23"));
     EXPECT_FALSE(fTestMyBEX("*B23"));
 }
+
+TEST_F(SquareFieldTest, ReadsTheTableAsKeyedEntries) {
+    folder.write("BEXWWL.dat",
+                 "[bex]\r\n"
+                 " k26 = KO24OT,KO24PT\r\n"
+                 "B23=\r\n"
+                 "A11=KO14AA\r\n"
+                 "A11=\r\n"
+                 "[OTHER]\r\n"
+                 "C05=KO11AA\r\n");
+    EXPECT_TRUE(fTestBEX("K26"));     // key names are case-blind, blanks around them ignored
+    EXPECT_FALSE(fTestBEX("B23"));    // an empty entry names no square
+    EXPECT_TRUE(fTestMyBEX("*A11"));  // the first of two equal keys counts
+    EXPECT_FALSE(fTestBEX("C05"));    // only the section of the squares counts
+}

@@ -1,0 +1,334 @@
+// The log window with real key and mouse events: QSO entry and its checks, the Enter
+// path, sorting, deleting, closing, and closing while the log cannot be written.
+#include <QTimer>
+#include <filesystem>
+
+#include "LogWindowFixture.h"
+#include "calc/KXCalc.h"
+
+using kxtest::LogWindowTest;
+
+namespace {
+
+class LogEntry : public LogWindowTest {
+protected:
+    // Saves a QSO typed with the start time given; returns the stored sUTC or "(none)".
+    std::string saveWithStart(const QString& start) {
+        enterQso("LY1AB", "2009-05-12", "");
+        retype(form->edTime, start);
+        form->btEntry->click();
+        return form->Log().IsEmptyLog() ? "(none)" : cell(1, kx::colSUTC);
+    }
+    int questions() const { return fake.count(kx::MessageKind::Question); }
+    static bool focused(QWidget* w) {
+        QWidget* f = QApplication::focusWidget();
+        return f && (f == w || w->isAncestorOf(f));
+    }
+    void clickRow(int row) {
+        const QModelIndex i = form->SGrid1->model()->index(row - 1, 3);
+        QTest::mouseClick(form->SGrid1->viewport(), Qt::LeftButton, {},
+                          form->SGrid1->visualRect(i).center());
+    }
+};
+
+}  // namespace
+
+TEST_F(LogEntry, StartTimesAreReadAsTimesOfDay) {
+    open();
+    EXPECT_EQ(saveWithStart("1230"), "12:30");
+    EXPECT_TRUE(fake.messages.empty());
+    form->btClearAll->click();  // No: the log stays
+    fake.replies = {QMessageBox::Yes};
+    form->btClearAll->click();
+    fake.clear();
+
+    EXPECT_EQ(saveWithStart("930"), "(none)");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(lastText(), "Time format is incorrect");
+    EXPECT_TRUE(form->edTime->hasFocus());
+    EXPECT_EQ(form->edTime->selectedText(), "930");
+    EXPECT_EQ(form->edCall->text(), "LY1AB");  // nothing was cleared
+    EXPECT_FALSE(std::filesystem::exists(folder.file("QSO.dat")));
+
+    EXPECT_EQ(saveWithStart("25:00"), "(none)");
+    EXPECT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(saveWithStart("9:30"), "9:30");
+    EXPECT_EQ(fake.messages.size(), 2u);
+    // Only digits, ":" and blanks can be typed.
+    retype(form->edTime, "1a2:b3");
+    EXPECT_EQ(form->edTime->text(), "12:3");
+}
+
+TEST_F(LogEntry, SavedQsoIsStoredSortedWrittenAndTheFieldsCleared) {
+    writeLog({{"2009-05-13", "10:00", " ", "LY9ZZ", "20M", "CW"}});
+    open();
+    form->btNew->click();
+    EXPECT_EQ(form->Log().DataRowCount(), 2);
+    EXPECT_TRUE(form->edDate->hasFocus());
+    // The new row was selected and copied into the fields: the date is empty too.
+    EXPECT_EQ(form->edDate->text(), "");
+    type(form->edCall, "2ab");  // after the "LY" that entering the empty field gives
+    EXPECT_EQ(form->edCall->text(), "LY2AB");
+    type(form->edDate, "");  // entering it again shows the date memory
+    EXPECT_EQ(form->edDate->text(), "2026-12-08");
+    form->edTime->setText("0900");
+    form->edTimeE->setText("0910");
+    form->cbBand->setCurrentText("40M");
+    form->cbMode->setCurrentText("SSB");  // the empty new row emptied it
+    form->edName->setText("Jonas");
+    form->edQTH->setText("Kaunas, LT");
+    form->edRem->setText("tab\there\r\nand line");  // pasted text with control characters
+    type(form->edWWL, "ko24ot");
+    type(form->edBEX, "k26");
+    type(form->edMyWWL, "*ko24pq");
+    type(form->edMyBEX, "*k26");
+    form->btEntry->click();
+
+    EXPECT_TRUE(fake.messages.empty()) << lastText().toStdString();
+    EXPECT_EQ(calls(), (std::vector<std::string>{"LY9ZZ", "LY2AB"}));
+    const kx::QSORow expected = {"2026-12-08",        "09:00", "09:10",  "LY2AB", "40M",    "SSB",
+                                 "Kaunas, LT",        "Jonas", "KO24OT", "K26",   "KO24PQ", "K26",
+                                 "tab here  and line"};
+    EXPECT_EQ(form->Log().Row(2), expected);
+    EXPECT_EQ(form->Panel4->text(), "2");
+    EXPECT_NE(logFile().find(kxtest::LogLine(expected)), std::string::npos) << logFile();
+    // The fields of the QSO are cleared; date, mode, band and own station stay.
+    for (QLineEdit* e : {form->edCall, form->edWWL, form->edBEX, form->edTimeE, form->edName,
+                         form->edQTH, form->edRem})
+        EXPECT_EQ(e->text(), "") << e->objectName().toStdString();
+    EXPECT_EQ(form->edTime->text(), "00:00");
+    EXPECT_EQ(form->edDate->text(), "2026-12-08");
+    EXPECT_EQ(form->cbBand->currentText(), "40M");
+    EXPECT_EQ(form->edMyWWL->text(), "*KO24PQ");
+}
+
+TEST_F(LogEntry, FieldsTakeOnlyTheirCharactersAndBadSquaresAreNotStored) {
+    open();
+    type(form->edWWL, "ko24yz9");
+    EXPECT_EQ(form->edWWL->text(), "KO249");  // Y and Z are no locator letters
+    type(form->edBEX, "q0a45");
+    EXPECT_EQ(form->edBEX->text(), "0A45");  // nor Q to Z square letters
+    retype(form->edBEX, "A45");
+    type(form->edCall, "1-a.b");
+    EXPECT_EQ(form->edCall->text(), "LY1AB");
+    type(form->edDate, "");
+    EXPECT_EQ(form->edDate->text(), "2026-12-08");  // today on entering
+    retype(form->edDate, "2009/05:12");
+    EXPECT_EQ(form->edDate->text(), "20090512");
+    form->edDate->setText("2009-05-12");
+    form->edTime->setText("12:00");
+    form->edWWL->setText("KO24");
+    form->btEntry->click();
+    EXPECT_EQ(cell(1, kx::colCallsign), "LY1AB");
+    EXPECT_EQ(form->Log().Field(1, kx::colBEX), "");  // A45: second digit above 3
+    EXPECT_EQ(form->Log().Field(1, kx::colWWL), "");
+}
+
+TEST_F(LogEntry, CallSignFieldCannotBeLeftWithLessThanACallSign) {
+    open();
+    auto leaves = [&](const QString& call) {
+        form->edCall->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        form->edCall->setText(call);
+        form->edName->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        return !form->edCall->hasFocus();
+    };
+    EXPECT_TRUE(leaves("LY1A"));
+    EXPECT_FALSE(leaves("LY12"));
+    EXPECT_FALSE(leaves("LY"));
+    EXPECT_TRUE(leaves("LY1234"));
+    // Entering an empty call-sign field puts "LY" there with the caret after it.
+    form->edName->setFocus(Qt::MouseFocusReason);
+    form->edCall->clear();
+    form->edCall->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(form->edCall->text(), "LY");
+    EXPECT_EQ(form->edCall->cursorPosition(), 2);
+}
+
+TEST_F(LogEntry, EnterWalksThroughTheFieldsAndSavesFromRemarks) {
+    open();
+    type(form->edCall, "1AB ");
+    EXPECT_EQ(form->edCall->text(), "LY1AB");
+    EXPECT_TRUE(form->edDate->hasFocus());
+    form->edDate->setText("2009-05-12");
+    QTest::keyClick(form->edDate, Qt::Key_Return);
+    EXPECT_TRUE(form->edTime->hasFocus());
+    form->edTime->setCursorPosition(0);
+    QTest::keyClick(form->edTime, Qt::Key_Left);  // caret at the start: back to the date
+    EXPECT_TRUE(form->edDate->hasFocus());
+    form->edTime->setFocus();
+    form->edTime->setText("1200");
+    QTest::keyClick(form->edTime, Qt::Key_Return);
+    EXPECT_TRUE(form->edTimeE->hasFocus());
+    QTest::keyClick(form->edTimeE, Qt::Key_Return);
+    EXPECT_TRUE(focused(form->cbMode));
+    QTest::keyClick(form->cbMode->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(focused(form->cbBand));
+    QTest::keyClick(form->cbBand->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(form->edName->hasFocus());
+    QTest::keyClicks(form->edName, "Jo ");  // a blank ends the name
+    EXPECT_EQ(form->edName->text(), "Jo");
+    EXPECT_TRUE(form->edQTH->hasFocus());
+    QTest::keyClick(form->edQTH, Qt::Key_Return);
+    EXPECT_TRUE(form->edWWL->hasFocus());  // Remarks is off the path
+    QTest::keyClick(form->edWWL, Qt::Key_Return);
+    EXPECT_TRUE(form->edBEX->hasFocus());
+    QTest::keyClick(form->edBEX, Qt::Key_Return);
+    EXPECT_TRUE(form->btEntry->hasFocus());
+    EXPECT_TRUE(form->Log().IsEmptyLog());
+    form->edRem->setFocus();
+    QTest::keyClicks(form->edRem, "TNX");
+    QTest::keyClick(form->edRem, Qt::Key_Return);
+    EXPECT_EQ(form->Log().QSOCount(), 1);
+    EXPECT_EQ(cell(1, kx::colName), "Jo");
+    EXPECT_EQ(cell(1, kx::colRemarks), "TNX");
+    EXPECT_EQ(cell(1, kx::colSUTC), "12:00");
+}
+
+TEST_F(LogEntry, SortButtonsOrderTheLogByEachKey) {
+    writeLog({{"2009-05-12", "14:00", "", "LY2A", "80M", "SSB", "", "", "", "K26"},
+              {"2009-04-30", "23:59", "", "ly1aa", "20M", "CW", "", "", "", "?"},
+              {"2009-05-12", "12:30", "", "LY1A", "40M", "FM", "", "", "", ""},
+              {"2009-05-12", "12:30", "", "", "40M", "FM"},  // no call sign: dropped
+              {"2009-05-12", "14:00", "", "ly2a", "80m", "ssb", "", "", "", "k26"}});
+    open();
+    using V = std::vector<std::string>;
+    form->rbCall->click();
+    EXPECT_EQ(calls(), (V{"LY1A", "ly1aa", "LY2A"}));  // the case-only repeat is gone
+    EXPECT_EQ(form->Panel4->text(), "3");
+    EXPECT_EQ(cell(1, kx::colEUTC), " ");  // empty fields come back as one blank
+    form->rbBand->click();
+    EXPECT_EQ(calls(), (V{"ly1aa", "LY1A", "LY2A"}));  // 20M, 40M, 80M
+    form->rbMode->click();
+    EXPECT_EQ(calls(), (V{"ly1aa", "LY1A", "LY2A"}));  // CW, FM, SSB
+    form->rbBEX->click();
+    EXPECT_EQ(calls(), (V{"ly1aa", "LY2A", "LY1A"}));  // "?", K26, empty last
+    form->rbDate->click();
+    EXPECT_EQ(calls(), (V{"ly1aa", "LY1A", "LY2A"}));
+    // The sort alone does not write the file.
+    EXPECT_NE(logFile().find("ly2a"), std::string::npos);
+}
+
+TEST_F(LogEntry, DeleteSelectedAsksAndDeleteAllEmptiesTheLog) {
+    writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"},
+              {"2009-05-13", "12:30", " ", "LY2AB", "20M", "SSB"}});
+    open();
+    clickRow(2);
+    EXPECT_EQ(form->edCall->text(), "LY2AB");
+    clickRow(1);
+    EXPECT_EQ(form->edCall->text(), "LY1AB");
+    clickRow(2);
+    const std::string before = logFile();
+    form->btDelQSO->click();  // No
+    EXPECT_EQ(lastText(), "Delete selected QSO?");
+    EXPECT_EQ(fake.lastMessage()->title, "CONFIRM");
+    EXPECT_EQ(form->Log().QSOCount(), 2);
+    EXPECT_EQ(logFile(), before);
+
+    fake.replies = {QMessageBox::Yes};
+    form->btDelQSO->click();
+    EXPECT_EQ(calls(), std::vector<std::string>{"LY1AB"});
+    EXPECT_EQ(form->Panel4->text(), "1");
+    EXPECT_EQ(logFile().find("LY2AB"), std::string::npos);
+    EXPECT_NE(logFile().find("LY1AB"), std::string::npos);
+
+    kx::Language = "LT";
+    fake.replies = {QMessageBox::Yes};
+    form->btClearAll->click();
+    EXPECT_EQ(lastText(), QString::fromUtf8("Ar norite pašalinti visus įrašus LY žurnale?"));
+    EXPECT_EQ(fake.lastMessage()->title, "PATVIRTINKITE");
+    EXPECT_TRUE(form->Log().IsEmptyLog());
+    EXPECT_EQ(form->Panel4->text(), "0");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("QSO.dat")));
+
+    // Closing writes the empty log.
+    kx::Language = "EN";
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(logFile(), kxtest::EmptyLogFile());
+}
+
+TEST_F(LogEntry, ExitQuestionNoKeepsTheWindowOpen) {
+    open();
+    form->close();
+    EXPECT_EQ(lastText(), "Do you want to exit from Kvadrix?");
+    EXPECT_TRUE(form->isVisible());
+    form->btExit->click();
+    EXPECT_EQ(questions(), 2);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(folder.file("QSO.dat")));
+
+    form->move(120, 140);
+    fake.replies = {QMessageBox::Yes};
+    form->btExit->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(logFile(), kxtest::EmptyLogFile());
+    EXPECT_EQ(kx::SettingsFile.ReadString("WINDOWS", "X3", ""), std::to_string(form->x()));
+}
+
+TEST_F(LogEntry, ClosingWhileTheLogCannotBeWrittenKeepsWindowAndQsos) {
+    writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"}});
+    open();
+    form->btNew->click();
+    enterQso("LY2AB", "2009-05-13", "10:00");
+    // A folder where the log must go: neither the save nor the close can write it.
+    std::filesystem::remove(folder.file("QSO.dat"));
+    std::filesystem::create_directories(folder.file("QSO.dat") + "/in-the-way");
+    form->btEntry->click();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
+    EXPECT_TRUE(lastText().contains("QSO.dat")) << lastText().toStdString();
+    EXPECT_EQ(form->Log().QSOCount(), 2);  // the new QSO is in the table, unsorted
+    EXPECT_EQ(cell(2, kx::colCallsign), "LY2AB");
+    EXPECT_EQ(form->SGrid1->model()->rowCount(), 2);
+    EXPECT_TRUE(form->SGrid1->isEnabled());
+
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 2);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Log().QSOCount(), 2);
+
+    // The next close asks again; with the folder gone the log is written.
+    std::filesystem::remove_all(folder.file("QSO.dat"));
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_EQ(questions(), 2);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_NE(logFile().find("LY2AB"), std::string::npos);
+    EXPECT_NE(logFile().find("LY1AB"), std::string::npos);
+}
+
+TEST_F(LogEntry, ClosingWithAFailingTemporaryWriteKeepsTheOldFile) {
+    writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"}});
+    open();
+    const std::string before = logFile();
+    std::string tempSeen;
+    kx::WriteFaultHook = [&](const std::string& temp) {
+        tempSeen = temp;
+        return false;
+    };
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(logFile(), before);
+    EXPECT_FALSE(tempSeen.empty());
+    EXPECT_FALSE(std::filesystem::exists(tempSeen));
+}
+
+TEST_F(LogEntry, CalculatorButtonOpensTheCalculatorModally) {
+    open();
+    TForm2 calc;
+    Form2 = &calc;
+    bool modal = false;
+    kxtest::WhenShown(calc, [&] {
+        modal = calc.isVisible() && calc.isModal();
+        calc.reject();
+    });
+    form->btBEXCalc->click();
+    Form2 = nullptr;
+    EXPECT_TRUE(modal);
+}
