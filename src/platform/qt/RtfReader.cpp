@@ -31,6 +31,7 @@ constexpr int kMaxDepth = 256;          // deeper groups share the state of the 
 constexpr int kMaxWordLength = 32;      // longer control words are skipped as unknown
 constexpr int kMaxTableEntries = 4096;  // fonts and colours
 constexpr int kMaxTabStops = 64;
+constexpr int kMaxFontName = 256;
 constexpr int kMaxCells = 64;
 constexpr int kMaxImagePixels = 40'000'000;
 constexpr int kMaxImageSide = 20'000;
@@ -172,6 +173,30 @@ struct Picture {
     int pendingNibble = -1;
 };
 
+// The text without characters that would confuse the line model or are no characters:
+// control characters other than TAB and FF are dropped (CR, LF and U+2029 split
+// paragraphs, NUL ends texts); a surrogate half without its partner (a \uN pair cut apart,
+// or one half alone) becomes U+FFFD, so that the text stays valid UTF-16.
+QString CleanText(const QString& in) {
+    QString text;
+    text.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const QChar c = in[i];
+        const char16_t u = c.unicode();
+        if (u == QChar::ParagraphSeparator || (u < 0x20 && u != '\t' && u != '\f') || u == 0x7F)
+            continue;
+        if (c.isHighSurrogate() && i + 1 < in.size() && in[i + 1].isLowSurrogate()) {
+            text += c;
+            text += in[++i];
+        } else if (c.isSurrogate()) {
+            text += QChar(QChar::ReplacementCharacter);
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 int Clamp(long long v, int lo, int hi) {
     return static_cast<int>(std::clamp<long long>(v, lo, hi));
 }
@@ -234,7 +259,8 @@ private:
     int defaultFont_ = 0;
     std::map<int, FontEntry> fonts_;
     int currentFont_ = 0;
-    QByteArray fontName_;
+    QByteArray fontName_;  // bytes of the font name being read, not yet decoded
+    QString fontText_;     // the part of it decoded already (text in front of a \uN)
     std::vector<ColorEntry> colors_;
     ColorEntry currentColor_;
     Picture picture_;
@@ -329,7 +355,7 @@ void Reader::CloseGroup() {
     }
     const bool picture = st_.ownsPicture;
     const Dest dest = st_.dest;
-    if (dest == Dest::FontTable && fontName_.size() > 0) {
+    if (dest == Dest::FontTable && (!fontName_.isEmpty() || !fontText_.isEmpty())) {
         // A font entry ended by its group instead of a ';'.
         FontTableWord(";", 0);
     }
@@ -371,7 +397,8 @@ void Reader::ControlSymbol(char c) {
         }
         if (digits == 0) return;
         if (st_.dest == Dest::FontTable) {
-            fontName_ += static_cast<char>(value);
+            if (SkipFallback()) return;
+            if (fontName_.size() < kMaxFontName) fontName_ += static_cast<char>(value);
         } else if (st_.dest == Dest::Text) {
             if (SkipFallback()) return;
             AddByte(static_cast<unsigned char>(value));
@@ -423,9 +450,10 @@ void Reader::TextByte(unsigned char b) {
             }
             return;
         case Dest::FontTable:
+            if (SkipFallback()) return;
             if (b == ';')
                 FontTableWord(";", 0);
-            else if (b >= 0x20 && fontName_.size() < 256)
+            else if (b >= 0x20 && fontName_.size() < kMaxFontName)
                 fontName_ += static_cast<char>(b);
             return;
         case Dest::ColorTable:
@@ -628,6 +656,7 @@ bool Reader::TryDestination(const char* w, bool hasParam) {
     if (std::strcmp(w, "fonttbl") == 0) {
         st_.dest = Dest::FontTable;
         fontName_.clear();
+        fontText_.clear();
         return true;
     }
     if (std::strcmp(w, "colortbl") == 0) {
@@ -806,20 +835,35 @@ void Reader::FontTableWord(const char* w, long long param) {
                            : -1;
         if (currentFont_ >= 0) fonts_[currentFont_];
         fontName_.clear();
+        fontText_.clear();
         return;
     }
+    const bool unicode = std::strcmp(w, "u") == 0;
+    if (unicode && SkipFallback()) return;
     const auto it = fonts_.find(currentFont_);
     if (it == fonts_.end()) {
         fontName_.clear();
+        fontText_.clear();
+        if (unicode) fallbackLeft_ = st_.uc;
         return;
     }
     FontEntry& f = it->second;
-    if (std::strcmp(w, ";") == 0) {
-        const int cp = f.codePage > 0   ? f.codePage
-                       : f.charset >= 0 ? CodePageOfCharset(f.charset, documentCodePage_)
-                                        : documentCodePage_;
-        f.name = DecodeBytes(fontName_.trimmed(), cp);
+    const int cp = f.codePage > 0   ? f.codePage
+                   : f.charset >= 0 ? CodePageOfCharset(f.charset, documentCodePage_)
+                                    : documentCodePage_;
+    if (unicode) {
+        // A character of the name as \uN (what the writer gives names outside Windows-1257).
+        fontText_ += DecodeBytes(fontName_, cp);
         fontName_.clear();
+        long long v = param;
+        if (v < 0) v += 65536;
+        if (v > 0 && v <= 0xFFFF && fontText_.size() < kMaxFontName)
+            fontText_ += QChar(static_cast<char16_t>(v));
+        fallbackLeft_ = st_.uc;
+    } else if (std::strcmp(w, ";") == 0) {
+        f.name = CleanText(fontText_ + DecodeBytes(fontName_, cp)).trimmed();
+        fontName_.clear();
+        fontText_.clear();
     } else if (std::strcmp(w, "fcharset") == 0) {
         f.charset = Clamp(param, 0, 255);
     } else if (std::strcmp(w, "cpg") == 0) {
@@ -989,26 +1033,7 @@ void Reader::FlushBytes() {
 void Reader::FlushRun() {
     FlushBytes();
     if (run_.isEmpty()) return;
-    // Control characters other than TAB and FF (CR, LF and U+2029 split paragraphs, NUL
-    // ends texts) would confuse the line model; they are dropped.
-    // A surrogate half without its partner (a \uN pair cut apart, or one half alone) is
-    // no character: it becomes U+FFFD, so that the text stays valid UTF-16.
-    QString text;
-    text.reserve(run_.size());
-    for (qsizetype i = 0; i < run_.size(); ++i) {
-        const QChar c = run_[i];
-        const char16_t u = c.unicode();
-        if (u == QChar::ParagraphSeparator || (u < 0x20 && u != '\t' && u != '\f') || u == 0x7F)
-            continue;
-        if (c.isHighSurrogate() && i + 1 < run_.size() && run_[i + 1].isLowSurrogate()) {
-            text += c;
-            text += run_[++i];
-        } else if (c.isSurrogate()) {
-            text += QChar(QChar::ReplacementCharacter);
-        } else {
-            text += c;
-        }
-    }
+    const QString text = CleanText(run_);
     run_.clear();
     if (!text.isEmpty()) cursor_.insertText(text, CharFormat(runProps_));
 }

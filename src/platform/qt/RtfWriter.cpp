@@ -42,42 +42,52 @@ void AppendNumber(QByteArray& out, const char* word, long long n) {
 }
 
 // Text in RTF: ASCII as it is, the three specials escaped, Windows-1257 as \'hh, the
-// rest as \uN?.
-void AppendEscaped(QByteArray& out, const QString& text) {
+// rest as \uN?. In body text TAB, the line separator and the special blanks and hyphens
+// are control words; a font name (inName) has no such words, and no control characters.
+void AppendEscaped(QByteArray& out, const QString& text, bool inName = false) {
+    static const char kHex[] = "0123456789abcdef";
+    auto unit = [&out](uint u) {
+        AppendNumber(out, "\\u", u > 32767 ? static_cast<long long>(u) - 65536 : u);
+        out += '?';
+    };
     const QList<uint> points = text.toUcs4();
     for (uint c : points) {
         if (c == '\\' || c == '{' || c == '}') {
             out += '\\';
             out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (inName) {
+            if (c < 0x20 || c == 0x7F) continue;
         } else if (c == '\t') {
             out += "\\tab ";
+            continue;
         } else if (c == QChar::LineSeparator) {
             out += "\\line ";
+            continue;
         } else if (c == 0x00A0) {
             out += "\\~";
+            continue;
         } else if (c == 0x00AD) {
             out += "\\-";
+            continue;
         } else if (c == 0x2011) {
             out += "\\_";
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else if (const int b = UnicodeToCp1257(c);
-                   b >= 0 && c != QChar::ObjectReplacementCharacter) {
-            static const char kHex[] = "0123456789abcdef";
+            continue;
+        }
+        if (const int b = UnicodeToCp1257(c); b >= 0 && c != QChar::ObjectReplacementCharacter) {
             out += "\\'";
             out += kHex[(b >> 4) & 15];
             out += kHex[b & 15];
+        } else if (c > 0xFFFF) {
+            unit(QChar::highSurrogate(c));
+            unit(QChar::lowSurrogate(c));
         } else {
-            auto unit = [&out](uint u) {
-                AppendNumber(out, "\\u", u > 32767 ? static_cast<long long>(u) - 65536 : u);
-                out += '?';
-            };
-            if (c > 0xFFFF) {
-                unit(QChar::highSurrogate(c));
-                unit(QChar::lowSurrogate(c));
-            } else {
-                unit(c);
-            }
+            unit(c);
         }
     }
 }
@@ -265,7 +275,7 @@ QByteArray Writer::Write() {
         head += "\\fnil\\fcharset186 ";
         QString name = fonts_[i];
         name.remove(QLatin1Char(';'));
-        AppendEscaped(head, name);
+        AppendEscaped(head, name, true);
         head += ";}";
     }
     head += "}\n{\\colortbl ;";
