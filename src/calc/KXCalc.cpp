@@ -1,6 +1,7 @@
 #include "calc/KXCalc.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
@@ -248,6 +250,14 @@ TForm2::TForm2(QWidget* parent)
     mWest = item(MSet, "mWest", QString());
     mEast->setChecked(true);
     MSet->addSeparator();
+    // Radio items; "none checked" stays possible (a stored format other than 1, 2 or 3).
+    auto radio = [this](const QList<QAction*>& items) {
+        auto* group = new QActionGroup(this);
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        for (QAction* a : items) group->addAction(a);
+    };
+    radio({mFormat1, mFormat2, mFormat3});
+    radio({mEast, mWest});
 
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);
@@ -525,7 +535,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
         case QEvent::MouseButtonRelease:
-            kx::Guard([&] { MouseReleased(watched); });
+            kx::Guard([&] { MouseReleased(watched, static_cast<QMouseEvent*>(event)); });
             break;
         default:
             break;
@@ -562,12 +572,17 @@ void TForm2::KeyReleased(QObject* watched, int key) {
     if (watched == ListBox1) ListBox1KeyUp(key);
 }
 
-void TForm2::MouseReleased(QObject* watched) {
+void TForm2::MouseReleased(QObject* watched, const QMouseEvent* mouse) {
+    if (watched == ListBox1->viewport()) ListBox1MouseUp();
+    // A click on a place: the left button released over the place it was pressed on.
+    const auto* place = qobject_cast<const QWidget*>(watched);
+    if (!place || mouse->button() != Qt::LeftButton ||
+        !place->rect().contains(mouse->position().toPoint()))
+        return;
     if (watched == pnBEX0) pnBEX0xClick();
     if (watched == pnBEX1) pnBEX1Click();
     if (watched == pnBEX2) pnBEX2Click();
     if (watched == pnBEX3) pnBEX3Click();
-    if (watched == ListBox1->viewport()) ListBox1MouseUp();
 }
 
 void TForm2::FormKeyUp(int key) {

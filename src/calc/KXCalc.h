@@ -27,6 +27,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QMenuBar;
+class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -163,7 +164,7 @@ protected:
 private:
     bool KeyPressed(QObject* watched, const QKeyEvent* key);
     void KeyReleased(QObject* watched, int key);
-    void MouseReleased(QObject* watched);
+    void MouseReleased(QObject* watched, const QMouseEvent* mouse);
     void FormatField(QLineEdit* field, kx::CoordField kind);
     void ChooseFormat(int format);
     void ChooseLongitude(bool west);
