@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextDocument>
+#include <filesystem>
 
 #include "RtfTestSupport.h"
 #include "platform/Errors.h"
@@ -132,6 +133,20 @@ TEST_F(RtfPrint, PaperSizeFromTheDocumentOrA4) {
 TEST_F(RtfPrint, UnwritableFileIsAFileWriteError) {
     EXPECT_THROW(kx::PrintToPdf(*FromLines({"x"}), folder_.file("missing/dir/out.pdf")),
                  kx::FileWriteError);
+}
+
+TEST_F(RtfPrint, PathBytesAreTheFileNameAsForEveryOtherFile) {
+    // "Paraiška.pdf" in Windows-1257: the file gets exactly these bytes as its name, as the
+    // RTF file of the same save would.
+    const std::string path = folder_.file("Parai\xF0ka.pdf");
+    kx::PrintToPdf(*FromLines({"x"}), path);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    const std::string bytes = folder_.read("Parai\xF0ka.pdf");
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder_.dir()))
+        ++files;
+    EXPECT_EQ(files, 1) << "no other file beside it";
 }
 
 TEST(RtfPrintCopy, FormFeedLinesBecomeEmptyBreakParagraphs) {

@@ -1,12 +1,14 @@
 #include "platform/qt/DocPrint.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +16,7 @@
 
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
+#include "platform/FileIO.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfLines.h"
 
@@ -145,16 +148,17 @@ void PrintOnCurrentPrinter(const QTextDocument& doc, const QString& jobTitle) {
 }
 
 void PrintToPdf(const QTextDocument& doc, const std::string& path) {
-    const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
-    {
-        // QPrinter says nothing about a file it cannot create: try it first.
-        QFile probe(fileName);
-        if (!probe.open(QIODevice::WriteOnly))
-            throw FileWriteError(path, Bytes(probe.errorString()) + ".");
-    }
+    // QPrinter takes a QString file name, which would not keep the path's bytes (and it
+    // says nothing about a file it cannot create): the PDF goes to a temporary file first,
+    // then its bytes replace the file at path as every other file of the program is written.
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/kvadrix-XXXXXX.pdf"));
+    if (!temp.open())
+        throw FileWriteError(path,
+                             "No temporary file for the PDF: " + Bytes(temp.errorString()) + ".");
+    temp.close();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(fileName);
+    printer.setOutputFileName(temp.fileName());
     printer.setDocName(QString());
     printer.setCreator(QStringLiteral("Kvadrix"));
     try {
@@ -162,6 +166,11 @@ void PrintToPdf(const QTextDocument& doc, const std::string& path) {
     } catch (const KxError&) {
         throw FileWriteError(path, "The PDF file could not be written.");
     }
+    QFile pdf(temp.fileName());
+    QByteArray bytes;
+    if (pdf.open(QIODevice::ReadOnly)) bytes = pdf.readAll();
+    if (bytes.isEmpty()) throw FileWriteError(path, "The PDF file could not be written.");
+    WriteFileAtomic(path, bytes.toStdString());
 }
 
 }  // namespace kx

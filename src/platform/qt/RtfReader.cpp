@@ -224,6 +224,7 @@ private:
     bool TryParaWord(const char* w, bool hasParam, long long param);
     bool TrySpecialChar(const char* w);
     void FontTableWord(const char* w, long long param);
+    void AddFontNameByte(char c);
     void ColorTableWord(const char* w, long long param);
     void PictureWord(const char* w, bool hasParam, long long param);
     void ReadBinary(long long count);
@@ -398,7 +399,7 @@ void Reader::ControlSymbol(char c) {
         if (digits == 0) return;
         if (st_.dest == Dest::FontTable) {
             if (SkipFallback()) return;
-            if (fontName_.size() < kMaxFontName) fontName_ += static_cast<char>(value);
+            AddFontNameByte(static_cast<char>(value));
         } else if (st_.dest == Dest::Text) {
             if (SkipFallback()) return;
             AddByte(static_cast<unsigned char>(value));
@@ -406,7 +407,7 @@ void Reader::ControlSymbol(char c) {
         return;
     }
     if (st_.dest != Dest::Text) {
-        if (st_.dest == Dest::FontTable && (c == '\\' || c == '{' || c == '}')) fontName_ += c;
+        if (st_.dest == Dest::FontTable && (c == '\\' || c == '{' || c == '}')) AddFontNameByte(c);
         return;
     }
     if (SkipFallback()) return;
@@ -453,8 +454,8 @@ void Reader::TextByte(unsigned char b) {
             if (SkipFallback()) return;
             if (b == ';')
                 FontTableWord(";", 0);
-            else if (b >= 0x20 && fontName_.size() < kMaxFontName)
-                fontName_ += static_cast<char>(b);
+            else if (b >= 0x20)
+                AddFontNameByte(static_cast<char>(b));
             return;
         case Dest::ColorTable:
             if (b == ';') {
@@ -869,6 +870,11 @@ void Reader::FontTableWord(const char* w, long long param) {
     } else if (std::strcmp(w, "cpg") == 0) {
         f.codePage = Clamp(param, 0, 99999);
     }
+}
+
+// Font names are cut at kMaxFontName characters, however they are written.
+void Reader::AddFontNameByte(char c) {
+    if (fontName_.size() + fontText_.size() < kMaxFontName) fontName_ += c;
 }
 
 void Reader::ColorTableWord(const char* w, long long param) {
