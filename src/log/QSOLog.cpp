@@ -169,6 +169,13 @@ void QSOLog::Widen(int cols) {
     for (auto& row : rows_) row.resize(cols_);
 }
 
+std::vector<QSORow> QSOLog::TakeDataRows() {
+    std::vector<QSORow> rows(std::make_move_iterator(rows_.begin() + 1),
+                             std::make_move_iterator(rows_.end()));
+    Clear();
+    return rows;
+}
+
 void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
     int widest = cols_;
     for (const auto& row : rows) widest = std::max(widest, static_cast<int>(row.size()));

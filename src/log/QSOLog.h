@@ -120,6 +120,8 @@ public:
     // Replaces row 0 by the titles of the language.
     void SetHeader(const std::string& language);
 
+    // Moves the data rows out; the table becomes the empty log. Used by the sort.
+    std::vector<QSORow> TakeDataRows();
     // Replaces the data rows by the given rows (each cleaned and widened to ColCount;
     // an empty list gives the empty log). Used by the sort.
     void ReplaceDataRows(std::vector<QSORow> rows);

@@ -1,6 +1,8 @@
 #include "log/SortQSOs.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <numeric>
 
 #include "platform/Collation.h"
@@ -11,6 +13,25 @@ namespace {
 
 void Pump(const PumpFn& pump) {
     if (pump) pump();
+}
+
+// The rank of each byte among the distinct collation weights, from 1: ranks order and
+// equate bytes as their weights do, and there are fewer than 256 distinct weights (the two
+// cases of a letter share one).
+const std::array<unsigned char, 256>& CollationRanks() {
+    static const std::array<unsigned char, 256> ranks = [] {
+        std::array<std::uint16_t, 256> weights{};
+        for (int b = 0; b < 256; ++b) weights[b] = CollationWeight(static_cast<unsigned char>(b));
+        std::array<std::uint16_t, 256> distinct = weights;
+        std::sort(distinct.begin(), distinct.end());
+        const auto end = std::unique(distinct.begin(), distinct.end());
+        std::array<unsigned char, 256> r{};
+        for (int b = 0; b < 256; ++b)
+            r[b] = static_cast<unsigned char>(
+                1 + (std::lower_bound(distinct.begin(), end, weights[b]) - distinct.begin()));
+        return r;
+    }();
+    return ranks;
 }
 
 bool NeedsQuotes(std::string_view field) {
@@ -74,13 +95,18 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     if (log.DataRowCount() <= 1) return;
     const auto& rows = log.Rows();
 
+    // Each entry is stored as its collation key: the bytes replaced by their ranks, so
+    // that two entries compare as plain byte strings exactly as CollateCompare orders them.
+    const auto& rank = CollationRanks();
     std::vector<std::string> entries;
     std::vector<int> source;  // table row of each entry
     entries.reserve(rows.size());
     source.reserve(rows.size());
     for (int r = 1; r < log.RowCount(); ++r) {
         if (TrimField(rows[r][colCallsign]).empty()) continue;
-        entries.push_back(SortEntry(rows[r], key));
+        std::string entry = SortEntry(rows[r], key);
+        for (char& c : entry) c = static_cast<char>(rank[static_cast<unsigned char>(c)]);
+        entries.push_back(std::move(entry));
         source.push_back(r);
     }
     Pump(pump);
@@ -88,22 +114,21 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     std::vector<int> order(entries.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return CollateCompare(entries[a], entries[b]) < 0; });
+                     [&](int a, int b) { return entries[a] < entries[b]; });
     // Stable order keeps, among equal entries, the one met first in the table.
-    auto last = std::unique(order.begin(), order.end(), [&](int a, int b) {
-        return CollateCompare(entries[a], entries[b]) == 0;
-    });
+    auto last = std::unique(order.begin(), order.end(),
+                            [&](int a, int b) { return entries[a] == entries[b]; });
     order.erase(last, order.end());
     Pump(pump);
 
-    // Each kept row comes back from its comma text: the texts are those of the row, and
-    // an empty item becomes one blank.
+    // Each kept row comes back with its own texts, and an empty field becomes one blank.
+    std::vector<QSORow> all = log.TakeDataRows();
     std::vector<QSORow> sorted;
     sorted.reserve(order.size());
     for (int i : order) {
-        QSORow row = rows[source[i]];
+        QSORow row = std::move(all[source[i] - 1]);
         for (auto& field : row)
-            if (field.empty()) field = " ";
+            if (field.empty()) field.assign(1, ' ');
         sorted.push_back(std::move(row));
     }
     Pump(pump);

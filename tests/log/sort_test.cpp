@@ -3,6 +3,7 @@
 #include "LogTestSupport.h"
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
+#include "platform/Collation.h"
 #include "platform/FileIO.h"
 
 using namespace kx;
@@ -179,4 +180,35 @@ TEST(DeleteQso, NeverRemovesTheOnlyRowButStillWrites) {
     DelSelQSO(log, 1, SortKey::DateTime, folder.file("QSO.dat"));
     EXPECT_EQ(Calls(log), (Strings{"LY2B"}));
     EXPECT_EQ(folder.read("QSO.dat"), log.ToFileBytes());
+}
+
+// The sort compares prepared keys, not the entries themselves: over rows of every byte
+// value it gives the order and the repeats that the collation gives for the entries.
+TEST(SortOrder, AgreesWithTheCollationOfTheEntriesForEveryByte) {
+    std::vector<QSORow> rows;
+    unsigned h = 12345;
+    auto byte = [&h] {
+        h = h * 1103515245u + 12345u;
+        return static_cast<char>(33 + (h >> 8) % 223);
+    };
+    for (int i = 0; i < 600; ++i) {
+        QSORow row = QsoRow({"2009", "12", "1", "LY", i % 2 ? "80M" : "80m", "SSB"});
+        for (auto& f : row)
+            if (f.empty()) f = "x";
+        for (int k = 0; k < 2; ++k) row[colCallsign] += byte();
+        row[colName] = std::string(1, byte());
+        rows.push_back(row);
+    }
+    rows.push_back(rows[7]);  // an exact repeat
+    for (SortKey key : {SortKey::Callsign, SortKey::Band, SortKey::DateTime}) {
+        QSOLog log = LogOf(rows);
+        SortQSOs(log, key);
+        std::vector<std::string> entries;
+        for (const auto& row : rows) entries.push_back(SortEntry(row, key));
+        std::stable_sort(entries.begin(), entries.end(), CollateLess);
+        entries.erase(std::unique(entries.begin(), entries.end(), CollateEqual), entries.end());
+        ASSERT_EQ(log.DataRowCount(), static_cast<int>(entries.size()));
+        for (int r = 1; r <= log.DataRowCount(); ++r)
+            EXPECT_TRUE(CollateEqual(SortEntry(log.Row(r), key), entries[r - 1])) << r;
+    }
 }
