@@ -1,6 +1,7 @@
 // Speed of the grid computations and of the WWL/BEX table lookups on an unchanged file.
 #include <benchmark/benchmark.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -48,7 +49,17 @@ Keys ShippedKeys() {
     return k;
 }
 
+// With argument 1 the lookups run inside one TableBatch (the square finder, an import,
+// a list of points); with 0 every lookup looks at the file.
+struct Batch {
+    explicit Batch(const benchmark::State& state) {
+        if (state.range(0) != 0) scope.emplace();
+    }
+    std::optional<kx::TableBatch> scope;
+};
+
 void BM_CalcBEX(benchmark::State& state) {
+    Batch batch(state);
     kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
     const auto pts = Points();
     size_t i = 0;
@@ -57,7 +68,7 @@ void BM_CalcBEX(benchmark::State& state) {
         benchmark::DoNotOptimize(kx::CalcBEX(p.lat, p.lon));
     }
 }
-BENCHMARK(BM_CalcBEX)->Iterations(1'000'000);
+BENCHMARK(BM_CalcBEX)->Iterations(1'000'000)->ArgName("batch")->Arg(0)->Arg(1);
 
 void BM_GridCode(benchmark::State& state) {
     const auto pts = Points();
@@ -80,42 +91,47 @@ void BM_CalcWWL(benchmark::State& state) {
 BENCHMARK(BM_CalcWWL)->Iterations(1'000'000);
 
 void BM_FindBEXfromWWL(benchmark::State& state) {
+    Batch batch(state);
     const Keys k = ShippedKeys();
     size_t i = 0;
     for (auto _ : state)
         benchmark::DoNotOptimize(kx::FindBEXfromWWL(k.locators[i++ % k.locators.size()]));
 }
-BENCHMARK(BM_FindBEXfromWWL)->Iterations(100'000);
+BENCHMARK(BM_FindBEXfromWWL)->Iterations(100'000)->ArgName("batch")->Arg(0)->Arg(1);
 
 void BM_FindBEXfromWWL_FourCharacters(benchmark::State& state) {
+    Batch batch(state);
     kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
     const std::vector<std::string> keys{"KO24", "KO15", "KO05", "KO13", "JO99"};
     size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(kx::FindBEXfromWWL(keys[i++ % keys.size()]));
 }
-BENCHMARK(BM_FindBEXfromWWL_FourCharacters)->Iterations(100'000);
+BENCHMARK(BM_FindBEXfromWWL_FourCharacters)->Iterations(100'000)->ArgName("batch")->Arg(0)->Arg(1);
 
 void BM_fWWLtoBEX(benchmark::State& state) {
+    Batch batch(state);
     const Keys k = ShippedKeys();
     size_t i = 0;
     for (auto _ : state)
         benchmark::DoNotOptimize(kx::fWWLtoBEX(k.locators[i++ % k.locators.size()]));
 }
-BENCHMARK(BM_fWWLtoBEX)->Iterations(100'000);
+BENCHMARK(BM_fWWLtoBEX)->Iterations(100'000)->ArgName("batch")->Arg(0)->Arg(1);
 
 void BM_SquareEntry(benchmark::State& state) {
+    Batch batch(state);
     const Keys k = ShippedKeys();
     size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(kx::SquareEntry(k.codes[i++ % k.codes.size()]));
 }
-BENCHMARK(BM_SquareEntry)->Iterations(100'000);
+BENCHMARK(BM_SquareEntry)->Iterations(100'000)->ArgName("batch")->Arg(0)->Arg(1);
 
 void BM_FindWWLfromBEX(benchmark::State& state) {
+    Batch batch(state);
     const Keys k = ShippedKeys();
     size_t i = 0;
     for (auto _ : state)
         benchmark::DoNotOptimize(kx::FindWWLfromBEX(k.codes[i++ % k.codes.size()]));
 }
-BENCHMARK(BM_FindWWLfromBEX)->Iterations(100'000);
+BENCHMARK(BM_FindWWLfromBEX)->Iterations(100'000)->ArgName("batch")->Arg(0)->Arg(1);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "log/AdifReader.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
+#include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 
 namespace kx {
@@ -149,6 +150,7 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
 
 AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
                                  const AdifImportHooks& hooks) {
+    const TableBatch tables;  // one look at the table files for the whole file
     AdifImportResult result;
     const AdifLayout layout = ReadAdifLayout(bytes);
     if (layout.BadHeader()) {

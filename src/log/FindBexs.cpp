@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 
 namespace kx {
@@ -99,6 +100,7 @@ std::vector<std::string> SplitFinderWords(std::string_view text) {
 }
 
 void FindBEXs(QSOLog& log, const FindBexsHooks& hooks) {
+    const TableBatch tables;  // one look at the table files for the whole run
     const int n = log.DataRowCount();
     int shown = -1;
     auto step = [&](int pass, int row) {

@@ -127,6 +127,9 @@ namespace detail {
 
 namespace {
 
+int batchDepth = 0;
+std::uint64_t currentBatch = 0;  // number of the outermost batch running, or of the last one
+
 FileIdentity IdentityOfStat(const struct stat& st) {
     FileIdentity id;
     id.exists = true;
@@ -170,6 +173,7 @@ FileVersion& FileVersion::operator=(FileVersion&& other) noexcept {
         bytes_ = std::move(other.bytes_);
         loaded_ = other.loaded_;
         racy_ = other.racy_;
+        checkedInBatch_ = other.checkedInBatch_;
         other.forget();
     }
     return *this;
@@ -188,6 +192,7 @@ void FileVersion::forget() {
     keepDescriptor(-1);
     loaded_ = false;
     racy_ = false;
+    checkedInBatch_ = 0;
     path_.clear();
     bytes_.clear();
     identity_ = {};
@@ -201,6 +206,14 @@ bool FileVersion::unchangedByDescriptor(const std::string& path) const {
 }
 
 FileVersion::State FileVersion::refresh(const std::string& path) {
+    if (batchDepth > 0 && checkedInBatch_ == currentBatch && loaded_ && path == path_)
+        return State::Unchanged;
+    const State state = look(path);
+    checkedInBatch_ = batchDepth > 0 ? currentBatch : 0;
+    return state;
+}
+
+FileVersion::State FileVersion::look(const std::string& path) {
     if (unchangedByDescriptor(path)) return State::Unchanged;
 
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -236,6 +249,18 @@ FileVersion::State FileVersion::refresh(const std::string& path) {
     loaded_ = true;
     return State::Changed;
 }
+
+}  // namespace detail
+
+TableBatch::TableBatch() {
+    if (detail::batchDepth++ == 0) ++detail::currentBatch;
+}
+
+TableBatch::~TableBatch() {
+    --detail::batchDepth;
+}
+
+namespace detail {
 
 void RaiseOpenErrorFor(const std::string& path) {
     (void)ReadFileBytes(path);

@@ -11,6 +11,7 @@
 // Nothing here is thread-safe: all lookups run on the user-interface thread.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -89,6 +90,21 @@ struct TableText {
     static TableText FromBytes(std::string bytes);
 };
 
+// ---- batches of lookups ------------------------------------------------------------
+
+// While a TableBatch lives, every table file is looked at once, at its first lookup, and
+// later lookups of the batch answer from that version without asking the file system
+// again. A batch is one operation over many items (the square finder over a whole log,
+// an import, a list of points on the command line): it sees the tables as they were when
+// it began, and each lookup costs no system call. Batches nest; the outermost one counts.
+class TableBatch {
+public:
+    TableBatch();
+    ~TableBatch();
+    TableBatch(const TableBatch&) = delete;
+    TableBatch& operator=(const TableBatch&) = delete;
+};
+
 namespace detail {
 
 // Decides whether the file at a path still holds the bytes last read from it.
@@ -115,6 +131,7 @@ public:
     void forget();
 
 private:
+    State look(const std::string& path);
     bool unchangedByDescriptor(const std::string& path) const;
     void keepDescriptor(int fd);
 
@@ -123,7 +140,8 @@ private:
     std::string bytes_;
     int fd_ = -1;
     bool loaded_ = false;
-    bool racy_ = false;  // identity alone cannot tell an edit yet
+    bool racy_ = false;                 // identity alone cannot tell an edit yet
+    std::uint64_t checkedInBatch_ = 0;  // the batch in which the file was last looked at
 };
 
 }  // namespace detail

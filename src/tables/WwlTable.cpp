@@ -93,12 +93,19 @@ CachedTable<WwlTable>& Cache() {
     return cache;
 }
 
-std::string TablePath() {
-    return ProgramFile(kWwlTableFile);
+// The table's path, rebuilt only when the program folder changes: the square of a point
+// is asked for millions of times in a batch.
+const std::string& TablePath() {
+    static std::string folder, path;
+    if (path.empty() || folder != ProgramFolder) {
+        folder = ProgramFolder;
+        path = ProgramFile(kWwlTableFile);
+    }
+    return path;
 }
 
 std::optional<std::string> GridSquare(const std::optional<std::string>& code) {
-    if (code && !SquareEntry(*code).empty()) return code;
+    if (code && SquareExists(*code)) return code;
     return std::nullopt;
 }
 

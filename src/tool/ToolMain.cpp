@@ -30,6 +30,7 @@
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 #include "tables/CommaList.h"
+#include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 
 namespace {
@@ -206,6 +207,7 @@ int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
         std::string line;
         long lineNo = 0;
         bool anyMissing = false, anyBad = false;
+        const kx::TableBatch tables;  // the tables as they are when the list begins
         while (std::getline(std::cin, line)) {
             ++lineNo;
             try {

@@ -128,3 +128,35 @@ TEST_F(TableFileCache, OldFileReplacedByRenameOrDeletedIsSeen) {
     std::filesystem::remove(folder.file("T.dat"));
     EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "");
 }
+
+TEST_F(TableFileCache, BatchSeesTheTablesAsTheyWereWhenItBegan) {
+    folder.write("T.dat", "[S]\nk=one\n");
+    {
+        kx::TableBatch batch;
+        EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "one");
+        folder.write("T.dat", "[S]\nk=two\n");
+        {
+            kx::TableBatch inner;  // nested: still the outer batch
+            EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "one");
+        }
+        EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "one");
+    }
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "two");
+    {
+        kx::TableBatch next;  // a new batch looks at the file again
+        std::filesystem::remove(folder.file("T.dat"));
+        EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "");
+        folder.write("T.dat", "[S]\nk=three\n");
+        EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "three");  // a missing file is not kept
+    }
+}
+
+TEST_F(TableFileCache, BatchFollowsTheProgramFolder) {
+    folder.write("T.dat", "[S]\nk=here\n");
+    kx::TableBatch batch;
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "here");
+    kxtest::TempFolder other;
+    other.write("T.dat", "[S]\nk=there\n");
+    other.makeProgramFolder();
+    EXPECT_EQ(kx::TableValue("T.dat", "S", "k"), "there");
+}
