@@ -39,7 +39,7 @@ QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// Texts the window shows for a square's corners.
+// The seconds sign that ends a format 1 text.
 const char* kSeconds = "\"";
 
 class CalcWindow : public ::testing::Test {
