@@ -30,6 +30,7 @@
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfLines.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/Widgets.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ constexpr const char* kSetup = "SETUP";
 constexpr int kMinWidth = 600;
 constexpr int kMinHeight = 500;
 
-QString Tr(const char* english, const char* lithuanian) {
-    return kx::IsLithuanian() ? QString::fromUtf8(lithuanian) : QString::fromUtf8(english);
-}
+using kx::Tr;
 
 // Windows-1257 bytes of a document line; a character the code page lacks reads as '?'.
 std::string LineBytes(const QString& text) {
@@ -91,37 +90,10 @@ public:
     }
 };
 
-QRadioButton* Radio(QGroupBox* box, const char* name, const QString& text) {
-    auto* rb = new QRadioButton(text, box);
-    rb->setObjectName(QString::fromLatin1(name));
-    box->layout()->addWidget(rb);
-    return rb;
-}
-
-QGroupBox* Group(QWidget* parent, const char* name, const QFont& font) {
-    auto* gb = new QGroupBox(parent);
-    gb->setObjectName(QString::fromLatin1(name));
-    gb->setFont(font);
-    auto* lay = new QVBoxLayout(gb);
-    lay->setContentsMargins(6, 4, 4, 4);
-    lay->setSpacing(1);
-    return gb;
-}
-
-QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon) {
-    auto* bt = new QToolButton(bar);
-    bt->setObjectName(QString::fromLatin1(name));
-    bt->setIcon(icon);
-    bt->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    bt->setAutoRaise(true);
-    bar->addWidget(bt);
-    return bt;
-}
-
-QIcon ThemeIcon(const char* theme, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(theme),
-                            QApplication::style()->standardIcon(fallback));
-}
+using kx::Group;
+using kx::Radio;
+using kx::ThemeIcon;
+using kx::ToolButton;
 
 }  // namespace
 

@@ -31,6 +31,7 @@
 #include "platform/Ini.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/Widgets.h"
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 #include "tables/CommaList.h"
@@ -52,9 +53,7 @@ const QColor kWhite(255, 255, 255);
 const QColor kLime(0, 255, 0);
 const QColor kGreen(0, 128, 0);
 
-QString Tr(const char* english, const char* lithuanian) {
-    return kx::IsLithuanian() ? QString::fromUtf8(lithuanian) : QString::fromUtf8(english);
-}
+using kx::Tr;
 
 // Windows-1257 bytes of a field's text.
 std::string Bytes(const QLineEdit* field) {

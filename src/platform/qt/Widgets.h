@@ -1,0 +1,34 @@
+// Small builders for the controls the windows share: named radio buttons in group boxes,
+// tool-bar buttons with icons, and texts in the program's language. Every control gets
+// its name as objectName, so that tests find it with findChild.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QStyle>
+
+class QFont;
+class QGroupBox;
+class QRadioButton;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace kx {
+
+// The text of the program's current language (both given as UTF-8).
+QString Tr(const char* english, const char* lithuanian);
+
+// A radio button added to the vertical layout of a group box made by Group.
+QRadioButton* Radio(QGroupBox* box, const char* name, const QString& text);
+
+// A group box with a tight vertical layout and its own font.
+QGroupBox* Group(QWidget* parent, const char* name, const QFont& font);
+
+// A flat tool-bar button with its icon and its text beside it.
+QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon);
+
+// The desktop theme's icon of that name, or the style's standard one.
+QIcon ThemeIcon(const char* theme, QStyle::StandardPixmap fallback);
+
+}  // namespace kx
