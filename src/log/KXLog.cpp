@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -63,6 +64,22 @@ bool IsTimeOfDay(std::string_view t) {
     }
     return i == t.size();
 }
+
+// The pump of the import and the finder: lets pending window messages run before a step
+// when TForm3::PumpIntervalMs have passed since the last time. The progress bar, the
+// counter and the other windows repaint and answer as often as the eye can tell, and a
+// log of many thousand rows does not spend its time on empty rounds of the event loop.
+class Pacer {
+public:
+    void operator()() {
+        if (clock_.isValid() && clock_.elapsed() < TForm3::PumpIntervalMs) return;
+        kx::ProcessEvents();
+        clock_.start();
+    }
+
+private:
+    QElapsedTimer clock_;
+};
 
 enum class Accept { Any, Call, Date, Time, Wwl, Bex };
 
@@ -611,7 +628,7 @@ void TForm3::ADIFImport(const QString& fileName) {
         importCount_ = taken;
         Panel4->setText(QString::number(taken));
     };
-    hooks.pump = [] { kx::ProcessEvents(); };
+    hooks.pump = Pacer();
     const AdifImportResult result = ImportAdifFile(log_, path, LogFilePath(), hooks);
     if (result.status == AdifImportStatus::MissingFile) {
         missing();
@@ -650,7 +667,7 @@ void TForm3::FindBEXs() {
         if (Form5) Form5->SetPercent(percent);
     };
     hooks.currentRow = [this](int row) { SelectRow(row); };
-    hooks.pump = [] { kx::ProcessEvents(); };
+    hooks.pump = Pacer();
     kx::FindBEXs(log_, hooks);
     if (Form5) Form5->Finish();
     kx::ProcessEvents();
@@ -675,7 +692,7 @@ void TForm3::btExitClick() {
 
 bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
     std::string t(TrimField(Bytes(field->text())));
-    if (t.size() == 4 && t.find(':') == std::string::npos) t.insert(2, ":");
+    if (t.size() == 4 && t.find(':') == std::string::npos) t.insert(t.begin() + 2, ':');
     if (!t.empty() && !IsTimeOfDay(t)) {
         field->setFocus();
         field->selectAll();

@@ -130,6 +130,9 @@ public:
     void cbBandExit();
 
     const std::string& DateMemory() const { return dateMemory_; }
+    // How often the import and the finder let pending window messages run, at most (ms);
+    // 0: before every step (window tests watch every step).
+    static inline int PumpIntervalMs = 15;
     // The import counter: QSOs taken by the last import.
     int ImportCount() const { return importCount_; }
     // The file name the next import takes when its dialog is cancelled.

@@ -85,9 +85,11 @@ protected:
         kx::SettingsFile.Open(folder.file("Kvadrix.ini"));
         wait = std::make_unique<TForm5>();
         Form5 = wait.get();
+        TForm3::PumpIntervalMs = 0;
     }
     void TearDown() override {
         kx::WriteFaultHook = nullptr;
+        TForm3::PumpIntervalMs = 15;
         fake.onPump = nullptr;
         form.reset();
         Form5 = nullptr;
