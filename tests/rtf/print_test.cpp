@@ -157,3 +157,14 @@ TEST(RtfPrintCopy, FormFeedLinesBecomeEmptyBreakParagraphs) {
                 QTextFormat::PageBreak_AlwaysBefore);
     EXPECT_EQ(kxtest::Lines(*doc).size(), 4);
 }
+
+TEST(RtfPrintCurrentPrinter, WithoutAPrinterItSaysSo) {
+    if (kx::HasCurrentPrinter()) GTEST_SKIP() << "this machine has a printer";
+    try {
+        kx::PrintOnCurrentPrinter(*FromLines({"x"}));
+        FAIL() << "no error";
+    } catch (const kx::KxError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "No printer is installed. Install a printer in the system settings to print.");
+    }
+}
