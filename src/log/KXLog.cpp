@@ -216,12 +216,13 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel4->setAlignment(Qt::AlignCenter);
     Panel4->setMinimumWidth(60);
+    Panel4->setFixedHeight(26);
     QFont bold = Panel4->font();
     bold.setBold(true);
     Panel4->setFont(bold);
     Panel4->setAutoFillBackground(true);
     strip->addWidget(lbTotal);
-    strip->addWidget(Panel4);
+    strip->addWidget(Panel4, 0, Qt::AlignVCenter);
     strip->addStretch(1);
     GroupBox1 = new QGroupBox(central);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -252,7 +253,11 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     auto* g = new QGridLayout(GroupBox2);
     g->setContentsMargins(6, 2, 6, 4);
     g->setVerticalSpacing(2);
+    g->setHorizontalSpacing(4);
+    // Only the group's caption is bold: the fields and their labels say so explicitly
+    // (a font without set attributes would inherit the group's bold).
     QFont plain = font();
+    plain.setBold(false);
 
     edCall = MakeEdit(GroupBox2, "edCall", 0);
     edDate = MakeEdit(GroupBox2, "edDate", 10);
@@ -292,6 +297,19 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     }
     cbMode->setFont(plain);
     cbBand->setFont(plain);
+    // Wide enough for the usual texts of each field.
+    const QFontMetrics metrics(plain);
+    auto fit = [&](QWidget* w, const char* sample) {
+        w->setMinimumWidth(metrics.horizontalAdvance(QString::fromLatin1(sample)) + 12);
+    };
+    fit(edCall, "LY1BWB");
+    fit(edDate, "2009-05-12");
+    fit(edTime, "00:00");
+    fit(edTimeE, "00:00");
+    fit(edWWL, "*KO24PQ");
+    fit(edMyWWL, "*KO24PQ");
+    fit(edBEX, "*K26");
+    fit(edMyBEX, "*K26");
 
     auto label = [&](const char* name, QWidget* buddy) {
         auto* l = new QLabel(GroupBox2);
