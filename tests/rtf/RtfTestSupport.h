@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QtGlobal>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -21,6 +22,20 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace kxtest {
+
+// Silences Qt's warnings while it lives (the image decoders complain about every broken
+// picture the damaged-input tests feed them).
+class QuietQt {
+public:
+    QuietQt() : previous_(qInstallMessageHandler(Drop)) {}
+    ~QuietQt() { qInstallMessageHandler(previous_); }
+    QuietQt(const QuietQt&) = delete;
+    QuietQt& operator=(const QuietQt&) = delete;
+
+private:
+    static void Drop(QtMsgType, const QMessageLogContext&, const QString&) {}
+    QtMessageHandler previous_;
+};
 
 inline std::unique_ptr<QTextDocument> ReadDoc(const QByteArray& rtf, QString* error = nullptr) {
     auto doc = std::make_unique<QTextDocument>();

@@ -86,6 +86,7 @@ TEST(RtfDamaged, UnbalancedBracesGiveTheTextRead) {
 }
 
 TEST(RtfDamaged, TruncatedAnywhere) {
+    kxtest::QuietQt quiet;
     const QByteArray full =
         "{\\rtf1\\ansi\\ansicpg1257{\\fonttbl{\\f0\\fcharset186 Arial;}}"
         "{\\colortbl;\\red1\\green2\\blue3;}\\pard\\qc\\f0\\fs20\\cf1 \\'d0iauliai "
@@ -120,6 +121,7 @@ TEST(RtfDamaged, HugeBinaryCountStopsAtTheEnd) {
 }
 
 TEST(RtfDamaged, DeepNestingIsBounded) {
+    kxtest::QuietQt quiet;
     const int depth = 200000;
     QByteArray rtf = "{\\rtf1\\ansi ";
     rtf += QByteArray(depth, '{');
@@ -149,6 +151,7 @@ TEST(RtfDamaged, LongControlWordsAndManyTableEntries) {
 }
 
 TEST(RtfDamaged, BinaryJunkNeverBreaksTheReader) {
+    kxtest::QuietQt quiet;
     std::mt19937 random(20090115);
     std::uniform_int_distribution<int> byte(0, 255);
     for (int round = 0; round < 300; ++round) {
@@ -160,6 +163,7 @@ TEST(RtfDamaged, BinaryJunkNeverBreaksTheReader) {
 }
 
 TEST(RtfDamaged, JunkMadeOfRtfTokens) {
+    kxtest::QuietQt quiet;
     static const char* const kTokens[] = {
         "{",          "}",        "\\par ",  "\\page ",    "\\cell ",    "\\row ",     "\\trowd",
         "\\cellx500", "\\intbl ", "\\pict",  "\\pngblip ", "\\bin2 ",    "\\u-10179 ", "\\uc3 ",
@@ -176,6 +180,7 @@ TEST(RtfDamaged, JunkMadeOfRtfTokens) {
 }
 
 TEST(RtfDamaged, BrokenAndOversizedPicturesAreLeftOut) {
+    kxtest::QuietQt quiet;
     // A PNG header claiming 100000 x 100000 pixels: refused before decoding.
     QByteArray png = PngOf(1, 1);
     png[16] = 0;
