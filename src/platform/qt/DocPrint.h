@@ -22,8 +22,9 @@ bool HasCurrentPrinter();
 // ("No printer is installed ...") when there is none, and KxError when printing fails.
 void PrintOnCurrentPrinter(const QTextDocument& doc, const QString& jobTitle = QString());
 
-// Prints doc into a PDF file at path (Windows-1257 bytes, like every path of the program).
-// Throws FileWriteError when the file cannot be written.
+// Prints doc into a PDF file at path (Windows-1257 bytes, like every path of the program),
+// replacing the file atomically. Throws FileWriteError when the file cannot be written; an
+// old file at path is then left whole.
 void PrintToPdf(const QTextDocument& doc, const std::string& path);
 
 // Prints doc on a prepared printer: sets its page size and margins from the document,
