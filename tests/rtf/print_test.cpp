@@ -11,6 +11,7 @@
 
 #include "RtfTestSupport.h"
 #include "platform/Errors.h"
+#include "platform/FileIO.h"
 #include "platform/qt/DocPrint.h"
 #include "support/TempFolder.h"
 
@@ -167,4 +168,12 @@ TEST(RtfPrintCurrentPrinter, WithoutAPrinterItSaysSo) {
         EXPECT_EQ(std::string(e.what()),
                   "No printer is installed. Install a printer in the system settings to print.");
     }
+}
+
+TEST_F(RtfPrint, FailedWriteLeavesTheOldFileWhole) {
+    folder_.write("out.pdf", "old contents");
+    kx::WriteFaultHook = [](const std::string&) { return false; };
+    EXPECT_THROW(kx::PrintToPdf(*FromLines({"x"}), pdf_), kx::FileWriteError);
+    kx::WriteFaultHook = nullptr;
+    EXPECT_EQ(folder_.read("out.pdf"), "old contents");
 }
