@@ -258,6 +258,11 @@ QByteArray Writer::Write() {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             const QTextCharFormat f = frag.charFormat();
+            // A raised or lowered run goes in a group of its own: LibreOffice drops the
+            // rest of the paragraph when \plain is what ends a \super.
+            const bool grouped = f.verticalAlignment() == QTextCharFormat::AlignSuperScript ||
+                                 f.verticalAlignment() == QTextCharFormat::AlignSubScript;
+            if (grouped) out_ += '{';
             WriteCharFormat(f);
             if (f.isImageFormat()) {
                 const QTextImageFormat imf = f.toImageFormat();
@@ -265,6 +270,7 @@ QByteArray Writer::Write() {
             } else {
                 AppendEscaped(out_, frag.text());
             }
+            if (grouped) out_ += '}';
         }
         out_ += "\\par\n";
     }
