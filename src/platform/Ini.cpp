@@ -232,7 +232,8 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         out = file;
         if (!out.empty() && out.back() != '\n') out += eol;
         if (!out.empty()) out += eol;
-        out += "[" + OneLine(section) + "]" + eol + keyLine + eol;
+        out.append(1, '[').append(OneLine(section)).append(1, ']');
+        out.append(eol).append(keyLine).append(eol);
     }
     try {
         WriteFileAtomic(path_, out);
