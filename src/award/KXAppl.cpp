@@ -97,6 +97,36 @@ using kx::ToolButton;
 
 }  // namespace
 
+kx::BandModeButtons kx::AddBandModeGroups(QWidget* parent, QVBoxLayout* column,
+                                          const QFont& captionFont) {
+    BandModeButtons b{};
+    b.gbBands = Group(parent, "gbBands", captionFont);
+    b.rbHFVHF = Radio(b.gbBands, "rbHFVHF", QStringLiteral("HF/VHF"));
+    b.rbHF = Radio(b.gbBands, "rbHF", QStringLiteral("HF"));
+    b.rbVHF = Radio(b.gbBands, "rbVHF", QStringLiteral("VHF"));
+    b.rbHFVHF->setChecked(true);
+    column->addWidget(b.gbBands);
+
+    b.gbModes = Group(parent, "gbModes", captionFont);
+    b.rbAll = Radio(b.gbModes, "rbAll", QStringLiteral("All"));
+    b.rbCW = Radio(b.gbModes, "rbCW", QStringLiteral("CW"));
+    b.rbSSB = Radio(b.gbModes, "rbSSB", QStringLiteral("SSB"));
+    b.rbPH = Radio(b.gbModes, "rbPH", QStringLiteral("PHONE"));
+    b.rbDigi = Radio(b.gbModes, "rbDigi", QStringLiteral("DIGITAL"));
+    b.rbAll->setChecked(true);
+    column->addWidget(b.gbModes);
+
+    // Navy captions; the buttons keep the normal colour.
+    for (QGroupBox* gb : {b.gbBands, b.gbModes}) {
+        const QPalette normal = gb->palette();
+        QPalette navy = normal;
+        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        gb->setPalette(navy);
+        for (QRadioButton* rb : gb->findChildren<QRadioButton*>()) rb->setPalette(normal);
+    }
+    return b;
+}
+
 TForm4::TForm4(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint) {
@@ -192,31 +222,18 @@ TForm4::TForm4(QWidget* parent)
     rbBEX->setChecked(true);
     right->addWidget(gbClass);
 
-    gbBands = Group(pnRight, "gbBands", bold);
-    rbHFVHF = Radio(gbBands, "rbHFVHF", QStringLiteral("HF/VHF"));
-    rbHF = Radio(gbBands, "rbHF", QStringLiteral("HF"));
-    rbVHF = Radio(gbBands, "rbVHF", QStringLiteral("VHF"));
-    rbHFVHF->setChecked(true);
-    right->addWidget(gbBands);
-
-    gbModes = Group(pnRight, "gbModes", bold);
-    rbAll = Radio(gbModes, "rbAll", QStringLiteral("All"));
-    rbCW = Radio(gbModes, "rbCW", QStringLiteral("CW"));
-    rbSSB = Radio(gbModes, "rbSSB", QStringLiteral("SSB"));
-    rbPH = Radio(gbModes, "rbPH", QStringLiteral("PHONE"));
-    rbDigi = Radio(gbModes, "rbDigi", QStringLiteral("DIGITAL"));
-    rbAll->setChecked(true);
-    right->addWidget(gbModes);
+    const kx::BandModeButtons bm = kx::AddBandModeGroups(pnRight, right, bold);
+    gbBands = bm.gbBands;
+    rbHFVHF = bm.rbHFVHF;
+    rbHF = bm.rbHF;
+    rbVHF = bm.rbVHF;
+    gbModes = bm.gbModes;
+    rbAll = bm.rbAll;
+    rbCW = bm.rbCW;
+    rbSSB = bm.rbSSB;
+    rbPH = bm.rbPH;
+    rbDigi = bm.rbDigi;
     right->addStretch(1);
-
-    // Navy captions of the band and mode groups; their buttons keep the normal colour.
-    for (QGroupBox* gb : {gbBands, gbModes}) {
-        const QPalette normal = gb->palette();
-        QPalette navy = normal;
-        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-        gb->setPalette(navy);
-        for (QRadioButton* rb : gb->findChildren<QRadioButton*>()) rb->setPalette(normal);
-    }
 
     // ---- applicant panel ----
     pnBottom = new QWidget(this);

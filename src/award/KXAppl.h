@@ -26,9 +26,31 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 
+class QFont;
+class QVBoxLayout;
+
 namespace kx {
 class QSOLog;
-}
+
+// The band and mode radio groups of the application window, which the map window shows
+// too, so that both offer the same choices with the same names and texts.
+struct BandModeButtons {
+    QGroupBox* gbBands;
+    QRadioButton* rbHFVHF;
+    QRadioButton* rbHF;
+    QRadioButton* rbVHF;
+    QGroupBox* gbModes;
+    QRadioButton* rbAll;
+    QRadioButton* rbCW;
+    QRadioButton* rbSSB;
+    QRadioButton* rbPH;
+    QRadioButton* rbDigi;
+};
+
+// Adds the two groups to a column of parent: HF/VHF and All chosen, captions in navy in
+// captionFont, buttons in the normal colour.
+BandModeButtons AddBandModeGroups(QWidget* parent, QVBoxLayout* column, const QFont& captionFont);
+}  // namespace kx
 
 class TForm4 : public QDialog {
     Q_OBJECT

@@ -20,6 +20,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "award/KXAppl.h"
 #include "log/KXLog.h"
 #include "log/QSOLog.h"
 #include "platform/Collation.h"
@@ -566,29 +567,17 @@ TForm6::TForm6(QWidget* parent)
     bold.setPointSize(8);
     bold.setBold(true);
 
-    gbBands = Group(pnRight, "gbBands", bold);
-    rbHFVHF = Radio(gbBands, "rbHFVHF", QStringLiteral("HF/VHF"));
-    rbHF = Radio(gbBands, "rbHF", QStringLiteral("HF"));
-    rbVHF = Radio(gbBands, "rbVHF", QStringLiteral("VHF"));
-    rbHFVHF->setChecked(true);
-    right->addWidget(gbBands);
-
-    gbModes = Group(pnRight, "gbModes", bold);
-    rbAll = Radio(gbModes, "rbAll", QStringLiteral("All"));
-    rbCW = Radio(gbModes, "rbCW", QStringLiteral("CW"));
-    rbSSB = Radio(gbModes, "rbSSB", QStringLiteral("SSB"));
-    rbPH = Radio(gbModes, "rbPH", QStringLiteral("PHONE"));
-    rbDigi = Radio(gbModes, "rbDigi", QStringLiteral("DIGITAL"));
-    rbAll->setChecked(true);
-    right->addWidget(gbModes);
-
-    for (QGroupBox* gb : {gbBands, gbModes}) {
-        const QPalette normal = gb->palette();
-        QPalette navy = normal;
-        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-        gb->setPalette(navy);
-        for (QRadioButton* rb : gb->findChildren<QRadioButton*>()) rb->setPalette(normal);
-    }
+    const kx::BandModeButtons bm = kx::AddBandModeGroups(pnRight, right, bold);
+    gbBands = bm.gbBands;
+    rbHFVHF = bm.rbHFVHF;
+    rbHF = bm.rbHF;
+    rbVHF = bm.rbVHF;
+    gbModes = bm.gbModes;
+    rbAll = bm.rbAll;
+    rbCW = bm.rbCW;
+    rbSSB = bm.rbSSB;
+    rbPH = bm.rbPH;
+    rbDigi = bm.rbDigi;
 
     lbCount = new QLabel(pnRight);
     lbCount->setObjectName(QStringLiteral("lbCount"));
