@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 #include "platform/Errors.h"
 
@@ -17,7 +18,9 @@ std::function<bool(const std::string&)> WriteFaultHook;
 
 namespace {
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+    return std::strerror(err);
+}
 
 }  // namespace
 
@@ -56,7 +59,7 @@ std::string ReadFileBytes(const std::string& path) {
         throw FileOpenError(path, err == ENOENT ? "The system cannot find the file specified."
                                                 : ErrnoText(err) + ".");
     }
-    return *data;
+    return std::move(*data);
 }
 
 bool FileExists(const std::string& path) {

@@ -142,4 +142,33 @@ TEST(HostileAdifFile, ImportEndsAndNeedsMemoryInProportionToTheFile) {
     }
 }
 
+// A whole file on one line of 200 MB, read from disk: first very many records of other
+// countries, then one LY record carrying a field of 100 MB. The import ends, takes the one
+// LY QSO and holds little more than the file itself.
+TEST(HostileAdifFile, TwoHundredMegabytesOnOneLineAreImportedFromDisk) {
+    constexpr std::size_t kHalf = 100u << 20;
+    std::string bytes = "<EOH>";
+    const std::string dx = "<CALL:5>DL1AB<QSO_DATE:8>20090115<TIME_ON:4>1200<BAND:3>20M<EOR>";
+    while (bytes.size() < kHalf) bytes += dx;
+    bytes += "<APP_X_NOTE:" + std::to_string(kHalf) + ">";
+    bytes.append(kHalf, 'n');
+    bytes += "<CALL:4>LY1A<QSO_DATE:8>20090115<TIME_ON:4>1200<BAND:3>20M<MODE:2>CW<EOR>";
+    const std::size_t size = bytes.size();
+    kxtest::TempFolder folder;
+    folder.write("big.adi", bytes);
+    bytes = std::string();
+
+    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    QSOLog log("EN");
+    kx::AdifImportResult result;
+    const std::size_t peak = HeapPeakDuring(
+        [&] { result = kx::ImportAdifFile(log, folder.file("big.adi"), folder.file("QSO.dat")); });
+    EXPECT_EQ(result.status, kx::AdifImportStatus::Imported);
+    EXPECT_EQ(result.taken, 1);
+    EXPECT_EQ(result.records, static_cast<int>((kHalf - 5 + dx.size() - 1) / dx.size()) + 1);
+    EXPECT_EQ(log.QSOCount(), 1);
+    EXPECT_LE(peak, size + size / 8 + (1u << 20)) << peak << " bytes for a file of " << size;
+    if (std::getenv("KX_PRINT_PEAKS")) std::printf("200 MB line: %zu / %zu\n", peak, size);
+}
+
 }  // namespace
