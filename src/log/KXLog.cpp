@@ -21,6 +21,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Forms.h"
 #include "log/AdifImport.h"
@@ -104,11 +105,31 @@ bool Accepts(Accept set, QChar c) {
     return true;
 }
 
+// The longest text that can be typed into a field (0: no limit of its own).
+constexpr const char* kTypingLimit = "kxTypingLimit";
+
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int maxLength) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0) e->setMaxLength(maxLength);
+    if (maxLength > 0) {
+        e->setMaxLength(maxLength);
+        e->setProperty(kTypingLimit, maxLength);
+        // A longer text shown from the log widened the limit (ShowWhole); once the text is
+        // back within the field's own limit, typing is held to it again.
+        QObject::connect(e, &QLineEdit::textChanged, e, [e, maxLength](const QString& text) {
+            if (e->maxLength() > maxLength && text.size() <= maxLength) e->setMaxLength(maxLength);
+        });
+    }
     return e;
+}
+
+// A text of the log shown in an entry field whole, however long: the field's limit is for
+// typing, and a cut text would reach the row with the next Save QSO.
+void ShowWhole(QLineEdit* e, const QString& text) {
+    const int own = e->property(kTypingLimit).toInt();
+    const int limit = std::max(own > 0 ? own : 32767, static_cast<int>(text.size()));
+    if (e->maxLength() < limit) e->setMaxLength(limit);
+    e->setText(text);
 }
 
 // Typed letters are shown and held as capitals.
@@ -535,19 +556,19 @@ void TForm3::SGrid1SelectCell(int row) {
     lastRow_ = row;
     if (!SGrid1->isVisible()) return;
     const QSORow& r = log_.Row(row);
-    edDate->setText(FromCp(r[colDate]));
-    edTime->setText(FromCp(r[colSUTC]));
-    edTimeE->setText(FromCp(r[colEUTC]));
-    edCall->setText(FromCp(r[colCallsign]));
+    ShowWhole(edDate, FromCp(r[colDate]));
+    ShowWhole(edTime, FromCp(r[colSUTC]));
+    ShowWhole(edTimeE, FromCp(r[colEUTC]));
+    ShowWhole(edCall, FromCp(r[colCallsign]));
     cbBand->setCurrentText(FromCp(r[colBand]));
     cbMode->setCurrentText(FromCp(r[colMode]));
-    edBEX->setText(FromCp(r[colBEX]));
-    edWWL->setText(FromCp(r[colWWL]));
-    edMyBEX->setText(FromCp(r[colMyBEX]));
-    edMyWWL->setText(FromCp(r[colMyWWL]));
-    edName->setText(FromCp(r[colName]));
-    edQTH->setText(FromCp(r[colQTH]));
-    edRem->setText(FromCp(r[colRemarks]));
+    ShowWhole(edBEX, FromCp(r[colBEX]));
+    ShowWhole(edWWL, FromCp(r[colWWL]));
+    ShowWhole(edMyBEX, FromCp(r[colMyBEX]));
+    ShowWhole(edMyWWL, FromCp(r[colMyWWL]));
+    ShowWhole(edName, FromCp(r[colName]));
+    ShowWhole(edQTH, FromCp(r[colQTH]));
+    ShowWhole(edRem, FromCp(r[colRemarks]));
 }
 
 void TForm3::SortClick() {

@@ -332,3 +332,25 @@ TEST_F(LogEntry, CalculatorButtonOpensTheCalculatorModally) {
     Form2 = nullptr;
     EXPECT_TRUE(modal);
 }
+
+TEST_F(LogEntry, ARowWithTextsLongerThanTheFieldLimitsIsShownAndSavedWhole) {
+    // Imported names and places may be longer than what can be typed into their fields.
+    const std::string name = "HIRAM PERCY MAXIM JUNIOR";                         // 24 > 20
+    const std::string qth = "NEWINGTON_ CONNECTICUT_ UNITED STATES OF AMERICA";  // 48 > 30
+    writeLog({{"2009-05-12", "12:30", "12:45", "LY1AB", "20M", "SSB", "VILNIUS", "JONAS"},
+              {"2009-05-13", "10:00", "10:05", "LY2AB", "40M", "CW", qth, name}});
+    open();
+    clickRow(2);
+    EXPECT_EQ(form->edName->text().toStdString(), name);
+    EXPECT_EQ(form->edQTH->text().toStdString(), qth);
+
+    form->btEntry->click();  // saving without changes rewrites the same row
+    EXPECT_TRUE(fake.messages.empty()) << lastText().toStdString();
+    EXPECT_EQ(cell(2, kx::colName), name);
+    EXPECT_EQ(cell(2, kx::colQTH), qth);
+    EXPECT_NE(logFile().find(qth + "\t" + name + "\t"), std::string::npos) << logFile();
+
+    // Once cleared, a field takes again no more than its own limit when typed into.
+    type(form->edName, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    EXPECT_EQ(form->edName->text(), "ABCDEFGHIJKLMNOPQRST");
+}
