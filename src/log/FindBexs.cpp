@@ -92,6 +92,9 @@ std::vector<std::string> SplitFinderWords(std::string_view text) {
                 }
                 word += text[i++];
             }
+            // The closing quote ends the word; what follows it begins the next one.
+            words.push_back(std::move(word));
+            continue;
         }
         while (i < n && !blank(i)) word += text[i++];
         words.push_back(std::move(word));

@@ -40,7 +40,7 @@ std::string RewriteRemarksText(std::string_view remarks);
 
 // The words of a text: split at blanks and control characters (a run counts as one); a
 // word that begins with a double quote runs to the closing quote, which is removed, and may
-// hold blanks.
+// hold blanks; the text right after the closing quote begins the next word.
 std::vector<std::string> SplitFinderWords(std::string_view text);
 
 // Runs the four passes over rows 1..N of the log. Progress before row r of pass p

@@ -51,6 +51,12 @@ TEST(FinderRewriting, MarksOwnStationAndSplitsWords) {
     EXPECT_TRUE(kx::SplitFinderWords("   ").empty());
 }
 
+TEST(FinderRewriting, AQuotedWordEndsAtItsClosingQuote) {
+    EXPECT_EQ(kx::SplitFinderWords("\"KAUNAS CITY\"KO24AB"), (V{"KAUNAS CITY", "KO24AB"}));
+    EXPECT_EQ(kx::SplitFinderWords("\"K26\"*K27 X"), (V{"K26", "*K27", "X"}));
+    EXPECT_EQ(kx::SplitFinderWords("A\"B \"C"), (V{"A\"B", "C"}));  // a quote inside a word is text
+}
+
 TEST_F(FindBexsTest, LocatorsAndSquaresFromTheWordsOfQthAndRemarks) {
     const int a = Row("KAUNAS JO30UJ", "");
     const int b = Row("K26/K27", "");
