@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
 
 #include "app/Forms.h"
 #include "log/AdifImport.h"
@@ -439,17 +440,38 @@ void TForm3::showEvent(QShowEvent* event) {
 
 void TForm3::FormShow() {
     BusyCursor busy;
+    std::exception_ptr loadError;
     if (!loaded_) {
         move(SettingsFile.ReadInteger("WINDOWS", "X3", 100),
              SettingsFile.ReadInteger("WINDOWS", "Y3", 100));
-        log_.Load();
         loaded_ = true;
+        try {
+            log_.Load();
+        } catch (...) {
+            // The window still comes up whole; the error is reported below.
+            unreadLog_ = true;
+            loadError = std::current_exception();
+        }
     }
     log_.SetHeader(Language);
     SetCaptions();
     RefreshGrid();
     FitColumns();
     SetCounter();
+    if (loadError) std::rethrow_exception(loadError);
+}
+
+void TForm3::TakeInUnreadLog() {
+    if (!unreadLog_) return;
+    QSOLog file(Language);
+    if (file.Load()) {  // raises while the file still cannot be read
+        // The empty log's row is no QSO of this run.
+        std::vector<QSORow> rows;
+        if (!log_.IsEmptyLog()) rows = log_.TakeDataRows();
+        for (int r = 1; r <= file.DataRowCount(); ++r) rows.push_back(file.Row(r));
+        log_.ReplaceDataRows(std::move(rows));
+    }
+    unreadLog_ = false;
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
@@ -476,7 +498,11 @@ bool TForm3::FormCloseQuery() {
 bool TForm3::FormClose() {
     // The log is the user's only data: when it cannot be written the window stays open
     // (the next close asks and tries again) instead of ending the program.
-    if (!Guard([this] { log_.Write(); })) return false;
+    if (!Guard([this] {
+            TakeInUnreadLog();
+            log_.Write();
+        }))
+        return false;
     Guard([this] {
         SettingsFile.WriteInteger("WINDOWS", "X3", x());
         SettingsFile.WriteInteger("WINDOWS", "Y3", y());
@@ -546,6 +572,7 @@ void TForm3::SaveBaseNow() {
             form->SetCounter();
         }
     } refresh{this};
+    TakeInUnreadLog();
     SaveBase(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });
 }
 
@@ -668,6 +695,7 @@ void TForm3::ADIFImport(const QString& fileName) {
         Panel4->setText(QString::number(taken));
     };
     hooks.pump = Pacer();
+    TakeInUnreadLog();
     const AdifImportResult result = ImportAdifFile(log_, path, LogFilePath(), hooks);
     if (result.status == AdifImportStatus::MissingFile) {
         missing();
@@ -803,8 +831,15 @@ void TForm3::btDelQSOClick() {
     if (AskQuestion(this, QString::fromUtf8(IsLithuanian() ? "Pašalinti pažymėtą QSO?"
                                                            : "Delete selected QSO?"))) {
         BusyCursor busy;
-        DelSelQSO(log_, SelectedRow(), ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
-        RefreshGrid();
+        struct Refresh {
+            TForm3* form;
+            ~Refresh() { form->RefreshGrid(); }
+        } refresh{this};
+        // The table's only row is never removed, also when the rows of a log file that
+        // could not be read at start join it now; the other rows keep their places.
+        const int row = log_.DataRowCount() > 1 ? SelectedRow() : 0;
+        TakeInUnreadLog();
+        DelSelQSO(log_, row, ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
     }
     SetCounter();
 }
@@ -815,6 +850,7 @@ void TForm3::btClearAllClick() {
                                                    : "Do you want to delete all QSOs in the Log?")))
         return;
     ClearAllQSOs(log_, LogFilePath());
+    unreadLog_ = false;  // the user chose to be rid of the file's QSOs too
     RefreshGrid();
     Panel4->setText(QStringLiteral("0"));
 }

@@ -147,6 +147,12 @@ private:
     bool FilterKey(QWidget* field, QKeyEvent* key);
     // Reads a time text as Save QSO does; false when it is not a time of day.
     bool ReadTimeField(QLineEdit* field, std::string& out);
+    // Before every write of the log: while "QSO.dat" could not be read at start it still
+    // holds the QSOs of earlier runs and is never replaced by a table that lacks them. The
+    // file is read again; once it reads, its rows join the table after the rows of this
+    // run and the write goes on. While it still cannot be read this raises the reading
+    // error and the caller writes nothing.
+    void TakeInUnreadLog();
     // Hides the grid and locks the controls while the import or the finder runs.
     void BeginLogChange();
     void EndLogChange();
@@ -155,6 +161,7 @@ private:
     LogGridModel* model_ = nullptr;
     std::string dateMemory_;
     bool loaded_ = false;
+    bool unreadLog_ = false;  // "QSO.dat" was there at start but could not be read
     bool refreshing_ = false;
     int lastRow_ = -1;
     QString importFile_;

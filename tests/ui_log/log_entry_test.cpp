@@ -354,3 +354,53 @@ TEST_F(LogEntry, ARowWithTextsLongerThanTheFieldLimitsIsShownAndSavedWhole) {
     type(form->edName, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     EXPECT_EQ(form->edName->text(), "ABCDEFGHIJKLMNOPQRST");
 }
+
+TEST_F(LogEntry, ALogFileThatCouldNotBeReadAtStartIsNeverReplacedByATableWithoutItsQsos) {
+    // "QSO.dat" is there but cannot be read (it leads to a folder).
+    const std::string path = folder.file("QSO.dat");
+    std::filesystem::create_directories(folder.file("elsewhere"));
+    std::filesystem::create_directory_symlink(folder.file("elsewhere"), path);
+    open();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
+    EXPECT_EQ(form->windowTitle(), " LY  LOG  PREVIEW  AND  EDITING");  // the window is whole
+    EXPECT_EQ(form->Panel4->text(), "0");
+
+    enterQso("LY2AB", "2009-05-13", "10:00");
+    form->btEntry->click();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    fake.replies = {QMessageBox::Yes};
+    form->btDelQSO->click();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 3);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 4);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(calls(), std::vector<std::string>{"LY2AB"});  // the QSO of this run is kept
+
+    // Once the file reads, its QSOs join those of this run.
+    std::filesystem::remove(path);
+    writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"}});
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_NE(logFile().find("LY1AB"), std::string::npos);
+    EXPECT_NE(logFile().find("LY2AB"), std::string::npos);
+}
+
+TEST_F(LogEntry, AfterALogFileThatCouldNotBeReadReadsAgainSavingKeepsItsQsos) {
+    const std::string path = folder.file("QSO.dat");
+    std::filesystem::create_directories(folder.file("elsewhere"));
+    std::filesystem::create_directory_symlink(folder.file("elsewhere"), path);
+    open();
+    std::filesystem::remove(path);
+    writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"},
+              {"2009-05-14", "08:00", " ", "LY3AB", "40M", "CW"}});
+    enterQso("LY2AB", "2009-05-13", "10:00");
+    form->btEntry->click();
+    EXPECT_EQ(calls(), (std::vector<std::string>{"LY1AB", "LY2AB", "LY3AB"}));
+    EXPECT_EQ(form->Panel4->text(), "3");
+    EXPECT_NE(logFile().find("LY3AB"), std::string::npos);
+}
