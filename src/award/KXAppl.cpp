@@ -1,6 +1,7 @@
 #include "award/KXAppl.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -44,15 +45,35 @@ constexpr int kMinHeight = 500;
 
 using kx::Tr;
 
+// A line break inside a paragraph (a template line made with Shift+Enter) travels
+// through the byte texts as this control byte and comes back as the same line break.
+constexpr char kLineBreakByte = '\v';
+
 // Windows-1257 bytes of a document line; a character the code page lacks reads as '?'.
 std::string LineBytes(const QString& text) {
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
     for (char32_t c : text.toUcs4()) {
+        if (c == QChar::LineSeparator) {
+            out += kLineBreakByte;
+            continue;
+        }
         const int b = kx::UnicodeToCp1257(c);
         out += b < 0 ? '?' : static_cast<char>(b);
     }
     return out;
+}
+
+// The bytes of a template line as document text, its line breaks restored.
+QString LineFromBytes(const std::string& bytes) {
+    QString text = FromCp(bytes);
+    text.replace(QChar(kLineBreakByte), QChar(QChar::LineSeparator));
+    return text;
+}
+
+// A file name from a dialog as the path bytes the file system knows it by.
+std::string PathBytes(const QString& name) {
+    return QFile::encodeName(name).toStdString();
 }
 
 // The rich-text document of the view as the lines the application filling works on.
@@ -66,7 +87,7 @@ public:
         // A line that comes back unchanged is written back with its own characters, so
         // that characters outside Windows-1257 in the template survive.
         const QString current = kx::LineText(*doc_, i);
-        kx::SetLineText(doc_, i, LineBytes(current) == text ? current : FromCp(text));
+        kx::SetLineText(doc_, i, LineBytes(current) == text ? current : LineFromBytes(text));
     }
     void InsertLine(int i, const std::string& text) override {
         kx::InsertLine(doc_, i, FromCp(text));
@@ -451,10 +472,10 @@ void TForm4::btPrintClick() {
 void TForm4::btSaveClick() {
     kx::FileDialogSpec dialog;
     dialog.filter = QStringLiteral("RTF files (*.rtf);;All files (*)");
-    dialog.folder = FromCp(kx::ProgramFolder);
+    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;  // cancelled: nothing is saved, the view stays as it was
-    const std::string path = kx::ToCpChecked(name);
+    const std::string path = PathBytes(name);
 
     rePrev->clear();
     BuildDocument(rePrev->document(), false);
@@ -466,11 +487,11 @@ void TForm4::btSaveClick() {
 void TForm4::btSavePdfClick() {
     kx::FileDialogSpec dialog;
     dialog.filter = QStringLiteral("PDF files (*.pdf);;All files (*)");
-    dialog.folder = FromCp(kx::ProgramFolder);
+    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
     dialog.defaultSuffix = QStringLiteral("pdf");
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;
-    const std::string path = kx::ToCpChecked(name);
+    const std::string path = PathBytes(name);
     // The preview variant, page headers included, built apart from the view.
     QTextDocument doc;
     BuildDocument(&doc, true);

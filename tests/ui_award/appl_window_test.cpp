@@ -537,6 +537,23 @@ TEST_F(ApplicationWindow, TemplateWithoutMarkerGetsTheListAtItsEnd) {
     EXPECT_TRUE(lines[5].startsWith("  4. K26"));
 }
 
+TEST_F(ApplicationWindow, LineBreakInsideAFilledTemplateLineStaysALineBreak) {
+    // Shift+Enter in a word processor: two lines of one paragraph.
+    folder.write("BEXApplication.rtf",
+                 "{\\rtf1\\ansi\\ansicpg1257{\\fonttbl{\\f0 Courier New;}}"
+                 "\\pard\\f0\\fs20 Name: \\{name\\}\\line Callsign: \\{call\\}\\par"
+                 "\\pard \\{qsolist\\}\\par}");
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    form->edName->setText("Jonas");
+    form->edCall->setText("LY2XX");
+    form->btPrev->click();
+    EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
+    EXPECT_EQ(kx::LineText(*form->rePrev->document(), 0), QStringLiteral("Name: Jonas") +
+                                                              QChar(QChar::LineSeparator) +
+                                                              QStringLiteral("Callsign: LY2XX"));
+}
+
 // ---- print ------------------------------------------------------------------------
 
 TEST_F(ApplicationWindow, PrintSendsThePreviewWithItsPageHeadersAndAnEmptyTitle) {
@@ -646,6 +663,36 @@ TEST_F(ApplicationWindow, SaveTakesTheNameAsTypedWithoutAddingAnExtension) {
     form->btSave->click();
     EXPECT_TRUE(std::filesystem::exists(folder.file("application")));
     EXPECT_FALSE(std::filesystem::exists(folder.file("application.rtf")));
+}
+
+TEST_F(ApplicationWindow, SaveIntoAFolderWithLithuanianLettersInItsName) {
+    // A folder the user made in the file manager: its name is the system's own bytes.
+    const std::string dir = folder.file("Paraiškos");
+    std::filesystem::create_directory(dir);
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    fake.saveFileAnswers.push_back(QString::fromStdString(dir + "/Žemaitis.rtf"));
+    form->btSave->click();
+    EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
+    EXPECT_TRUE(std::filesystem::exists(dir + "/Žemaitis.rtf"));
+
+    fake.saveFileAnswers.push_back(QString::fromStdString(dir + "/Žemaitis.pdf"));
+    form->btSavePdf->click();
+    EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
+    EXPECT_TRUE(std::filesystem::exists(dir + "/Žemaitis.pdf"));
+}
+
+TEST_F(ApplicationWindow, SaveDialogStartsInAProgramFolderWithLithuanianLetters) {
+    const std::string dir = folder.file("Kvadrix Šiauliai/");
+    std::filesystem::create_directory(dir);
+    kx::ProgramFolder = dir;
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    fake.saveFileAnswers.push_back(QString());
+    form->btSave->click();
+    ASSERT_EQ(fake.saveDialogs.size(), 1u);
+    EXPECT_EQ(fake.saveDialogs[0].folder, QString::fromStdString(dir));
+    EXPECT_EQ(fake.saveDialogs[0].filter, "RTF files (*.rtf);;All files (*)");
 }
 
 TEST_F(ApplicationWindow, UnwritableSaveIsReportedAndKeepsTheSavedVariantInView) {
