@@ -56,7 +56,7 @@ TForm0::TForm0(QWidget* parent)
     lbFreeware->setObjectName(QStringLiteral("lbFreeware"));
     lbFreeware->move(392, 16);
     lbFreeware->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lbFreeware->setFont(TahomaFont(11));
+    lbFreeware->setFont(TahomaFont(9));
 
     lbVersion = new QLabel(this);
     lbVersion->setObjectName(QStringLiteral("lbVersion"));

@@ -273,6 +273,17 @@ TEST_F(StartWindow, LayoutAsDesigned) {
     EXPECT_EQ(form->findChild<QPushButton*>("btAbtLY"), form->btAbtLY);
 }
 
+TEST_F(StartWindow, FreewareNoteInSmallTahomaFitsBesideTheBannerInBothLanguages) {
+    for (const std::string language : {"EN", "LT"}) {
+        storeLanguage(language);
+        start();
+        EXPECT_EQ(form->lbFreeware->font().pixelSize(), 9) << language;
+        EXPECT_EQ(form->lbFreeware->pos(), QPoint(392, 16)) << language;
+        EXPECT_LE(form->lbFreeware->geometry().right(), form->width() - 1) << language;
+        form.reset();
+    }
+}
+
 TEST(ProgramWindows, CreatedInOrderAndContinueHandsOverToTheLog) {
     kxtest::TempFolder folder;
     folder.copyData("KXInfo.dat");
