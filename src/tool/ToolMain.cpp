@@ -220,6 +220,11 @@ int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
             } catch (const Failure& f) {
                 anyBad = true;
                 PrintError("line " + std::to_string(lineNo) + ": " + f.message);
+            } catch (const kx::KxError& e) {
+                // A table fault (a short entry, a missing file) spoils this line only;
+                // the results of the other lines are still printed.
+                anyBad = true;
+                PrintError("line " + std::to_string(lineNo) + ": " + Out(e.what()));
             }
             out += '\n';
             if (out.size() > (1 << 16) - 256) {

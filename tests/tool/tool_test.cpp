@@ -117,6 +117,20 @@ TEST(ToolBatch, OneLinePerInputLine) {
     EXPECT_EQ(Tool(f, "locator -", "55 24\n").status, 0);
 }
 
+TEST(ToolBatch, AFailingLookupSpoilsOnlyItsOwnLine) {
+    ToolFolder f;
+    f.write("BEXWWL.dat",
+            "[BEX]\r\nA01=KO16JM,KO16KM,KO16JL,KO16KL,KO16JK,KO16KK,KO16JJ,KO16KJ\r\n"
+            "A02=KO16LM,KO16MM\r\n");
+    ToolRun r = Tool(f, "info -", "A01\nA02\nA01\n");
+    EXPECT_EQ(r.status, 2);
+    const std::string a01 =
+        "KO16JM\tKO16KM\tKO16JL\tKO16KL\tKO16JK\tKO16KK\tKO16JJ\tKO16KJ\t"
+        "NW 56°30'N 21°00'E\tNE 56°30'N 21°10'E\tSW 56°20'N 21°00'E\tSE 56°20'N 21°10'E\n";
+    EXPECT_EQ(r.out, a01 + "\n" + a01) << "the lines before and after the short entry";
+    EXPECT_NE(r.err.find("line 2"), std::string::npos);
+}
+
 const char* const kAdi =
     "<ADIF_VER:5>3.1.0<EOH>\n"
     "<CALL:5>LY1AB<QSO_DATE:8>20240101<TIME_ON:4>1200<BAND:3>20M<MODE:2>CW"
