@@ -243,17 +243,7 @@ TForm4::TForm4(QWidget* parent)
     rbBEX->setChecked(true);
     right->addWidget(gbClass);
 
-    const kx::BandModeButtons bm = kx::AddBandModeGroups(pnRight, right, bold);
-    gbBands = bm.gbBands;
-    rbHFVHF = bm.rbHFVHF;
-    rbHF = bm.rbHF;
-    rbVHF = bm.rbVHF;
-    gbModes = bm.gbModes;
-    rbAll = bm.rbAll;
-    rbCW = bm.rbCW;
-    rbSSB = bm.rbSSB;
-    rbPH = bm.rbPH;
-    rbDigi = bm.rbDigi;
+    static_cast<kx::BandModeButtons&>(*this) = kx::AddBandModeGroups(pnRight, right, bold);
     right->addStretch(1);
 
     // ---- applicant panel ----

@@ -33,18 +33,19 @@ namespace kx {
 class QSOLog;
 
 // The band and mode radio groups of the application window, which the map window shows
-// too, so that both offer the same choices with the same names and texts.
+// too, so that both offer the same choices with the same names and texts. Both windows
+// carry them as members of this base.
 struct BandModeButtons {
-    QGroupBox* gbBands;
-    QRadioButton* rbHFVHF;
-    QRadioButton* rbHF;
-    QRadioButton* rbVHF;
-    QGroupBox* gbModes;
-    QRadioButton* rbAll;
-    QRadioButton* rbCW;
-    QRadioButton* rbSSB;
-    QRadioButton* rbPH;
-    QRadioButton* rbDigi;
+    QGroupBox* gbBands = nullptr;
+    QRadioButton* rbHFVHF = nullptr;
+    QRadioButton* rbHF = nullptr;
+    QRadioButton* rbVHF = nullptr;
+    QGroupBox* gbModes = nullptr;
+    QRadioButton* rbAll = nullptr;
+    QRadioButton* rbCW = nullptr;
+    QRadioButton* rbSSB = nullptr;
+    QRadioButton* rbPH = nullptr;
+    QRadioButton* rbDigi = nullptr;
 };
 
 // Adds the two groups to a column of parent: HF/VHF and All chosen, captions in navy in
@@ -52,7 +53,7 @@ struct BandModeButtons {
 BandModeButtons AddBandModeGroups(QWidget* parent, QVBoxLayout* column, const QFont& captionFont);
 }  // namespace kx
 
-class TForm4 : public QDialog {
+class TForm4 : public QDialog, public kx::BandModeButtons {
     Q_OBJECT
 
 public:
@@ -80,16 +81,6 @@ public:
     QRadioButton* rb200;
     QRadioButton* rb300;
     QRadioButton* rbTrophy;
-    QGroupBox* gbBands;
-    QRadioButton* rbHFVHF;
-    QRadioButton* rbHF;
-    QRadioButton* rbVHF;
-    QGroupBox* gbModes;
-    QRadioButton* rbAll;
-    QRadioButton* rbCW;
-    QRadioButton* rbSSB;
-    QRadioButton* rbPH;
-    QRadioButton* rbDigi;
 
     QWidget* pnBottom;
     QGroupBox* gbApplic;

@@ -567,17 +567,7 @@ TForm6::TForm6(QWidget* parent)
     bold.setPointSize(8);
     bold.setBold(true);
 
-    const kx::BandModeButtons bm = kx::AddBandModeGroups(pnRight, right, bold);
-    gbBands = bm.gbBands;
-    rbHFVHF = bm.rbHFVHF;
-    rbHF = bm.rbHF;
-    rbVHF = bm.rbVHF;
-    gbModes = bm.gbModes;
-    rbAll = bm.rbAll;
-    rbCW = bm.rbCW;
-    rbSSB = bm.rbSSB;
-    rbPH = bm.rbPH;
-    rbDigi = bm.rbDigi;
+    static_cast<kx::BandModeButtons&>(*this) = kx::AddBandModeGroups(pnRight, right, bold);
 
     lbCount = new QLabel(pnRight);
     lbCount->setObjectName(QStringLiteral("lbCount"));

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "award/AwardList.h"
+#include "award/KXAppl.h"
 
 class QGroupBox;
 class QLabel;
@@ -184,7 +185,7 @@ private:
     std::string selected_;
 };
 
-class TForm6 : public QDialog {
+class TForm6 : public QDialog, public kx::BandModeButtons {
     Q_OBJECT
 
 public:
@@ -204,16 +205,6 @@ public:
     QToolButton* btClose;
     TMapView* pbMap;
     QWidget* pnRight;
-    QGroupBox* gbBands;
-    QRadioButton* rbHFVHF;
-    QRadioButton* rbHF;
-    QRadioButton* rbVHF;
-    QGroupBox* gbModes;
-    QRadioButton* rbAll;
-    QRadioButton* rbCW;
-    QRadioButton* rbSSB;
-    QRadioButton* rbPH;
-    QRadioButton* rbDigi;
     QLabel* lbCount;
     QLabel* lbStatus;
 
