@@ -108,13 +108,18 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
                     const std::function<std::string(std::string_view)>& wwlToBex) {
     std::string_view found[kWantedCount];
     bool seen[kWantedCount] = {};
+    bool typed[kWantedCount] = {};
     AdifScanner scanner(recordText, utf8File);
     AdifTag tag;
     while (scanner.Next(tag)) {
         if (tag.kind != AdifTag::Kind::Field) break;
         const int w = WantedIndex(tag.name);
-        if (w >= 0 && !seen[w]) {  // only the first occurrence of a tag counts
+        if (w < 0) continue;
+        // Only the first occurrence of a tag counts, except that a date without a type
+        // indicator wins over a typed one (<QSO_DATE:8> over <QSO_DATE:8:D>).
+        if (!seen[w] || (w == kQsoDate && typed[w] && tag.type.empty())) {
             seen[w] = true;
+            typed[w] = !tag.type.empty();
             found[w] = tag.value;
         }
     }

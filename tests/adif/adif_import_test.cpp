@@ -101,6 +101,13 @@ TEST_F(AdifImportTest, DatesAndTimesTakeTheLogsForms) {
     EXPECT_EQ(Column(kx::colEUTC), (V{"LY1A|13:15", "LY2A|", "LY3A|"}));
 }
 
+TEST_F(AdifImportTest, AFieldWithoutTypeIndicatorWinsOverTheTypedOne) {
+    Import(kHeader + "<CALL:4>LY1A<QSO_DATE:8:D>20100101<QSO_DATE:8>20090512<EOR>\n" +
+           "<CALL:4>LY2A<QSO_DATE:8>20090512<QSO_DATE:8:D>20100101<QSO_DATE:8>20110101<EOR>\n" +
+           "<CALL:4>LY3A<QSO_DATE:8:D>20100101<QSO_DATE:8:D>20110101<EOR>");
+    EXPECT_EQ(Column(kx::colDate), (V{"LY1A|2009-05-12", "LY2A|2009-05-12", "LY3A|2010-01-01"}));
+}
+
 TEST_F(AdifImportTest, TextFieldsArriveInCapitalsWithCommasAsUnderscores) {
     Import(kHeader +
            Rec({{"CALL", "LY1A"},
