@@ -19,54 +19,7 @@ struct CollatedLess {
     }
 };
 
-bool Contains(std::string_view list, std::string_view key) {
-    return list.find(key) != std::string_view::npos;
-}
-
 }  // namespace
-
-std::string fBandKey(std::string_view band) {
-    std::string key = " ";
-    key += TrimField(band);
-    key += ' ';
-    return key;
-}
-
-std::string fModeKey(std::string_view mode) {
-    std::string_view trimmed = TrimField(mode);
-    if (trimmed.size() <= 1) return std::string(trimmed);
-    std::string key;
-    for (char c : trimmed) {
-        if (c >= 'A' && c <= 'Z') key += c;
-    }
-    return key;
-}
-
-bool fBandPasses(int bandGroup, std::string_view bandKey) {
-    switch (bandGroup) {
-        case bgHF:
-            return Contains(kHFBands, bandKey);
-        case bgVHF:
-            return Contains(kVHFBands, bandKey);
-        default:
-            return true;
-    }
-}
-
-bool fModePasses(int modeGroup, std::string_view modeKey) {
-    switch (modeGroup) {
-        case mgCW:
-            return modeKey == "CW";
-        case mgSSB:
-            return modeKey == "SSB";
-        case mgPhone:
-            return !modeKey.empty() && Contains(kPhoneModes, modeKey);
-        case mgDigital:
-            return !modeKey.empty() && Contains(kDigitalModes, modeKey);
-        default:
-            return true;
-    }
-}
 
 std::vector<ListEntry> AwardList::GridRows() const {
     if (entries_.empty()) return {ListEntry{}};
@@ -80,8 +33,8 @@ AwardList MakeAwardList(const QSOLog& log, int modeGroup, int bandGroup) {
 
     const int rows = log.RowCount();
     for (int row = 1; row < rows; ++row) {
-        if (!fBandPasses(bandGroup, fBandKey(log.Cell(row, colBand)))) continue;
-        if (!fModePasses(modeGroup, fModeKey(log.Cell(row, colMode)))) continue;
+        if (!fBandPasses(bandGroup, log.Cell(row, colBand))) continue;
+        if (!fModePasses(modeGroup, log.Cell(row, colMode))) continue;
         std::string_view square = log.Field(row, colBEX);
         if (square.size() != 3) continue;
         if (!seen.emplace(square).second) continue;

@@ -113,8 +113,8 @@ void MapModel::Build(const QSOLog* log, int modeGroup, int bandGroup) {
     std::map<std::string, int, CollatedLess> firstRow;
     if (log) {
         for (int row = 1; row < log->RowCount(); ++row) {
-            if (!fBandPasses(bandGroup, fBandKey(log->Cell(row, colBand)))) continue;
-            if (!fModePasses(modeGroup, fModeKey(log->Cell(row, colMode)))) continue;
+            if (!fBandPasses(bandGroup, log->Cell(row, colBand))) continue;
+            if (!fModePasses(modeGroup, log->Cell(row, colMode))) continue;
             const std::string_view square = log->Field(row, colBEX);
             if (square.size() == 3) firstRow.emplace(square, row);
         }

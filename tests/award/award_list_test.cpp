@@ -111,58 +111,74 @@ TEST(AwardListOrder, OrderedBySquareAndNumberedWhateverTheLogOrder) {
     EXPECT_EQ(list.Entries()[3][lcNumber], "4.");
 }
 
-TEST(AwardListBands, HfAndVhfLists) {
+TEST(AwardListBands, HfAndVhfBands) {
     EXPECT_TRUE(Counts(On("20M", "CW"), mgAll, bgHF));
     EXPECT_FALSE(Counts(On("20M", "CW"), mgAll, bgVHF));
-    EXPECT_TRUE(Counts(On(" 160M ", "CW"), mgAll, bgHF));
+    // 2M is not the 12M of the HF bands, nor 6M the 6CM of the VHF bands.
     for (const char* band : {"2M", "6M", "70CM", "3CM"}) {
         EXPECT_TRUE(Counts(On(band, "CW"), mgAll, bgVHF)) << band;
         EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgHF)) << band;
     }
 }
 
-TEST(AwardListBands, SmallLettersUnknownAndEmptyBandsCountOnlyUnderAllBands) {
-    for (const char* band : {"20m", "60M", "", " ", "M"}) {
+// Bands are read without regard to case and surrounding blanks: 20m in small letters is
+// the HF band 20M (it used to count only under HF/VHF, losing the squares of every log
+// written in small letters).
+TEST(AwardListBands, BandsAreCaseBlindAndTrimmed) {
+    for (const char* band : {"20m", " 160M ", "\t10m"}) {
+        EXPECT_TRUE(Counts(On(band, "CW"), mgAll, bgHF)) << band;
+        EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgVHF)) << band;
+    }
+    for (const char* band : {"70cm", " 2m"}) EXPECT_TRUE(Counts(On(band, "CW"), mgAll, bgVHF));
+}
+
+// A band the lists lack (60M, 4M, 2190M, 1.25M ...), an empty band or junk counts only
+// under HF/VHF, as before.
+TEST(AwardListBands, UnlistedAndEmptyBandsCountOnlyUnderAllBands) {
+    for (const char* band : {"60M", "4m", "2190M", "630M", "1.25M", "", " ", "M", "20 M"}) {
         EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgHF)) << band;
         EXPECT_FALSE(Counts(On(band, "CW"), mgAll, bgVHF)) << band;
         EXPECT_TRUE(Counts(On(band, "CW"), mgAll, bgHFVHF)) << band;
     }
 }
 
-TEST(AwardListModes, ModeKeysKeepOnlyCapitals) {
-    EXPECT_EQ(fModeKey("BPSK31"), "BPSK");
-    EXPECT_EQ(fModeKey("PSK31"), "PSK");
-    EXPECT_EQ(fModeKey("MT63"), "MT");
-    EXPECT_EQ(fModeKey(" ssb "), "");
-    EXPECT_EQ(fModeKey("a"), "a");
-    EXPECT_EQ(fBandKey("  20M "), " 20M ");
-}
-
+// The mode groups follow the ADIF mode list. What changed in what the award counts:
+// FT8, JT65 and the log window's own DIGITAL now count as digital (a DIGITAL application
+// from an FT8 log counted 0 squares); AM is phone only (it counted as digital because the
+// old list held the letters A and M side by side); USB and LSB are SSB and phone; SSTV
+// stays out of every group.
 TEST(AwardListModes, DigitalModes) {
-    for (const char* mode : {"BPSK31", "PSK31", "MT63", "RTTY", "OLIVIA", "AM"}) {
+    for (const char* mode : {"BPSK31", "PSK31", "MT63", "RTTY", "OLIVIA", "FT8", "FT4", "MFSK",
+                             "JT65", "JS8", "DIGITAL"}) {
         EXPECT_TRUE(Counts(On("20M", mode), mgDigital, bgHFVHF)) << mode;
     }
-    for (const char* mode : {"JT65", "FT8", "SSTV", "DIGITAL", "CW", "ssb"}) {
+    for (const char* mode : {"AM", "FM", "SSTV", "CW", "SSB", "", "PSK-31"}) {
         EXPECT_FALSE(Counts(On("20M", mode), mgDigital, bgHFVHF)) << mode;
     }
 }
 
 TEST(AwardListModes, PhoneModes) {
-    for (const char* mode : {"SSB", "AM", "FM", "PHONE", "A"}) {
+    for (const char* mode : {"SSB", "USB", "LSB", "AM", "FM", "PHONE", "DSTAR", "C4FM"}) {
         EXPECT_TRUE(Counts(On("20M", mode), mgPhone, bgHFVHF)) << mode;
     }
-    for (const char* mode : {"USB", "LSB", "CW", "ssb", "", "a"}) {
+    // The one-letter mode A was phone only because the old list held the letter A.
+    for (const char* mode : {"CW", "FT8", "", "A", "ATV"}) {
         EXPECT_FALSE(Counts(On("20M", mode), mgPhone, bgHFVHF)) << mode;
     }
 }
 
-TEST(AwardListModes, CwAndSsbAreExact) {
+// ssb and cw in small letters count in their groups now (they used to reduce to an empty
+// key and count only under All).
+TEST(AwardListModes, ModesAreCaseBlindAndTrimmed) {
     EXPECT_TRUE(Counts(On("20M", " CW "), mgCW, bgHFVHF));
-    EXPECT_FALSE(Counts(On("20M", "cw"), mgCW, bgHFVHF));
-    EXPECT_TRUE(Counts(On("20M", "SSB"), mgSSB, bgHFVHF));
-    EXPECT_FALSE(Counts(On("20M", "USB"), mgSSB, bgHFVHF));
-    EXPECT_TRUE(Counts(On("20M", "ssb"), mgAll, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "cw"), mgCW, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "ssb"), mgSSB, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "Usb"), mgSSB, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "ft8"), mgDigital, bgHFVHF));
+    EXPECT_FALSE(Counts(On("20M", "AM"), mgSSB, bgHFVHF));
+    EXPECT_FALSE(Counts(On("20M", "PCW"), mgSSB, bgHFVHF));
     EXPECT_TRUE(Counts(On("20M", ""), mgAll, bgHFVHF));
+    EXPECT_TRUE(Counts(On("20M", "SSTV"), mgAll, bgHFVHF));
 }
 
 TEST(AwardListCells, EachFieldHasItsOwnTrimmedCell) {

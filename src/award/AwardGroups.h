@@ -1,0 +1,64 @@
+// Which band belongs to HF or VHF and which mode to CW, SSB, PHONE or DIGITAL: the one
+// classification the award list, the map and kvadrix-tool share.
+//
+// A band or mode text of the log is read without regard to letter case and to the
+// blanks around it ("ssb", " 20m " are SSB and 20M). Modes are named as in the ADIF
+// mode and submode lists (FT8, MFSK, FT4, PSK31, OLIVIA 8/250 ...), plus a few names
+// that logs write instead of the ADIF one (BPSK31, THROB, PACTOR, VARA) and the log
+// window's own words PHONE and DIGITAL.
+//
+//   const ModeInfo* m = FindMode("ft4");   // MFSK / FT4, digital
+//   fModePasses(mgDigital, "FT8");          // true
+//   fBandPasses(bgHF, "20m");               // true
+//
+// ModeInfo also answers "which ADIF MODE and SUBMODE is this mode text": FT4 is MODE
+// MFSK with SUBMODE FT4, USB is SSB/USB, PSK31 is PSK/PSK31, FT8 is FT8 with no
+// submode. Texts without an ADIF name (PHONE, DIGITAL) have an empty adifMode.
+#pragma once
+
+#include <string_view>
+
+namespace kx {
+
+// Band groups of the application window's radio buttons.
+enum BandGroupIndex : int {
+    bgHFVHF = 0,  // every band, also an empty or unknown one
+    bgHF = 1,     // the HF bands of the band table
+    bgVHF = 2,    // the VHF bands of the band table
+};
+
+// Mode groups of the application window's radio buttons.
+enum ModeGroupIndex : int {
+    mgAll = 0,      // every mode, also an empty or unknown one
+    mgCW = 1,       // CW and PCW
+    mgSSB = 2,      // SSB, USB, LSB
+    mgPhone = 3,    // SSB, USB, LSB, AM, FM, digital voice, PHONE
+    mgDigital = 4,  // every data mode
+};
+
+// What a mode counts as. An image mode (SSTV, FAX, ATV) counts only under All, as an
+// unknown text does.
+enum class ModeKind { Cw, Ssb, Phone, Digital, Image };
+
+struct ModeInfo {
+    std::string_view adifMode;     // ADIF MODE; empty when ADIF has no such mode
+    std::string_view adifSubmode;  // ADIF SUBMODE; empty for a mode of its own
+    ModeKind kind;
+};
+
+// The table row of a mode text, or nullptr for a text the table does not know (also an
+// empty one).
+const ModeInfo* FindMode(std::string_view mode);
+
+enum class BandKind { Other, HF, VHF };
+
+// HF: 160M 80M 40M 30M 20M 17M 15M 12M 10M; VHF: 6M 2M 70CM 23CM 13CM 9CM 6CM 3CM.
+// Every other band (also ADIF bands such as 60M or 4M, and an empty one) is Other.
+BandKind FindBand(std::string_view band);
+
+// Whether a log's band / mode text passes the group's filter. Groups outside their
+// range accept everything, as groups 0 do.
+bool fBandPasses(int bandGroup, std::string_view band);
+bool fModePasses(int modeGroup, std::string_view mode);
+
+}  // namespace kx
