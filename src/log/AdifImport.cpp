@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "log/AdifExport.h"
 #include "log/AdifReader.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
@@ -59,12 +60,18 @@ enum Wanted {
     kWlRemarks,
     kGridSquare,
     kMyGridSquare,
+    kSubmode,
+    kSig,
+    kSigInfo,
+    kMySig,
+    kMySigInfo,
     kWantedCount
 };
 
 constexpr std::string_view kWantedNames[kWantedCount] = {
-    "CALL", "QSO_DATE", "TIME_ON", "TIME_OFF",   "BAND",       "MODE",         "QTH",
-    "NAME", "NOTES",    "COMMENT", "WL_REMARKS", "GRIDSQUARE", "MY_GRIDSQUARE"};
+    "CALL",          "QSO_DATE", "TIME_ON", "TIME_OFF", "BAND",       "MODE",
+    "QTH",           "NAME",     "NOTES",   "COMMENT",  "WL_REMARKS", "GRIDSQUARE",
+    "MY_GRIDSQUARE", "SUBMODE",  "SIG",     "SIG_INFO", "MY_SIG",     "MY_SIG_INFO"};
 
 int WantedIndex(std::string_view name) {
     for (int i = 0; i < kWantedCount; ++i)
@@ -105,7 +112,8 @@ bool IsLYCall(std::string_view call) {
 }
 
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
-                    const std::function<std::string(std::string_view)>& wwlToBex) {
+                    const std::function<std::string(std::string_view)>& wwlToBex,
+                    bool kvadrixFile) {
     std::string_view found[kWantedCount];
     bool seen[kWantedCount] = {};
     bool typed[kWantedCount] = {};
@@ -132,6 +140,10 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
     q.fields[colEUTC] = TimeText(value(kTimeOff));
     q.fields[colBand] = value(kBand);
     q.fields[colMode] = value(kMode);
+    if (kvadrixFile) {
+        const std::string submode = value(kSubmode);
+        if (!AdifParentMode(submode).empty()) q.fields[colMode] = submode;
+    }
     q.fields[colQTH] = value(kQth);
     q.fields[colName] = value(kName);
     std::string remarks;
@@ -150,6 +162,14 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
         q.fields[colMyWWL] = mine.substr(0, 6);
         if (wwlToBex) q.fields[colMyBEX] = wwlToBex(q.fields[colMyWWL]);
     }
+    // The square an award-tracking logger keeps in the SIG fields.
+    auto sigSquare = [&](int sig, int info, int col) {
+        if (!q.fields[col].empty() || value(sig) != "BEX") return;
+        const std::string code = value(info);
+        if (fTestBEX(code)) q.fields[col] = code;
+    };
+    sigSquare(kSig, kSigInfo, colBEX);
+    sigSquare(kMySig, kMySigInfo, colMyBEX);
     return q;
 }
 
@@ -206,6 +226,8 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
         hooks.wwlToBex ? hooks.wwlToBex
                        : [](std::string_view locator) { return fWWLtoBEX(locator); };
 
+    const bool kvadrixFile = AdifNameIs(layout.programId, "KVADRIX");
+
     std::unordered_set<std::string> known;
     known.reserve(static_cast<std::size_t>(log.DataRowCount() + result.lyRecords) * 2);
     for (int r = 1; r < log.RowCount(); ++r)
@@ -223,7 +245,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
         }
         if (hooks.pump) hooks.pump();
 
-        const AdifQSO q = ReadAdifQSO(bytes.substr(rec.start), layout.utf8, toBex);
+        const AdifQSO q = ReadAdifQSO(bytes.substr(rec.start), layout.utf8, toBex, kvadrixFile);
         const std::string& call = q.fields[colCallsign];
         if (!IsLYCall(call)) continue;
         if (!known

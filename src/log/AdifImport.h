@@ -48,8 +48,15 @@ struct AdifQSO {
 
 // The fields of one record, read from the record's text (from its first tag to its
 // <EOR>). utf8File: the file is UTF-8 (AdifLayout::utf8).
+// A square comes from the locator (GRIDSQUARE, MY_GRIDSQUARE) through wwlToBex; when that
+// gives none, SIG "BEX" (MY_SIG "BEX"), case-blind, with a SIG_INFO (MY_SIG_INFO) that is
+// a square of the award area gives it.
+// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix"), so a
+// SUBMODE of the ADIF enumerations is the mode the log held (USB rather than SSB); in
+// other files the log takes MODE, as always.
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
-                    const std::function<std::string(std::string_view)>& wwlToBex);
+                    const std::function<std::string(std::string_view)>& wwlToBex,
+                    bool kvadrixFile = false);
 
 // A call sign the import takes: begins with "LY" and has at least 4 characters (after
 // capitals and trimming).

@@ -235,7 +235,10 @@ AdifLayout ReadAdifLayout(std::string_view bytes) {
             return layout;
         }
         if (tag.kind == AdifTag::Kind::EndOfRecord) break;
+        if (layout.programId.empty() && AdifNameIs(tag.name, "PROGRAMID"))
+            layout.programId = tag.value;
     }
+    layout.programId = {};  // no header: the fields seen were a record's
     return layout;
 }
 

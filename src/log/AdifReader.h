@@ -17,11 +17,12 @@ namespace kx {
 
 // How an ADI file is laid out before its first record.
 struct AdifLayout {
-    bool hasBom = false;        // a UTF-8 byte-order mark opens the file
-    bool hasPreamble = false;   // text before the first tag: the file has a header
-    bool headerClosed = false;  // an <EOH> closes the header (before any <EOR>)
-    bool utf8 = false;          // the file's non-ASCII text is UTF-8
-    std::size_t bodyStart = 0;  // offset of the first record's text
+    bool hasBom = false;         // a UTF-8 byte-order mark opens the file
+    bool hasPreamble = false;    // text before the first tag: the file has a header
+    bool headerClosed = false;   // an <EOH> closes the header (before any <EOR>)
+    bool utf8 = false;           // the file's non-ASCII text is UTF-8
+    std::size_t bodyStart = 0;   // offset of the first record's text
+    std::string_view programId;  // the header's PROGRAMID value as written, or empty
 
     // A header that was opened by text but never closed: not a usable ADI file.
     bool BadHeader() const { return hasPreamble && !headerClosed; }

@@ -1,0 +1,302 @@
+// The ADIF export: field forms, the mode and band tables, the header and the records.
+#include "log/AdifExport.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/Cp1257.h"
+#include "platform/FileIO.h"
+#include "tables/TableFile.h"
+
+namespace kx {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// ---- dates ------------------------------------------------------------------------
+
+struct Number {
+    int value;
+    std::size_t digits;
+};
+
+int DaysIn(int year, int month) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+std::string DateOf(int year, int month, int day) {
+    if (year < 1930 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+        day > DaysIn(year, month))
+        return {};
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", year, month, day);
+    return buf;
+}
+
+int FullYear(const Number& n) {
+    if (n.digits != 2) return n.value;
+    return n.value < 70 ? 2000 + n.value : 1900 + n.value;
+}
+
+// Day and month of two numbers before a year: a number above 12 can only be the day.
+std::string DayMonthYear(const Number& a, const Number& b, const Number& year, DateOrder order) {
+    const bool monthFirst = a.value <= 12 && (b.value > 12 || order == DateOrder::MDY);
+    return monthFirst ? DateOf(FullYear(year), a.value, b.value)
+                      : DateOf(FullYear(year), b.value, a.value);
+}
+
+// ---- modes and bands --------------------------------------------------------------
+
+struct SubmodeOf {
+    std::string_view submode;
+    std::string_view mode;
+};
+
+// The submodes of the ADIF 3.1.4 enumeration that logs hold as their mode, with the mode
+// each belongs to.
+// clang-format off
+constexpr SubmodeOf kSubmodes[] = {
+    {"USB", "SSB"}, {"LSB", "SSB"},
+    {"FT4", "MFSK"}, {"JS8", "MFSK"}, {"FST4", "MFSK"}, {"FST4W", "MFSK"}, {"Q65", "MFSK"},
+    {"JTMS", "MFSK"}, {"MFSK4", "MFSK"}, {"MFSK8", "MFSK"}, {"MFSK11", "MFSK"},
+    {"MFSK16", "MFSK"}, {"MFSK22", "MFSK"}, {"MFSK31", "MFSK"}, {"MFSK32", "MFSK"},
+    {"MFSK64", "MFSK"}, {"MFSK128", "MFSK"},
+    {"PSK31", "PSK"}, {"PSK63", "PSK"}, {"PSK63F", "PSK"}, {"PSK125", "PSK"}, {"PSK250", "PSK"},
+    {"PSK500", "PSK"}, {"PSK1000", "PSK"}, {"QPSK31", "PSK"}, {"QPSK63", "PSK"},
+    {"QPSK125", "PSK"}, {"QPSK250", "PSK"}, {"QPSK500", "PSK"}, {"FSK31", "PSK"},
+    {"PSK10", "PSK"},
+    {"JT65A", "JT65"}, {"JT65B", "JT65"}, {"JT65B2", "JT65"}, {"JT65C", "JT65"},
+    {"JT65C2", "JT65"},
+    {"JT9A", "JT9"}, {"JT9-1", "JT9"},
+    {"JT4A", "JT4"}, {"JT4B", "JT4"}, {"JT4C", "JT4"}, {"JT4D", "JT4"}, {"JT4E", "JT4"},
+    {"JT4F", "JT4"}, {"JT4G", "JT4"},
+    {"DOMINOEX", "DOMINO"}, {"DOMINOF", "DOMINO"},
+    {"HELL80", "HELL"}, {"FMHELL", "HELL"}, {"FSKHELL", "HELL"}, {"PSKHELL", "HELL"},
+    {"SLOWHELL", "HELL"}, {"HFSK", "HELL"},
+    {"OLIVIA 4/125", "OLIVIA"}, {"OLIVIA 4/250", "OLIVIA"}, {"OLIVIA 8/250", "OLIVIA"},
+    {"OLIVIA 8/500", "OLIVIA"}, {"OLIVIA 16/500", "OLIVIA"}, {"OLIVIA 16/1000", "OLIVIA"},
+    {"OLIVIA 32/1000", "OLIVIA"},
+    {"ASCI", "RTTY"},
+    {"C4FM", "DIGITALVOICE"}, {"DMR", "DIGITALVOICE"}, {"DSTAR", "DIGITALVOICE"},
+    {"FREEDV", "DIGITALVOICE"},
+};
+// clang-format on
+
+constexpr std::string_view kBands[] = {
+    "2190m", "630m", "560m", "160m", "80m",    "60m", "40m", "30m",   "20m",  "17m",  "15m",
+    "12m",   "10m",  "8m",   "6m",   "5m",     "4m",  "2m",  "1.25m", "70cm", "33cm", "23cm",
+    "13cm",  "9cm",  "6cm",  "3cm",  "1.25cm", "6mm", "4mm", "2.5mm", "2mm",  "1mm",  "submm"};
+
+// ---- writing ----------------------------------------------------------------------
+
+// Appends "<NAME:chars>value" and the separator for a Windows-1257 value; an empty value
+// gives nothing.
+void Put(std::string& out, std::string_view name, std::string_view value,
+         std::string_view separator = " ") {
+    const std::string utf8 = Cp1257ToUtf8(TrimField(value));
+    if (utf8.empty()) return;
+    std::size_t chars = 0;
+    for (char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++chars;
+    out += '<';
+    out += name;
+    out += ':';
+    out += std::to_string(chars);
+    out += '>';
+    out += utf8;
+    out += separator;
+}
+
+std::string NowUtc() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d %H%M%S", &utc);
+    return buf;
+}
+
+void PutRecord(std::string& out, const QSORow& row, DateOrder order, AdifExportResult& result) {
+    auto field = [&](int col) { return TrimField(row[static_cast<std::size_t>(col)]); };
+    Put(out, "CALL", field(colCallsign));
+    const std::string date = AdifDate(field(colDate), order);
+    if (date.empty()) ++result.withoutDate;
+    Put(out, "QSO_DATE", date);
+    Put(out, "TIME_ON", AdifTime(field(colSUTC)));
+    Put(out, "TIME_OFF", AdifTime(field(colEUTC)));
+    Put(out, "BAND", AdifBand(field(colBand)));
+    const auto [mode, submode] = AdifModeOf(field(colMode));
+    Put(out, "MODE", mode);
+    Put(out, "SUBMODE", submode);
+    Put(out, "NAME", field(colName));
+    Put(out, "QTH", field(colQTH));
+    if (fTestWWL(field(colWWL))) Put(out, "GRIDSQUARE", field(colWWL));
+    if (fTestWWL(field(colMyWWL))) Put(out, "MY_GRIDSQUARE", field(colMyWWL));
+    Put(out, "COMMENT", field(colRemarks));
+    if (fTestBEX(field(colBEX))) {
+        Put(out, "SIG", "BEX");
+        Put(out, "SIG_INFO", field(colBEX));
+    }
+    if (fTestBEX(field(colMyBEX))) {
+        Put(out, "MY_SIG", "BEX");
+        Put(out, "MY_SIG_INFO", field(colMyBEX));
+    }
+    out += "<EOR>\r\n";
+    ++result.qsos;
+}
+
+}  // namespace
+
+std::string AdifDate(std::string_view field, DateOrder order) {
+    const std::string_view t = TrimField(field);
+    Number n[3];
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < t.size();) {
+        const char c = t[i];
+        // Dates with full stops put the day first wherever they are written.
+        if (c == '.' && order == DateOrder::MDY) order = DateOrder::DMY;
+        if (c == ' ' || c == '.' || c == '-' || c == '/') {
+            ++i;
+            continue;
+        }
+        if (!IsDigit(c) || count == 3) return {};
+        const std::size_t start = i;
+        int value = 0;
+        while (i < t.size() && IsDigit(t[i]) && i - start < 8) value = value * 10 + (t[i++] - '0');
+        if (i < t.size() && IsDigit(t[i])) return {};
+        n[count++] = {value, i - start};
+    }
+
+    if (count == 1) {
+        const int v = n[0].value;
+        if (n[0].digits == 8) {
+            std::string ymd = DateOf(v / 10000, v / 100 % 100, v % 100);
+            if (!ymd.empty() || order == DateOrder::YMD) return ymd;
+            return DayMonthYear({v / 1000000, 2}, {v / 10000 % 100, 2}, {v % 10000, 4}, order);
+        }
+        if (n[0].digits != 6) return {};
+        const Number a{v / 10000, 2}, b{v / 100 % 100, 2}, c{v % 100, 2};
+        if (order == DateOrder::YMD) return DateOf(FullYear(a), b.value, c.value);
+        return DayMonthYear(a, b, c, order);
+    }
+    if (count != 3 || n[1].digits > 2) return {};
+    if (n[0].digits == 4 && n[2].digits <= 2) return DateOf(n[0].value, n[1].value, n[2].value);
+    if (n[0].digits > 2 || (n[2].digits != 2 && n[2].digits != 4)) return {};
+    if (n[2].digits == 2 && order == DateOrder::YMD)
+        return DateOf(FullYear(n[0]), n[1].value, n[2].value);
+    return DayMonthYear(n[0], n[1], n[2], order);
+}
+
+std::string AdifTime(std::string_view field) {
+    const std::string_view t = TrimField(field);
+    int parts[3] = {};
+    int count = 0;
+    bool compact = !t.empty();
+    for (char c : t) compact = compact && IsDigit(c);
+    if (compact) {
+        if (t.size() != 4 && t.size() != 6 && t.size() > 2) return {};
+        for (std::size_t i = 0; i < t.size(); i += 2) {
+            const std::size_t len = t.size() <= 2 ? t.size() : 2;
+            int v = 0;
+            for (std::size_t k = i; k < i + len; ++k) v = v * 10 + (t[k] - '0');
+            parts[count++] = v;
+        }
+    } else {
+        std::size_t i = 0;
+        auto blanks = [&] {
+            while (i < t.size() && t[i] == ' ') ++i;
+        };
+        for (;;) {
+            blanks();
+            const std::size_t start = i;
+            int v = 0;
+            while (i < t.size() && IsDigit(t[i]) && i - start < 2) v = v * 10 + (t[i++] - '0');
+            if (i == start || count == 3) return {};
+            parts[count++] = v;
+            blanks();
+            if (i == t.size()) break;
+            if (t[i] != ':') return {};
+            ++i;
+        }
+    }
+    if (count == 0 || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return {};
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d%02d", parts[0], parts[1]);
+    return buf;
+}
+
+std::string AdifBand(std::string_view field) {
+    const std::string_view t = TrimField(field);
+    std::string lower(t);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (std::string_view band : kBands)
+        if (lower == band) return lower;
+    return std::string(t);
+}
+
+std::string_view AdifParentMode(std::string_view submode) {
+    const std::string upper = UpperAscii(TrimField(submode));
+    for (const SubmodeOf& s : kSubmodes)
+        if (upper == s.submode) return s.mode;
+    return {};
+}
+
+std::pair<std::string, std::string> AdifModeOf(std::string_view field) {
+    const std::string_view t = TrimField(field);
+    const std::string_view parent = AdifParentMode(t);
+    if (parent.empty()) return {std::string(t), {}};
+    return {std::string(parent), UpperAscii(t)};
+}
+
+std::string AdifExportText(const QSOLog& log, const AdifExportOptions& options,
+                           AdifExportResult& result) {
+    const TableBatch tables;  // one look at the table file for the whole log
+    result = {};
+    std::string out = "Kvadrix ADIF export of the LY log\r\n";
+    Put(out, "ADIF_VER", "3.1.4", "\r\n");
+    Put(out, "PROGRAMID", "Kvadrix", "\r\n");
+    Put(out, "PROGRAMVERSION", KVADRIX_VERSION_STRING, "\r\n");
+    Put(out, "CREATED_TIMESTAMP", options.created.empty() ? NowUtc() : options.created, "\r\n");
+    out += "<EOH>\r\n";
+    for (int r = 1; r < log.RowCount(); ++r) {
+        const QSORow& row = log.Row(r);
+        if (TrimField(row[colCallsign]).empty()) continue;
+        PutRecord(out, row, options.dateOrder, result);
+    }
+    return out;
+}
+
+AdifExportResult ExportAdifFile(const QSOLog& log, const std::string& path,
+                                const AdifExportOptions& options) {
+    AdifExportResult result;
+    const std::string bytes = AdifExportText(log, options, result);
+    WriteFileAtomic(path, bytes);
+    return result;
+}
+
+std::string AdifExportFileName(std::string_view yyyymmdd) {
+    return "Kvadrix-LY-" + std::string(yyyymmdd) + ".adi";
+}
+
+std::string AdifExportedMessage(const std::string& fileName, const AdifExportResult& result,
+                                const std::string& language) {
+    const std::string n = std::to_string(result.qsos);
+    const std::string m = std::to_string(result.withoutDate);
+    if (language == "LT") {
+        std::string text = Cp1257("Į failą ") + fileName + Cp1257(" eksportuota QSO: ") + n + ".";
+        if (result.withoutDate > 0)
+            text += Cp1257("\nBe atpažįstamos datos (įrašyti be QSO_DATE): ") + m + ".";
+        return text;
+    }
+    std::string text = "QSOs exported to " + fileName + ": " + n + ".";
+    if (result.withoutDate > 0)
+        text += "\nWithout a readable date (written without QSO_DATE): " + m + ".";
+    return text;
+}
+
+}  // namespace kx

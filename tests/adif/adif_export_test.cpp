@@ -1,0 +1,251 @@
+// The ADIF export: each field's ADIF form, the file's layout, lengths in characters, and
+// the way back through the import (the round trip and the squares of the SIG fields).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "log/AdifExport.h"
+#include "log/AdifImport.h"
+#include "log/QSOLog.h"
+#include "platform/Cp1257.h"
+#include "platform/Globals.h"
+#include "support/TempFolder.h"
+
+using kx::DateOrder;
+
+namespace {
+
+kx::QSORow Row(std::vector<std::string> fields) {
+    fields.resize(kx::kQSOFields);
+    for (auto& f : fields) f = kx::Cp1257(f);
+    return fields;
+}
+
+kx::QSOLog LogOf(const std::vector<kx::QSORow>& rows) {
+    kx::QSOLog log("EN");
+    log.ReplaceDataRows(rows);
+    return log;
+}
+
+class AdifExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.copyData("BEXWWL.dat");
+        folder.makeProgramFolder();
+        kx::Language = "EN";
+        options.created = "20261208 153000";
+    }
+
+    std::string Export(const kx::QSOLog& log) {
+        result = kx::ExportAdifFile(log, folder.file("out.adi"), options);
+        return folder.read("out.adi");
+    }
+
+    kxtest::TempFolder folder;
+    kx::AdifExportOptions options;
+    kx::AdifExportResult result;
+};
+
+}  // namespace
+
+TEST(AdifExportFields, DatesOfEveryFormTheLogHolds) {
+    struct Case {
+        const char* field;
+        DateOrder order;
+        const char* adif;
+    } cases[] = {
+        {"2009-05-12", DateOrder::MDY, "20090512"},  // the import's form, whatever the order
+        {" 2009.05.12. ", DateOrder::DMY, "20090512"},
+        {"2009 05 12", DateOrder::YMD, "20090512"},
+        {"20090512", DateOrder::DMY, "20090512"},  // typed without separators
+        {"12052009", DateOrder::DMY, "20090512"},
+        {"090512", DateOrder::YMD, "20090512"},
+        {"120509", DateOrder::DMY, "20090512"},
+        {"12.05.2009", DateOrder::MDY, "20090512"},  // full stops: day first
+        {"05/12/2009", DateOrder::MDY, "20090512"},  // slashes: the user's order decides
+        {"12/05/2009", DateOrder::DMY, "20090512"},
+        {"13/05/2009", DateOrder::MDY, "20090513"},  // 13 can only be the day
+        {"5/13/09", DateOrder::DMY, "20090513"},
+        {"1/2/99", DateOrder::MDY, "19990102"},
+        {"2012-02-29", DateOrder::YMD, "20120229"},
+        // Unreadable: no date, impossible dates, before 1930, wrong shapes.
+        {"", DateOrder::YMD, ""},
+        {"2009-02-29", DateOrder::YMD, ""},
+        {"2009-13-01", DateOrder::YMD, ""},
+        {"1929-12-31", DateOrder::YMD, ""},
+        {"2009-05", DateOrder::YMD, ""},
+        {"2009-05-12-01", DateOrder::YMD, ""},
+        {"12345", DateOrder::YMD, ""},
+        {"20090512123", DateOrder::YMD, ""},
+        {"12 May 2009", DateOrder::DMY, ""},
+        {"2009-005-12", DateOrder::YMD, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(kx::AdifDate(c.field, c.order), c.adif) << "\"" << c.field << "\"";
+}
+
+TEST(AdifExportFields, TimesAsHoursAndMinutes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"12:30", "1230"}, {"9:30", "0930"},   {"12:30:45", "1230"}, {"12", "1200"},
+        {"1230", "1230"},  {"123045", "1230"}, {" 9 : 05 ", "0905"}, {"00:00", "0000"},
+        {"930", ""},       {"25:00", ""},      {"12:60", ""},        {"12:30:60", ""},
+        {"1:2:3:4", ""},   {"12:", ""},        {"ab", ""},           {"", ""},
+    };
+    for (const auto& [field, adif] : cases)
+        EXPECT_EQ(kx::AdifTime(field), adif) << "\"" << field << "\"";
+}
+
+TEST(AdifExportFields, BandsAndModesAsTheEnumerationsSpellThem) {
+    EXPECT_EQ(kx::AdifBand("20M"), "20m");
+    EXPECT_EQ(kx::AdifBand(" 70CM "), "70cm");
+    EXPECT_EQ(kx::AdifBand("1.25M"), "1.25m");
+    EXPECT_EQ(kx::AdifBand("2190M"), "2190m");
+    EXPECT_EQ(kx::AdifBand("144MHZ"), "144MHZ");  // not in the enumeration: as it stands
+
+    using P = std::pair<std::string, std::string>;
+    EXPECT_EQ(kx::AdifModeOf("USB"), (P{"SSB", "USB"}));
+    EXPECT_EQ(kx::AdifModeOf("lsb"), (P{"SSB", "LSB"}));
+    EXPECT_EQ(kx::AdifModeOf("FT4"), (P{"MFSK", "FT4"}));
+    EXPECT_EQ(kx::AdifModeOf("JS8"), (P{"MFSK", "JS8"}));
+    EXPECT_EQ(kx::AdifModeOf("PSK31"), (P{"PSK", "PSK31"}));
+    EXPECT_EQ(kx::AdifModeOf("OLIVIA 8/250"), (P{"OLIVIA", "OLIVIA 8/250"}));
+    EXPECT_EQ(kx::AdifModeOf("SSB"), (P{"SSB", ""}));  // modes stay modes
+    EXPECT_EQ(kx::AdifModeOf("FT8"), (P{"FT8", ""}));
+    EXPECT_EQ(kx::AdifModeOf("CW"), (P{"CW", ""}));
+    EXPECT_EQ(kx::AdifModeOf("DIGITAL"), (P{"DIGITAL", ""}));  // unknown: as it stands
+}
+
+TEST_F(AdifExportTest, HeaderThenOneRecordPerQsoWithCrLf) {
+    const std::string text =
+        Export(LogOf({Row({"2009-05-12", "12:30", "12:45", "LY2AA", "20M", "USB", "Kaunas", "Jonas",
+                           "KO24PQ", "K26", "KO24AB", "O19", "TNX"}),
+                      Row({"", "", "", "", "40M"}),  // no call sign: not a QSO
+                      Row({"2009-05-13", "08:00", "", "LY3BB", "40M", "CW"})}));
+    EXPECT_EQ(text,
+              "Kvadrix ADIF export of the LY log\r\n"
+              "<ADIF_VER:5>3.1.4\r\n"
+              "<PROGRAMID:7>Kvadrix\r\n"
+              "<PROGRAMVERSION:" +
+                  std::to_string(std::string(KVADRIX_VERSION_STRING).size()) +
+                  ">" KVADRIX_VERSION_STRING
+                  "\r\n"
+                  "<CREATED_TIMESTAMP:15>20261208 153000\r\n"
+                  "<EOH>\r\n"
+                  "<CALL:5>LY2AA <QSO_DATE:8>20090512 <TIME_ON:4>1230 <TIME_OFF:4>1245 "
+                  "<BAND:3>20m <MODE:3>SSB <SUBMODE:3>USB <NAME:5>Jonas <QTH:6>Kaunas "
+                  "<GRIDSQUARE:6>KO24PQ <MY_GRIDSQUARE:6>KO24AB <COMMENT:3>TNX <SIG:3>BEX "
+                  "<SIG_INFO:3>K26 <MY_SIG:3>BEX <MY_SIG_INFO:3>O19 <EOR>\r\n"
+                  "<CALL:5>LY3BB <QSO_DATE:8>20090513 <TIME_ON:4>0800 <BAND:3>40m <MODE:2>CW "
+                  "<EOR>\r\n");
+    EXPECT_EQ(result.qsos, 2);
+    EXPECT_EQ(result.withoutDate, 0);
+}
+
+TEST_F(AdifExportTest, LengthsCountCharactersOfTheUtf8Text) {
+    const std::string text =
+        Export(LogOf({Row({"2009-05-12", "12:30", "", "LY2AA", "20M", "CW", "Šiauliai",
+                           "Jonas Šimkus", "", "", "", "", "ąčęėįšųūž 73"})}));
+    EXPECT_NE(text.find("<NAME:12>Jonas Šimkus "), std::string::npos) << text;
+    EXPECT_NE(text.find("<QTH:8>Šiauliai "), std::string::npos) << text;
+    EXPECT_NE(text.find("<COMMENT:12>ąčęėįšųūž 73 "), std::string::npos) << text;
+}
+
+TEST_F(AdifExportTest, NoSquareAndNoLocatorWhereTheLogHoldsNone) {
+    // "?" and a code outside the award area are no squares; a malformed locator is none.
+    const std::string text = Export(LogOf({Row(
+        {"2009-05-12", "12:30", "", "LY2AA", "20M", "CW", "", "", "KO24", "?", "XX", "A45"})}));
+    for (const char* field : {"GRIDSQUARE", "SIG", "MY_SIG"})
+        EXPECT_EQ(text.find(field), std::string::npos) << field;
+}
+
+TEST_F(AdifExportTest, AQsoWithoutReadableDateIsWrittenWithoutDateAndCounted) {
+    const std::string text =
+        Export(LogOf({Row({"", "12:30", "", "LY2AA", "20M", "CW"}),
+                      Row({"2009-02-30", "12:30", "", "LY3BB", "20M", "CW"}),
+                      Row({"2009-05-12", "12:30", "", "LY4CC", "20M", "CW"})}));
+    EXPECT_NE(text.find("<CALL:5>LY2AA <TIME_ON:4>1230 "), std::string::npos);
+    EXPECT_NE(text.find("<CALL:5>LY3BB <TIME_ON:4>1230 "), std::string::npos);
+    EXPECT_EQ(result.qsos, 3);
+    EXPECT_EQ(result.withoutDate, 2);
+    EXPECT_EQ(kx::AdifExportedMessage("log.adi", result, "EN"),
+              "QSOs exported to log.adi: 3.\n"
+              "Without a readable date (written without QSO_DATE): 2.");
+    EXPECT_EQ(kx::Cp1257ToUtf8(kx::AdifExportedMessage("log.adi", result, "LT")),
+              "Į failą log.adi eksportuota QSO: 3.\n"
+              "Be atpažįstamos datos (įrašyti be QSO_DATE): 2.");
+}
+
+TEST_F(AdifExportTest, RoundTripGivesTheSameQsos) {
+    options.dateOrder = DateOrder::DMY;
+    const kx::QSOLog log = LogOf({
+        Row({"2009-05-12", "12:30", "12:45", "LY2AA", "20M", "USB", "Kaunas", "Jonas", "KO24PQ",
+             "K26", "KO24AB", "O19", "TNX"}),
+        Row({"24.12.2026", "9:30", "1005", "LY3BB", "70CM", "FT4", "Šiauliai", "Ąžuolas", "", "K26",
+             "", "O19", "QSL via buro"}),
+        Row({"31/01/2026", "23:59", "", "LY5DD/P", "2M", "FM", "", "", "KO24PQ", "K26"}),
+        Row({"2026-01-31", "00:00", "", "LY6EE", "40M", "DIGITAL"}),
+    });
+    Export(log);
+
+    kxtest::TempFolder other;
+    other.copyData("BEXWWL.dat");
+    other.makeProgramFolder();
+    kx::QSOLog back("EN");
+    const kx::AdifImportResult r =
+        kx::ImportAdifFile(back, folder.file("out.adi"), other.file("QSO.dat"));
+    ASSERT_EQ(r.taken, 4);
+    const std::vector<std::vector<std::string>> expected = {
+        {"2009-05-12", "12:30", "12:45", "LY2AA", "20M", "USB", "K26", "KO24PQ", "O19", "KO24AB"},
+        // The same date and times in the import's forms; the square of the SIG field.
+        {"2026-12-24", "09:30", "10:05", "LY3BB", "70CM", "FT4", "K26", "", "O19", ""},
+        {"2026-01-31", "23:59", "", "LY5DD/P", "2M", "FM", "K26", "KO24PQ", "", ""},
+        {"2026-01-31", "00:00", "", "LY6EE", "40M", "DIGITAL", "", "", "", ""},
+    };
+    for (int i = 0; i < 4; ++i) {
+        std::vector<std::string> got;
+        for (int col : {kx::colDate, kx::colSUTC, kx::colEUTC, kx::colCallsign, kx::colBand,
+                        kx::colMode, kx::colBEX, kx::colWWL, kx::colMyBEX, kx::colMyWWL})
+            got.emplace_back(back.Field(i + 1, col));
+        EXPECT_EQ(got, expected[i]) << "row " << i + 1;
+    }
+    EXPECT_EQ(kx::Cp1257ToUtf8(back.Field(2, kx::colName)), "ĄžUOLAS");  // ASCII capitals
+    EXPECT_EQ(back.Field(2, kx::colRemarks), "QSL VIA BURO");
+
+    // The file brought in again adds nothing.
+    EXPECT_EQ(kx::ImportAdifFile(back, folder.file("out.adi"), other.file("QSO.dat")).taken, 0);
+}
+
+TEST_F(AdifExportTest, ImportTakesTheSquareOfTheSigFieldsWhenTheLocatorGivesNone) {
+    auto import = [&](const std::string& fields) {
+        folder.write("in.adi", "<ADIF_VER:5>3.1.4 <EOH>\n<CALL:5>LY2AA <QSO_DATE:8>20090512 " +
+                                   fields + " <EOR>\n");
+        kx::QSOLog log("EN");
+        kx::ImportAdifFile(log, folder.file("in.adi"), folder.file("QSO.dat"));
+        return std::string(log.Field(1, kx::colBEX)) + "|" +
+               std::string(log.Field(1, kx::colMyBEX));
+    };
+    EXPECT_EQ(import("<SIG:3>BEX <SIG_INFO:3>K26"), "K26|");
+    EXPECT_EQ(import("<sig:3>bex <sig_info:3>k26 <MY_SIG:3>Bex <MY_SIG_INFO:3>O19"), "K26|O19");
+    // The locator's square wins; a locator outside the area gives none, so SIG does.
+    EXPECT_EQ(import("<GRIDSQUARE:6>KO24AB <SIG:3>BEX <SIG_INFO:3>K26"), "O19|");
+    EXPECT_EQ(import("<MY_GRIDSQUARE:6>KO24PQ <MY_SIG:3>BEX <MY_SIG_INFO:3>O19"), "|K26");
+    EXPECT_EQ(import("<GRIDSQUARE:6>JO01AA <SIG:3>BEX <SIG_INFO:3>K26"), "K26|");
+    // Another award's reference, or a code outside the award area, is no square.
+    EXPECT_EQ(import("<SIG:3>WAB <SIG_INFO:3>K26"), "|");
+    EXPECT_EQ(import("<SIG:3>BEX <SIG_INFO:3>A45 <MY_SIG:3>BEX <MY_SIG_INFO:4>K26X"), "|");
+}
+
+TEST_F(AdifExportTest, OnlyKvadrixFilesGiveTheSubmodeAsTheMode) {
+    const std::string record =
+        "<CALL:5>LY2AA <QSO_DATE:8>20090512 <MODE:3>SSB <SUBMODE:3>USB <EOR>\n";
+    auto mode = [&](const std::string& header) {
+        folder.write("in.adi", header + record);
+        kx::QSOLog log("EN");
+        kx::ImportAdifFile(log, folder.file("in.adi"), folder.file("QSO.dat"));
+        return std::string(log.Field(1, kx::colMode));
+    };
+    EXPECT_EQ(mode("<PROGRAMID:7>kvadrix <EOH>\n"), "USB");
+    EXPECT_EQ(mode("<PROGRAMID:4>QLog <EOH>\n"), "SSB");
+    EXPECT_EQ(mode(""), "SSB");
+}
