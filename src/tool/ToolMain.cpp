@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <locale>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "award/AwardList.h"
 #include "geo/BexGrid.h"
 #include "geo/Locator.h"
+#include "log/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
 #include "log/QSOLog.h"
@@ -56,6 +58,8 @@ const char* const kHelp =
     "  import FILE.adi...  imports ADI files into the log as the \"Import from ADIF\"\n"
     "                    button does (import, find squares, sort, write QSO.dat) and\n"
     "                    prints per file the QSOs taken and the duplicates\n"
+    "  export FILE.adi   writes every QSO of the log to an ADI file (ADIF 3.1.4, UTF-8)\n"
+    "                    with the squares in SIG/SIG_INFO and MY_SIG/MY_SIG_INFO\n"
     "  find-squares      fills the locator and square columns of the log and saves it\n"
     "  award [--band all|hf|vhf] [--mode all|cw|ssb|phone|digital]\n"
     "                    the award list of the log, seven TAB-separated cells a line,\n"
@@ -287,6 +291,36 @@ int Import(const std::vector<std::string_view>& files) {
     return status;
 }
 
+// The order of day and month in the short dates of the user's locale (LC_TIME).
+kx::DateOrder LocaleDateOrder() {
+    try {
+        const std::locale user("");
+        switch (std::use_facet<std::time_get<char>>(user).date_order()) {
+            case std::time_base::dmy:
+                return kx::DateOrder::DMY;
+            case std::time_base::mdy:
+                return kx::DateOrder::MDY;
+            default:
+                return kx::DateOrder::YMD;
+        }
+    } catch (const std::exception&) {
+        return kx::DateOrder::YMD;  // an unknown locale name in the environment
+    }
+}
+
+int Export(const std::vector<std::string_view>& args) {
+    if (args.size() != 1) throw Failure{"export needs one FILE.adi"};
+    kx::QSOLog log;
+    log.Load();
+    kx::AdifExportOptions options;
+    options.dateOrder = LocaleDateOrder();
+    const std::string path(args[0]);
+    const kx::AdifExportResult r = kx::ExportAdifFile(log, path, options);
+    std::cout << path << ": " << r.qsos << " QSOs exported, " << r.withoutDate
+              << " of them without a readable date (no QSO_DATE)\n";
+    return kOk;
+}
+
 int FindSquares(const std::vector<std::string_view>& args) {
     if (!args.empty()) throw Failure{"find-squares takes no arguments"};
     WriteLock lock;
@@ -397,6 +431,7 @@ int Run(int argc, char** argv) {
     if (cmd == "city") return RunLookup(City, rest);
     if (cmd == "call") return RunLookup(Call, rest);
     if (cmd == "import") return Import(rest);
+    if (cmd == "export") return Export(rest);
     if (cmd == "find-squares") return FindSquares(rest);
     if (cmd == "award") return Award(rest);
     throw Failure{"unknown command " + std::string(cmd) + " (see --help)"};

@@ -163,6 +163,21 @@ TEST(ToolImport, ImportsFindsSquaresAndReportsDuplicates) {
     EXPECT_EQ(Tool(f, "award --band 2m").status, 2);
 }
 
+TEST(ToolExport, WritesTheLogAndCountsQsosWithoutDate) {
+    ToolFolder f;
+    f.write("QSO.dat", "h\r\n2009-05-12\t12:30\t\tLY1AB\t20M\tCW\t\r\n\t\t\tLY2XY\t\r\n");
+    ToolRun r = Tool(f, "export '" + f.file("out.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, f.file("out.adi") + ": 2 QSOs exported, 1 of them without a readable date " +
+                         "(no QSO_DATE)\n");
+    EXPECT_NE(f.read("out.adi").find("<CALL:5>LY1AB <QSO_DATE:8>20090512 "), std::string::npos);
+
+    ToolRun bad = Tool(f, "export '" + f.file("no/such/folder.adi") + "'");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("kvadrix-tool: "), std::string::npos);
+    EXPECT_EQ(Tool(f, "export").status, 2);
+}
+
 TEST(ToolFindSquares, FillsTheSquareOfTheLocator) {
     ToolFolder f;
     f.write(
@@ -220,8 +235,8 @@ TEST(ToolHelp, DescribesEveryCommand) {
     ToolFolder f;
     ToolRun r = Tool(f, "--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* word : {"square", "locator", "info", "city", "call", "import", "find-squares",
-                             "award", "--folder"})
+    for (const char* word : {"square", "locator", "info", "city", "call", "import", "export",
+                             "find-squares", "award", "--folder"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
 }
 
