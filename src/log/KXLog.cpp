@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,7 +23,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <exception>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "app/Forms.h"
 #include "log/AdifImport.h"
@@ -533,18 +538,50 @@ void TForm3::RefreshGrid() {
 }
 
 void TForm3::FitColumns() {
-    const QFontMetrics cells(SGrid1->font());
+    // Measuring a text with the font costs microseconds, and a large log has a million
+    // cells. Each text is first priced by the advances of its characters (one measured
+    // table for the 256 bytes); kerning and shaping make a text at most a little wider
+    // than that price, so only the distinct texts priced near a column's widest one can
+    // be its widest, and only those are measured.
+    constexpr qreal kSlack = 1.0;        // what kerning and rounding may add to a price
+    constexpr int kMostMeasured = 4000;  // a bound for columns of texts all alike wide
+    const QFontMetricsF cells(SGrid1->font());
+    const QFontMetrics exact(SGrid1->font());
     const QFontMetrics head(SGrid1->horizontalHeader()->font());
+    std::array<qreal, 256> advance{};
+    for (int b = 0; b < 256; ++b)
+        advance[b] = cells.horizontalAdvance(FromCp(std::string(1, static_cast<char>(b))));
+    auto price = [&](const std::string& s) {
+        qreal p = 0;
+        for (unsigned char c : s) p += advance[c];
+        return p;
+    };
+    const auto& rows = log_.Rows();
+    std::vector<qreal> prices(rows.size());
+    std::vector<std::pair<qreal, const std::string*>> near;
+    std::unordered_set<std::string_view> seen;
     for (int c = 0; c < log_.ColCount(); ++c) {
-        // Only texts near the longest can be the widest: measure those.
-        std::size_t longest = 0;
-        for (int r = 1; r < log_.RowCount(); ++r)
-            longest = std::max(longest, log_.Cell(r, c).size());
-        int width = head.horizontalAdvance(FromCp(log_.Cell(0, c))) + 16;
-        for (int r = 1; r < log_.RowCount(); ++r) {
-            const std::string& s = log_.Cell(r, c);
-            if (s.size() * 3 >= longest * 2)
-                width = std::max(width, cells.horizontalAdvance(FromCp(s)) + 10);
+        int width = head.horizontalAdvance(FromCp(rows[0][c])) + 16;
+        std::size_t widest = 0;
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            prices[r] = price(rows[r][c]);
+            if (!widest || prices[r] > prices[widest]) widest = r;
+        }
+        if (widest && !rows[widest][c].empty()) {
+            int best = exact.horizontalAdvance(FromCp(rows[widest][c]));
+            near.clear();
+            seen.clear();
+            for (std::size_t r = 1; r < rows.size(); ++r) {
+                const std::string& s = rows[r][c];
+                if (prices[r] + kSlack > best && seen.insert(s).second)
+                    near.emplace_back(prices[r], &s);
+            }
+            std::sort(near.begin(), near.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+            const int n = std::min(static_cast<int>(near.size()), kMostMeasured);
+            for (int i = 0; i < n && near[i].first + kSlack > best; ++i)
+                best = std::max(best, exact.horizontalAdvance(FromCp(*near[i].second)));
+            width = std::max(width, best + 10);
         }
         SGrid1->setColumnWidth(c, width);
     }
