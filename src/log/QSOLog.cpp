@@ -28,6 +28,10 @@ std::vector<std::string> SplitTitles(const std::string& text) {
     return titles;
 }
 
+bool IsLineOrFieldBreak(char c) {
+    return c == '\t' || c == '\r' || c == '\n';
+}
+
 bool IsUpperLetter(char c) {
     return c >= 'A' && c <= 'Z';
 }
@@ -61,8 +65,7 @@ const std::vector<std::string>& HeaderTitles(const std::string& language) {
 
 std::string CleanFieldText(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    std::replace_if(out.begin(), out.end(), IsLineOrFieldBreak, ' ');
     return out;
 }
 
@@ -189,7 +192,8 @@ void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
     for (auto& row : rows) {
         row.resize(cols_);
         for (auto& field : row)
-            if (field.find_first_of("\t\r\n") != std::string::npos) field = CleanFieldText(field);
+            if (std::any_of(field.begin(), field.end(), IsLineOrFieldBreak))
+                field = CleanFieldText(field);
         rows_.push_back(std::move(row));
     }
 }

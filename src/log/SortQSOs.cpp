@@ -42,34 +42,41 @@ bool NeedsQuotes(std::string_view field) {
 
 }  // namespace
 
-std::string SortKeyText(const QSORow& row, SortKey key) {
-    std::string text;
+namespace {
+
+// SortKeyText appended to out.
+void AppendSortKey(std::string& out, const QSORow& row, SortKey key) {
+    const std::size_t start = out.size();
+    auto keep = [&](const std::string& field) {
+        for (char c : field)
+            if (c != '.' && c != '-' && c != ':' && c != ' ') out += c;
+    };
     switch (key) {
-        case SortKey::DateTime: {
-            std::string joined = row[colDate] + " " + row[colSUTC];
-            for (char c : joined)
-                if (c != '.' && c != '-' && c != ':' && c != ' ') text += c;
+        case SortKey::DateTime:
+            keep(row[colDate]);
+            keep(row[colSUTC]);
             break;
-        }
         case SortKey::Callsign:
-            text = row[colCallsign];
+            out += row[colCallsign];
             break;
         case SortKey::Band:
-            text = row[colBand];
+            out += row[colBand];
             break;
         case SortKey::Mode:
-            text = row[colMode];
+            out += row[colMode];
             break;
         case SortKey::BEX:
-            text = row[colBEX];
+            out += row[colBEX];
             break;
     }
-    if (text.find_first_not_of(' ') == std::string::npos) text = "zzz";
-    return text;
+    if (out.find_first_not_of(' ', start) == std::string::npos) {
+        out.resize(start);
+        out += "zzz";
+    }
 }
 
-std::string CommaText(const QSORow& row) {
-    std::string out;
+// CommaText appended to out.
+void AppendCommaText(std::string& out, const QSORow& row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i) out += ',';
         const std::string& f = row[i];
@@ -84,11 +91,32 @@ std::string CommaText(const QSORow& row) {
         }
         out += '"';
     }
+}
+
+void AppendSortEntry(std::string& out, const QSORow& row, SortKey key) {
+    AppendSortKey(out, row, key);
+    out += "##";
+    AppendCommaText(out, row);
+}
+
+}  // namespace
+
+std::string SortKeyText(const QSORow& row, SortKey key) {
+    std::string text;
+    AppendSortKey(text, row, key);
+    return text;
+}
+
+std::string CommaText(const QSORow& row) {
+    std::string out;
+    AppendCommaText(out, row);
     return out;
 }
 
 std::string SortEntry(const QSORow& row, SortKey key) {
-    return SortKeyText(row, key) + "##" + CommaText(row);
+    std::string out;
+    AppendSortEntry(out, row, key);
+    return out;
 }
 
 void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
@@ -97,18 +125,25 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
 
     // Each entry is stored as its collation key: the bytes replaced by their ranks, so
     // that two entries compare as plain byte strings exactly as CollateCompare orders them.
+    // The entries stand one after another in one buffer.
     const auto& rank = CollationRanks();
-    std::vector<std::string> entries;
-    std::vector<int> source;  // table row of each entry
-    entries.reserve(rows.size());
+    std::string buffer;
+    std::vector<std::size_t> bounds{0};  // entry i is buffer[bounds[i], bounds[i + 1])
+    std::vector<int> source;             // table row of each entry
+    bounds.reserve(rows.size() + 1);
     source.reserve(rows.size());
     for (int r = 1; r < log.RowCount(); ++r) {
         if (TrimField(rows[r][colCallsign]).empty()) continue;
-        std::string entry = SortEntry(rows[r], key);
-        for (char& c : entry) c = static_cast<char>(rank[static_cast<unsigned char>(c)]);
-        entries.push_back(std::move(entry));
+        const std::size_t start = buffer.size();
+        AppendSortEntry(buffer, rows[r], key);
+        for (std::size_t i = start; i < buffer.size(); ++i)
+            buffer[i] = static_cast<char>(rank[static_cast<unsigned char>(buffer[i])]);
+        bounds.push_back(buffer.size());
         source.push_back(r);
     }
+    std::vector<std::string_view> entries(source.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i] = std::string_view(buffer).substr(bounds[i], bounds[i + 1] - bounds[i]);
     Pump(pump);
 
     std::vector<int> order(entries.size());
@@ -135,19 +170,30 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     log.ReplaceDataRows(std::move(sorted));
 }
 
-void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {
-    Pump(pump);
-    QSOLog next = log;
+namespace {
+
+// SaveBase on a table of its own: the caller keeps the table it had until the write is
+// done.
+void SaveCopy(QSOLog& next, SortKey key, const std::string& path, const PumpFn& pump) {
     if (next.Cell(1, colDate).size() < 3) next.DeleteRow(1);
     SortQSOs(next, key, pump);
     next.Write(path);
+}
+
+}  // namespace
+
+void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {
+    Pump(pump);
+    QSOLog next = log;
+    SaveCopy(next, key, path, pump);
     log = std::move(next);
 }
 
 void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const PumpFn& pump) {
+    Pump(pump);
     QSOLog next = log;
     next.DeleteRow(row);
-    SaveBase(next, key, path, pump);
+    SaveCopy(next, key, path, pump);
     log = std::move(next);
 }
 
