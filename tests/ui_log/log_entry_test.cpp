@@ -212,6 +212,24 @@ TEST_F(LogEntry, SortButtonsOrderTheLogByEachKey) {
     EXPECT_NE(logFile().find("ly2a"), std::string::npos);
 }
 
+TEST_F(LogEntry, EachColumnIsAsWideAsItsWidestTextNotItsLongest) {
+    // A few wide letters outmeasure many narrow ones; the widest text is a rare one.
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 300; ++i)
+        rows.push_back(
+            {"2009-05-12", "12:30", "", "LY1A", "40M", "FM", "", "iiiiiiiiiiiiiiiiiiii"});
+    rows[150][kx::colName] = "WWWWWWWWWW";
+    rows[299][kx::colQTH] = kx::Cp1257("Šiauliai");
+    writeLog(rows);
+    open();
+    const QFontMetrics font(form->SGrid1->font());
+    const int wide = font.horizontalAdvance(QStringLiteral("WWWWWWWWWW"));
+    ASSERT_GT(wide, font.horizontalAdvance(QStringLiteral("iiiiiiiiiiiiiiiiiiii")));
+    EXPECT_EQ(form->SGrid1->columnWidth(kx::colName), wide + 10);
+    EXPECT_GE(form->SGrid1->columnWidth(kx::colQTH),
+              font.horizontalAdvance(QString::fromUtf8("Šiauliai")) + 10);
+}
+
 TEST_F(LogEntry, DeleteSelectedAsksAndDeleteAllEmptiesTheLog) {
     writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"},
               {"2009-05-13", "12:30", " ", "LY2AB", "20M", "SSB"}});
