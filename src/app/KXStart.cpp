@@ -3,12 +3,11 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QWindow>
 
 #include "app/Forms.h"
 #include "app/ProgramInfo.h"
@@ -18,6 +17,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/WindowPlace.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ QString PathText(const std::string& path) {
 }  // namespace
 
 TForm0::TForm0(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TForm0"));
     setWindowTitle(QString());
@@ -173,11 +173,10 @@ TForm0::TForm0(QWidget* parent)
 
 void TForm0::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        kx::CentreWindow(this);
+        // The window system shows the program's name for a window without a title; the
+        // start window has no title text at all.
+        if (QWindow* handle = windowHandle()) handle->setTitle(QStringLiteral(" "));
     }
     QWidget::showEvent(event);
     if (!event->spontaneous()) kx::Guard([this] { FormShow(); });

@@ -1,13 +1,12 @@
 #include "app/KXWait.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QProgressBar>
-#include <QScreen>
 #include <algorithm>
 
 #include "platform/qt/Services.h"
+#include "platform/qt/WindowPlace.h"
 
 TForm5::TForm5(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -46,11 +45,7 @@ int TForm5::Percent() const {
 }
 
 void TForm5::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    kx::CentreWindow(this);
     QWidget::showEvent(event);
     kx::Guard([this] { FormShow(); });
 }

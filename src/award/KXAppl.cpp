@@ -32,6 +32,7 @@
 #include "platform/qt/RtfLines.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
+#include "platform/qt/WindowPlace.h"
 
 namespace {
 
@@ -343,9 +344,10 @@ void TForm4::SetTexts() {
 
 void TForm4::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    move(ini.ReadInteger(kWindows, "X4", 100), ini.ReadInteger(kWindows, "Y4", 100));
     resize(std::max(ini.ReadInteger(kWindows, "W4", 345), kMinWidth),
            std::max(ini.ReadInteger(kWindows, "H4", 277), kMinHeight));
+    kx::PlaceWindow(this,
+                    {ini.ReadInteger(kWindows, "X4", 100), ini.ReadInteger(kWindows, "Y4", 100)});
 
     edName->setText(FromCp(ini.ReadString(kSetup, "Name", "")));
     edCall->setText(FromCp(ini.ReadString(kSetup, "Call", "")));
@@ -364,8 +366,9 @@ void TForm4::FormShow() {
 
 void TForm4::FormClose() {
     kx::IniFile& ini = kx::SettingsFile;
-    ini.WriteInteger(kWindows, "X4", x());
-    ini.WriteInteger(kWindows, "Y4", y());
+    const QPoint place = kx::WindowPlace(this);
+    ini.WriteInteger(kWindows, "X4", place.x());
+    ini.WriteInteger(kWindows, "Y4", place.y());
     ini.WriteInteger(kWindows, "W4", width());
     ini.WriteInteger(kWindows, "H4", height());
     ini.WriteString(kSetup, "Name", kx::ToCpChecked(edName->text()));

@@ -31,6 +31,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
+#include "platform/qt/WindowPlace.h"
 #include "tables/WwlTable.h"
 
 namespace kx::bexmap {
@@ -632,9 +633,10 @@ void TForm6::SetTexts() {
 
 void TForm6::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    move(ini.ReadInteger(kWindows, "X6", 100), ini.ReadInteger(kWindows, "Y6", 100));
     resize(std::max(ini.ReadInteger(kWindows, "W6", 860), kMinWidth),
            std::max(ini.ReadInteger(kWindows, "H6", 560), kMinHeight));
+    kx::PlaceWindow(this,
+                    {ini.ReadInteger(kWindows, "X6", 100), ini.ReadInteger(kWindows, "Y6", 100)});
 
     SetTexts();
     // The border and the table are read at every showing, as the tables are everywhere.
@@ -658,8 +660,9 @@ void TForm6::FormShow() {
 
 void TForm6::FormClose() {
     kx::IniFile& ini = kx::SettingsFile;
-    ini.WriteInteger(kWindows, "X6", x());
-    ini.WriteInteger(kWindows, "Y6", y());
+    const QPoint place = kx::WindowPlace(this);
+    ini.WriteInteger(kWindows, "X6", place.x());
+    ini.WriteInteger(kWindows, "Y6", place.y());
     ini.WriteInteger(kWindows, "W6", width());
     ini.WriteInteger(kWindows, "H6", height());
 }

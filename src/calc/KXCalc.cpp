@@ -32,6 +32,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
+#include "platform/qt/WindowPlace.h"
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 #include "tables/CommaList.h"
@@ -449,7 +450,8 @@ void TForm2::done(int result) {
 
 void TForm2::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    move(ini.ReadInteger(kWindows, "X2", 200), ini.ReadInteger(kWindows, "Y2", 200));
+    kx::PlaceWindow(this,
+                    {ini.ReadInteger(kWindows, "X2", 200), ini.ReadInteger(kWindows, "Y2", 200)});
 
     const int format = ini.ReadInteger(kSetup, "KoordFormat", 1);
     mFormat1->setChecked(format == 1);
@@ -479,8 +481,9 @@ void TForm2::FormShow() {
 
 void TForm2::FormClose() {
     kx::IniFile& ini = kx::SettingsFile;
-    ini.WriteInteger(kWindows, "X2", x());
-    ini.WriteInteger(kWindows, "Y2", y());
+    const QPoint place = kx::WindowPlace(this);
+    ini.WriteInteger(kWindows, "X2", place.x());
+    ini.WriteInteger(kWindows, "Y2", place.y());
     if (const int format = FormatSettings().format; format != 0) {
         ini.WriteInteger(kSetup, "KoordFormat", format);
     }

@@ -37,6 +37,7 @@
 #include "platform/Ini.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/WindowPlace.h"
 
 using namespace kx;
 
@@ -447,8 +448,8 @@ void TForm3::FormShow() {
     BusyCursor busy;
     std::exception_ptr loadError;
     if (!loaded_) {
-        move(SettingsFile.ReadInteger("WINDOWS", "X3", 100),
-             SettingsFile.ReadInteger("WINDOWS", "Y3", 100));
+        PlaceWindow(this, {SettingsFile.ReadInteger("WINDOWS", "X3", 100),
+                           SettingsFile.ReadInteger("WINDOWS", "Y3", 100)});
         loaded_ = true;
         try {
             log_.Load();
@@ -509,8 +510,9 @@ bool TForm3::FormClose() {
         }))
         return false;
     Guard([this] {
-        SettingsFile.WriteInteger("WINDOWS", "X3", x());
-        SettingsFile.WriteInteger("WINDOWS", "Y3", y());
+        const QPoint place = WindowPlace(this);
+        SettingsFile.WriteInteger("WINDOWS", "X3", place.x());
+        SettingsFile.WriteInteger("WINDOWS", "Y3", place.y());
     });
     return true;
 }

@@ -1,0 +1,25 @@
+// Where windows stand on the desktop. A window's place is the top-left corner of its
+// frame, the corner the user sees and moves; it is stored and restored as that corner,
+// so a window comes back exactly where it was left, run after run.
+#pragma once
+
+#include <QPoint>
+
+class QWidget;
+
+namespace kx {
+
+// Puts the window's frame at `frameTopLeft`, also before the window manager has framed
+// it (the first showing): the window manager is asked to put the frame, not the client
+// area, at that point. A place off every screen brings the window onto the nearest
+// screen, whole. Call it before showing or from the window's show handler.
+void PlaceWindow(QWidget* window, QPoint frameTopLeft);
+
+// The place to store for a window: the top-left corner of its frame.
+QPoint WindowPlace(const QWidget* window);
+
+// Centres the window, frame included, on the primary screen. When the frame is not
+// known yet, the window is centred again as soon as it is.
+void CentreWindow(QWidget* window);
+
+}  // namespace kx
