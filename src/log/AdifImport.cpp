@@ -5,7 +5,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "log/AdifExport.h"
 #include "log/AdifReader.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
@@ -142,7 +141,7 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
     q.fields[colMode] = value(kMode);
     if (kvadrixFile) {
         const std::string submode = value(kSubmode);
-        if (!AdifParentMode(submode).empty()) q.fields[colMode] = submode;
+        if (!submode.empty()) q.fields[colMode] = submode;
     }
     q.fields[colQTH] = value(kQth);
     q.fields[colName] = value(kName);

@@ -51,9 +51,9 @@ struct AdifQSO {
 // A square comes from the locator (GRIDSQUARE, MY_GRIDSQUARE) through wwlToBex; when that
 // gives none, SIG "BEX" (MY_SIG "BEX"), case-blind, with a SIG_INFO (MY_SIG_INFO) that is
 // a square of the award area gives it.
-// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix"), so a
-// SUBMODE of the ADIF enumerations is the mode the log held (USB rather than SSB); in
-// other files the log takes MODE, as always.
+// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix"), so its
+// SUBMODE, where there is one, is the mode the log held (USB rather than SSB); in other
+// files the log takes MODE, as always.
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
                     const std::function<std::string(std::string_view)>& wwlToBex,
                     bool kvadrixFile = false);

@@ -18,7 +18,7 @@
 #include "award/AwardList.h"
 #include "geo/BexGrid.h"
 #include "geo/Locator.h"
-#include "log/AdifExport.h"
+#include "award/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
 #include "log/QSOLog.h"

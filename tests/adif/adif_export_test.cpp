@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "log/AdifExport.h"
+#include "award/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/QSOLog.h"
 #include "platform/Cp1257.h"
@@ -112,7 +112,8 @@ TEST(AdifExportFields, BandsAndModesAsTheEnumerationsSpellThem) {
     EXPECT_EQ(kx::AdifModeOf("OLIVIA 8/250"), (P{"OLIVIA", "OLIVIA 8/250"}));
     EXPECT_EQ(kx::AdifModeOf("SSB"), (P{"SSB", ""}));  // modes stay modes
     EXPECT_EQ(kx::AdifModeOf("FT8"), (P{"FT8", ""}));
-    EXPECT_EQ(kx::AdifModeOf("CW"), (P{"CW", ""}));
+    EXPECT_EQ(kx::AdifModeOf(" cw "), (P{"CW", ""}));
+    EXPECT_EQ(kx::AdifModeOf("BPSK31"), (P{"PSK", "PSK31"}));  // a log's name for PSK31
     EXPECT_EQ(kx::AdifModeOf("DIGITAL"), (P{"DIGITAL", ""}));  // unknown: as it stands
 }
 

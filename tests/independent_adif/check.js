@@ -26,7 +26,7 @@ const expected = [
   // No date: the record has no QSO_DATE; "?" is no square, so no SIG either.
   { call: "LY4CC", time_on: "0000", band: "2m", mode: "DIGITAL" },
   {
-    call: "LY5DD/P", qso_date: "20260131", time_on: "2359", band: "40m", mode: "cw",
+    call: "LY5DD/P", qso_date: "20260131", time_on: "2359", band: "40m", mode: "CW",
     qth: "Vilnius, LT", gridsquare: "KO24PQ", sig: "BEX", sig_info: "K26",
   },
 ];

@@ -1,9 +1,10 @@
-// The ADIF export: field forms, the mode and band tables, the header and the records.
-#include "log/AdifExport.h"
+// The ADIF export: field forms, the band table, the header and the records.
+#include "award/AdifExport.h"
 
 #include <cstdio>
 #include <ctime>
 
+#include "award/AwardGroups.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
 #include "tables/TableFile.h"
@@ -49,43 +50,9 @@ std::string DayMonthYear(const Number& a, const Number& b, const Number& year, D
                       : DateOf(FullYear(year), b.value, a.value);
 }
 
-// ---- modes and bands --------------------------------------------------------------
+// ---- bands ------------------------------------------------------------------------
 
-struct SubmodeOf {
-    std::string_view submode;
-    std::string_view mode;
-};
-
-// The submodes of the ADIF 3.1.4 enumeration that logs hold as their mode, with the mode
-// each belongs to.
-// clang-format off
-constexpr SubmodeOf kSubmodes[] = {
-    {"USB", "SSB"}, {"LSB", "SSB"},
-    {"FT4", "MFSK"}, {"JS8", "MFSK"}, {"FST4", "MFSK"}, {"FST4W", "MFSK"}, {"Q65", "MFSK"},
-    {"JTMS", "MFSK"}, {"MFSK4", "MFSK"}, {"MFSK8", "MFSK"}, {"MFSK11", "MFSK"},
-    {"MFSK16", "MFSK"}, {"MFSK22", "MFSK"}, {"MFSK31", "MFSK"}, {"MFSK32", "MFSK"},
-    {"MFSK64", "MFSK"}, {"MFSK128", "MFSK"},
-    {"PSK31", "PSK"}, {"PSK63", "PSK"}, {"PSK63F", "PSK"}, {"PSK125", "PSK"}, {"PSK250", "PSK"},
-    {"PSK500", "PSK"}, {"PSK1000", "PSK"}, {"QPSK31", "PSK"}, {"QPSK63", "PSK"},
-    {"QPSK125", "PSK"}, {"QPSK250", "PSK"}, {"QPSK500", "PSK"}, {"FSK31", "PSK"},
-    {"PSK10", "PSK"},
-    {"JT65A", "JT65"}, {"JT65B", "JT65"}, {"JT65B2", "JT65"}, {"JT65C", "JT65"},
-    {"JT65C2", "JT65"},
-    {"JT9A", "JT9"}, {"JT9-1", "JT9"},
-    {"JT4A", "JT4"}, {"JT4B", "JT4"}, {"JT4C", "JT4"}, {"JT4D", "JT4"}, {"JT4E", "JT4"},
-    {"JT4F", "JT4"}, {"JT4G", "JT4"},
-    {"DOMINOEX", "DOMINO"}, {"DOMINOF", "DOMINO"},
-    {"HELL80", "HELL"}, {"FMHELL", "HELL"}, {"FSKHELL", "HELL"}, {"PSKHELL", "HELL"},
-    {"SLOWHELL", "HELL"}, {"HFSK", "HELL"},
-    {"OLIVIA 4/125", "OLIVIA"}, {"OLIVIA 4/250", "OLIVIA"}, {"OLIVIA 8/250", "OLIVIA"},
-    {"OLIVIA 8/500", "OLIVIA"}, {"OLIVIA 16/500", "OLIVIA"}, {"OLIVIA 16/1000", "OLIVIA"},
-    {"OLIVIA 32/1000", "OLIVIA"},
-    {"ASCI", "RTTY"},
-    {"C4FM", "DIGITALVOICE"}, {"DMR", "DIGITALVOICE"}, {"DSTAR", "DIGITALVOICE"},
-    {"FREEDV", "DIGITALVOICE"},
-};
-// clang-format on
-
+// The bands of the ADIF enumeration, as it spells them.
 constexpr std::string_view kBands[] = {
     "2190m", "630m", "560m", "160m", "80m",    "60m", "40m", "30m",   "20m",  "17m",  "15m",
     "12m",   "10m",  "8m",   "6m",   "5m",     "4m",  "2m",  "1.25m", "70cm", "33cm", "23cm",
@@ -239,18 +206,11 @@ std::string AdifBand(std::string_view field) {
     return std::string(t);
 }
 
-std::string_view AdifParentMode(std::string_view submode) {
-    const std::string upper = UpperAscii(TrimField(submode));
-    for (const SubmodeOf& s : kSubmodes)
-        if (upper == s.submode) return s.mode;
-    return {};
-}
-
 std::pair<std::string, std::string> AdifModeOf(std::string_view field) {
     const std::string_view t = TrimField(field);
-    const std::string_view parent = AdifParentMode(t);
-    if (parent.empty()) return {std::string(t), {}};
-    return {std::string(parent), UpperAscii(t)};
+    const ModeInfo* info = FindMode(t);
+    if (!info || info->adifMode.empty()) return {std::string(t), {}};
+    return {std::string(info->adifMode), std::string(info->adifSubmode)};
 }
 
 std::string AdifExportText(const QSOLog& log, const AdifExportOptions& options,

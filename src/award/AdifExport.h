@@ -40,13 +40,12 @@ std::string AdifTime(std::string_view field);
 // a band the enumeration lacks as it stands.
 std::string AdifBand(std::string_view field);
 
-// MODE and SUBMODE of a mode field: a submode of the ADIF enumerations goes under its mode
-// (USB and LSB as SSB, FT4 and JS8 as MFSK, PSK31 as PSK ...); any other mode as it
-// stands with an empty submode. Case-blind.
+// MODE and SUBMODE of a mode field, from the one mode table (award/AwardGroups.h): a
+// submode goes under its mode (USB and LSB as SSB, FT4 and JS8 as MFSK, PSK31 as PSK ...),
+// a name logs write instead of the ADIF one as ADIF names it (BPSK31 as PSK + PSK31); a
+// mode ADIF does not know (DIGITAL, PHONE, anything else) as it stands with an empty
+// submode. Case-blind.
 std::pair<std::string, std::string> AdifModeOf(std::string_view field);
-
-// The mode of the ADIF enumerations that a submode belongs to, or the empty text.
-std::string_view AdifParentMode(std::string_view submode);
 
 struct AdifExportOptions {
     DateOrder dateOrder = DateOrder::YMD;
