@@ -247,15 +247,13 @@ std::string AdifExportedMessage(const std::string& fileName, const AdifExportRes
                                 const std::string& language) {
     const std::string n = std::to_string(result.qsos);
     const std::string m = std::to_string(result.withoutDate);
-    if (language == "LT") {
-        std::string text = Cp1257("Į failą ") + fileName + Cp1257(" eksportuota QSO: ") + n + ".";
-        if (result.withoutDate > 0)
-            text += Cp1257("\nBe atpažįstamos datos (įrašyti be QSO_DATE): ") + m + ".";
-        return text;
-    }
-    std::string text = "QSOs exported to " + fileName + ": " + n + ".";
+    const bool lt = language == "LT";
+    std::string text = (lt ? Cp1257("Eksportuota QSO: ") : std::string("QSOs exported: ")) + n +
+                       (lt ? ".\nFailas: " : ".\nFile: ") + fileName;
     if (result.withoutDate > 0)
-        text += "\nWithout a readable date (written without QSO_DATE): " + m + ".";
+        text += (lt ? Cp1257("\nBe atpažįstamos datos (įrašyti be QSO_DATE): ")
+                    : std::string("\nWithout a readable date (written without QSO_DATE): ")) +
+                m + ".";
     return text;
 }
 

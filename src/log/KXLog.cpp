@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGridLayout>
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "app/Forms.h"
+#include "award/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
 #include "platform/FileIO.h"
@@ -203,7 +206,9 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     auto tool = [&](QToolButton*& b, const char* name) {
         b = new QToolButton(bar);
         b->setObjectName(QString::fromLatin1(name));
-        b->setFixedSize(134, 28);
+        // As wide as its text, so that the six buttons fit the window's width.
+        b->setFixedHeight(28);
+        b->setMinimumWidth(96);
         b->setFocusPolicy(Qt::NoFocus);
         bar->addWidget(b);
     };
@@ -211,6 +216,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     tool(btBEXCalc, "btBEXCalc");
     tool(btCreate, "btCreate");
     tool(btMap, "btMap");
+    tool(btExport, "btExport");
     tool(btExit, "btExit");
 
     auto* central = new QWidget(this);
@@ -389,6 +395,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     connect(btBEXCalc, &QToolButton::clicked, this, Guarded(this, &TForm3::btBEXCalcClick));
     connect(btCreate, &QToolButton::clicked, this, Guarded(this, &TForm3::btCreateClick));
     connect(btMap, &QToolButton::clicked, this, Guarded(this, &TForm3::btMapClick));
+    connect(btExport, &QToolButton::clicked, this, Guarded(this, &TForm3::btExportClick));
     connect(btExit, &QToolButton::clicked, this, Guarded(this, &TForm3::btExitClick));
     SetCaptions();
 }
@@ -407,6 +414,7 @@ void TForm3::SetCaptions() {
     btBEXCalc->setText(t("BEX Calculator", "BEX skaičiuoklis"));
     btCreate->setText(t("Create Application", "Sukurti paraišką"));
     btMap->setText(t("BEX Map", "BEX žemėlapis"));
+    btExport->setText(t("Export to ADIF", "Eksportuoti ADIF"));
     btExit->setText(t("Exit", "Baigti"));
     lbTotal->setText(t("Found LY QSOs", "Rasta LY QSO"));
     GroupBox1->setTitle(t("Sort by", "Rūšiuoti pagal"));
@@ -790,6 +798,43 @@ void TForm3::btCreateClick() {
 
 void TForm3::btMapClick() {
     if (Form6) Form6->Execute(*this);
+}
+
+void TForm3::btExportClick() {
+    const bool lt = IsLithuanian();
+    FileDialogSpec dialog;
+    dialog.caption = btExport->text();
+    dialog.filter =
+        lt ? QStringLiteral("ADIF failai (*.adi)") : QStringLiteral("ADIF files (*.adi)");
+    dialog.defaultSuffix = QStringLiteral("adi");
+    // The folder of the last export, else of the last import, else the program folder.
+    const QString last = !exportFile_.isEmpty() ? exportFile_ : importFile_;
+    const QString folder = !last.isEmpty()
+                               ? QFileInfo(last).absolutePath()
+                               : QFile::decodeName(QByteArray::fromStdString(ProgramFolder));
+    dialog.folder = QDir(folder).filePath(QString::fromStdString(
+        AdifExportFileName(Svc().Today().toString(QStringLiteral("yyyyMMdd")).toStdString())));
+    const QString chosen = Svc().SaveFileName(this, dialog);
+    if (chosen.isEmpty()) return;  // cancelled: nothing is written
+    exportFile_ = chosen;
+
+    // Typed dates are in the user's short date form: its order reads 05/12/2009.
+    const QString format = Svc().ShortDateFormat();
+    const auto y = format.indexOf(QLatin1Char('y')), m = format.indexOf(QLatin1Char('M')),
+               d = format.indexOf(QLatin1Char('d'));
+    AdifExportOptions options;
+    options.dateOrder = (y >= 0 && (y < m || m < 0)) ? DateOrder::YMD
+                        : (d >= 0 && d < m)          ? DateOrder::DMY
+                                                     : DateOrder::MDY;
+    AdifExportResult result;
+    {
+        BusyCursor busy;
+        result = ExportAdifFile(log_, QFile::encodeName(chosen).toStdString(), options);
+    }
+    // The file name is shown as the dialog gave it, whatever its characters.
+    QString text = FromCp(AdifExportedMessage("\x01", result, Language));
+    text.replace(QChar(1), QDir::toNativeSeparators(chosen));
+    ShowInformation(this, text);
 }
 
 void TForm3::btExitClick() {

@@ -51,6 +51,7 @@ public:
     QToolButton* btBEXCalc;
     QToolButton* btCreate;
     QToolButton* btMap;
+    QToolButton* btExport;
     QToolButton* btExit;
     QTableView* SGrid1;
     QLabel* lbTotal;
@@ -116,6 +117,9 @@ public:
     void btBEXCalcClick();
     void btCreateClick();
     void btMapClick();
+    // Export to ADIF: every QSO of the log to an ADI file the user picks (default name
+    // Kvadrix-LY-YYYYMMDD.adi), then a message with the count.
+    void btExportClick();
     void btExitClick();
     void btNewClick();
     void btEntryClick();
@@ -165,6 +169,7 @@ private:
     bool refreshing_ = false;
     int lastRow_ = -1;
     QString importFile_;
+    QString exportFile_;  // the file of the last export in this run
     int importCount_ = 0;
     int changing_ = 0;
 };

@@ -170,10 +170,10 @@ TEST_F(AdifExportTest, AQsoWithoutReadableDateIsWrittenWithoutDateAndCounted) {
     EXPECT_EQ(result.qsos, 3);
     EXPECT_EQ(result.withoutDate, 2);
     EXPECT_EQ(kx::AdifExportedMessage("log.adi", result, "EN"),
-              "QSOs exported to log.adi: 3.\n"
+              "QSOs exported: 3.\nFile: log.adi\n"
               "Without a readable date (written without QSO_DATE): 2.");
     EXPECT_EQ(kx::Cp1257ToUtf8(kx::AdifExportedMessage("log.adi", result, "LT")),
-              "Į failą log.adi eksportuota QSO: 3.\n"
+              "Eksportuota QSO: 3.\nFailas: log.adi\n"
               "Be atpažįstamos datos (įrašyti be QSO_DATE): 2.");
 }
 

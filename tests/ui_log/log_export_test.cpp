@@ -1,0 +1,85 @@
+// The log window's "Export to ADIF": the button, the save dialog, the file and the message.
+#include <QToolBar>
+
+#include "ui_log/LogWindowFixture.h"
+
+using namespace kxtest;
+
+namespace {
+
+class LogExportTest : public LogWindowTest {
+protected:
+    // Clicks the button with the dialog answering `answer`; the file's bytes.
+    std::string exportTo(const QString& answer) {
+        fake.saveFileAnswers.push_back(answer);
+        form->btExport->click();
+        QFile file(answer);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    }
+};
+
+}  // namespace
+
+TEST_F(LogExportTest, TheButtonStandsBesideTheMapInBothLanguages) {
+    open();
+    const QList<QToolButton*> buttons =
+        form->findChild<QToolBar*>(QStringLiteral("ToolBar1"))->findChildren<QToolButton*>();
+    EXPECT_EQ(buttons.indexOf(form->btExport), buttons.indexOf(form->btMap) + 1);
+    EXPECT_EQ(form->btExport->text(), QStringLiteral("Export to ADIF"));
+    kx::Language = "LT";
+    form->SetCaptions();
+    EXPECT_EQ(form->btExport->text(), QStringLiteral("Eksportuoti ADIF"));
+}
+
+TEST_F(LogExportTest, WritesEveryQsoAndTellsHowMany) {
+    writeLog({{"2009-05-12", "12:30", "", "LY2AA", "20M", "USB", "", "\xD0imkus", "KO24PQ", "K26"},
+              {"", "08:00", "", "LY3BB", "40M", "CW"}});
+    open();
+    const std::string text = exportTo(QString::fromStdString(folder.file("my log.adi")));
+
+    ASSERT_EQ(fake.saveDialogs.size(), 1u);
+    const kx::FileDialogSpec& dialog = fake.saveDialogs[0];
+    EXPECT_TRUE(dialog.filter.contains(QStringLiteral("(*.adi)")));
+    EXPECT_EQ(dialog.defaultSuffix, QStringLiteral("adi"));
+    EXPECT_EQ(dialog.folder, QString::fromStdString(folder.file("Kvadrix-LY-20261208.adi")));
+
+    EXPECT_EQ(text.rfind("Kvadrix ADIF export", 0), 0u);
+    EXPECT_NE(text.find("<CALL:5>LY2AA <QSO_DATE:8>20090512 <TIME_ON:4>1230 <BAND:3>20m "
+                        "<MODE:3>SSB <SUBMODE:3>USB <NAME:6>Šimkus <GRIDSQUARE:6>KO24PQ "
+                        "<SIG:3>BEX <SIG_INFO:3>K26 <EOR>\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("<CALL:5>LY3BB <TIME_ON:4>0800 "), std::string::npos);
+    EXPECT_EQ(lastText(),
+              QString::fromStdString("QSOs exported: 2.\nFile: " + folder.file("my log.adi") +
+                                     "\nWithout a readable date (written without "
+                                     "QSO_DATE): 1."));
+    EXPECT_EQ(fake.count(kx::MessageKind::Information), 1);
+}
+
+TEST_F(LogExportTest, TypedDatesAreReadInTheUsersShortDateOrder) {
+    fake.shortDateFormat = QStringLiteral("dd/MM/yyyy");
+    writeLog({{"05/12/2009", "12:30", "", "LY2AA", "20M", "CW"}});
+    open();
+    EXPECT_NE(exportTo(QString::fromStdString(folder.file("a.adi"))).find("<QSO_DATE:8>20091205 "),
+              std::string::npos);
+    fake.shortDateFormat = QStringLiteral("M/d/yy");
+    EXPECT_NE(exportTo(QString::fromStdString(folder.file("b.adi"))).find("<QSO_DATE:8>20090512 "),
+              std::string::npos);
+    // The next dialog starts in the folder of the last export.
+    EXPECT_EQ(fake.saveDialogs.back().folder,
+              QString::fromStdString(folder.file("Kvadrix-LY-20261208.adi")));
+}
+
+TEST_F(LogExportTest, CancelWritesNothingAndAFailedWriteIsReported) {
+    writeLog({{"2009-05-12", "12:30", "", "LY2AA", "20M", "CW"}});
+    folder.write("old.adi", "old");
+    open();
+    form->btExport->click();  // the dialog is cancelled
+    EXPECT_TRUE(fake.messages.empty());
+
+    kx::WriteFaultHook = [](const std::string&) { return false; };
+    EXPECT_EQ(exportTo(QString::fromStdString(folder.file("old.adi"))), "old");
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
+    EXPECT_EQ(fake.count(kx::MessageKind::Information), 0);
+}
