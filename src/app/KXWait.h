@@ -2,7 +2,7 @@
 // square finder). Small, always on top, without a close box; only the progress bar.
 //
 // How an operation drives it:
-//   Form5->Start(IsLithuanian() ? "BEX paieška" : "Finding BEXs");  // title, show, repaint
+//   Form5->Start(Text(Msg::FindingSquaresTitle));  // title, show, repaint
 //   for (...) { ...; Form5->SetPercent(done * 100 / total); }         // bar, repaint
 //   Form5->Finish();                                                  // 100, then hide
 // Showing the window does not reset the bar: until the first SetPercent it shows the

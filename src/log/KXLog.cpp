@@ -504,9 +504,7 @@ void TForm3::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm3::FormCloseQuery() {
-    return AskQuestion(this,
-                       QString::fromUtf8(IsLithuanian() ? "Norite baigti darbą programoje Kvadrix?"
-                                                        : "Do you want to exit from Kvadrix?"));
+    return AskQuestion(this, Text(Msg::ExitQuestion));
 }
 
 bool TForm3::FormClose() {
@@ -761,7 +759,7 @@ void TForm3::ADIFImport(const QString& fileName) {
 void TForm3::FindBEXs() {
     BusyCursor busy;
     BeginLogChange();
-    if (Form5) Form5->Start(QString::fromUtf8(IsLithuanian() ? "BEX paieška" : "Finding BEXs"));
+    if (Form5) Form5->Start(Text(Msg::FindingSquaresTitle));
     kx::ProcessEvents();
     // After a failure (a table file that cannot be read) as after the last pass: the
     // progress window closes and the grid shows the rows as they are now.
@@ -912,8 +910,7 @@ void TForm3::btNewClick() {
 }
 
 void TForm3::btDelQSOClick() {
-    if (AskQuestion(this, QString::fromUtf8(IsLithuanian() ? "Pašalinti pažymėtą QSO?"
-                                                           : "Delete selected QSO?"))) {
+    if (AskQuestion(this, Text(Msg::DeleteQsoQuestion))) {
         BusyCursor busy;
         struct Refresh {
             TForm3* form;
@@ -929,10 +926,7 @@ void TForm3::btDelQSOClick() {
 }
 
 void TForm3::btClearAllClick() {
-    if (!AskQuestion(
-            this, QString::fromUtf8(IsLithuanian() ? "Ar norite pašalinti visus įrašus LY žurnale?"
-                                                   : "Do you want to delete all QSOs in the Log?")))
-        return;
+    if (!AskQuestion(this, Text(Msg::DeleteAllQuestion))) return;
     ClearAllQSOs(log_, LogFilePath());
     unreadLog_ = false;  // the user chose to be rid of the file's QSOs too
     RefreshGrid();

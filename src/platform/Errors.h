@@ -13,8 +13,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A file that cannot be opened for reading or writing, in the toolkit's wording:
-// Cannot open file "<path>". <reason>
+// A file that cannot be opened for reading or writing, in the language of kx::Language:
+// Cannot open file "<path>". <reason>    (Msg::FileCannotOpen)
 class FileOpenError : public KxError {
 public:
     FileOpenError(const std::string& path, const std::string& reason);
@@ -34,7 +34,7 @@ private:
     std::string path_;
 };
 
-// An index outside a list: "List index out of bounds (<index>)".
+// An index outside a list: "List index out of bounds (<index>)" (Msg::ListIndexOutOfBounds).
 class IndexError : public KxError {
 public:
     explicit IndexError(long long index);

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/Messages.h"
 
 namespace kx {
 
@@ -55,9 +56,9 @@ std::string ReadFileBytes(const std::string& path) {
         const int err = errno;
         struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            throw FileOpenError(path, "It is a folder, not a file.");
-        throw FileOpenError(path, err == ENOENT ? "The system cannot find the file specified."
-                                                : ErrnoText(err) + ".");
+            throw FileOpenError(path, CpMessage(Msg::FileIsFolder));
+        throw FileOpenError(path,
+                            err == ENOENT ? CpMessage(Msg::FileNotFound) : ErrnoText(err) + ".");
     }
     return std::move(*data);
 }
@@ -97,7 +98,7 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
     }
     if (WriteFaultHook && !WriteFaultHook(temp)) {
         ::unlink(temp.c_str());
-        throw FileWriteError(path, "The write was refused.");
+        throw FileWriteError(path, CpMessage(Msg::FileWriteRefused));
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int err = errno;

@@ -55,6 +55,21 @@ TEST_F(MessageBoxes, ErrorsHaveOkAnInformationIconAndTheErrorTitle) {
     EXPECT_EQ(fake.lastMessage()->title, "KLAIDA");
 }
 
+TEST_F(MessageBoxes, ButtonsSpeakTheProgramsLanguageWithOrWithoutQtsCatalogue) {
+    const auto labels = [](const char* lang) {
+        kx::Language = lang;
+        kx::MessageBoxSpec spec;
+        spec.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok;
+        const auto box = kx::MakeMessageBox(nullptr, spec);
+        QStringList texts;
+        for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok})
+            texts << box->button(which)->text().remove(QLatin1Char('&'));
+        return texts;
+    };
+    EXPECT_EQ(labels("LT"), (QStringList{"Taip", "Ne", "Gerai"}));
+    EXPECT_EQ(labels("EN"), (QStringList{"Yes", "No", "OK"}));
+}
+
 using HandlerWrapper = WithFake;
 
 TEST_F(HandlerWrapper, AFailureEndsTheHandlerInTheGeneralErrorReport) {

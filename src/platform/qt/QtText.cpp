@@ -8,6 +8,11 @@
 
 namespace kx {
 
+QString Text(Msg key) {
+    const std::string_view text = MessageText(key);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString FromCp(const std::string& bytes) {
     return QString::fromStdString(Cp1257ToUtf8(bytes));
 }

@@ -10,7 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/Messages.h"
+
 namespace kx {
+
+// A message of the table (platform/Messages.h) in the language of kx::Language; fill its
+// placeholders with QString::arg.
+QString Text(Msg key);
 
 // Windows-1257 bytes -> QString (every byte has a character).
 QString FromCp(const std::string& bytes);

@@ -1,6 +1,7 @@
 // The Qt implementation of the services and the message boxes in the program's style.
 #include "platform/qt/Services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -17,6 +18,7 @@
 #include "platform/Errors.h"
 #include "platform/Globals.h"
 #include "platform/qt/DocPrint.h"
+#include "platform/qt/QtText.h"
 
 #ifndef KVADRIX_VERSION_STRING
 #define KVADRIX_VERSION_STRING ""
@@ -28,9 +30,8 @@ namespace {
 class QtServices final : public Services {
 public:
     QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override {
-        QMessageBox mb(box.icon, box.title, box.text, box.buttons, parent);
-        if (box.defaultButton != QMessageBox::NoButton) mb.setDefaultButton(box.defaultButton);
-        return static_cast<QMessageBox::StandardButton>(mb.exec());
+        const std::unique_ptr<QMessageBox> mb = MakeMessageBox(parent, box);
+        return static_cast<QMessageBox::StandardButton>(mb->exec());
     }
 
     QString OpenFileName(QWidget* parent, const FileDialogSpec& d) override {
@@ -98,6 +99,18 @@ Services* current = nullptr;
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpec& box) {
+    auto mb = std::make_unique<QMessageBox>(box.icon, box.title, box.text, box.buttons, parent);
+    if (box.defaultButton != QMessageBox::NoButton) mb->setDefaultButton(box.defaultButton);
+    const std::pair<QMessageBox::StandardButton, Msg> labels[] = {
+        {QMessageBox::Yes, Msg::ButtonYes},
+        {QMessageBox::No, Msg::ButtonNo},
+        {QMessageBox::Ok, Msg::ButtonOk}};
+    for (const auto& [which, text] : labels)
+        if (QAbstractButton* button = mb->button(which)) button->setText(Text(text));
+    return mb;
+}
+
 Services& Svc() {
     return current ? *current : QtImpl();
 }
@@ -116,7 +129,7 @@ ScopedServices::~ScopedServices() {
 bool AskQuestion(QWidget* parent, const QString& text) {
     MessageBoxSpec box;
     box.kind = MessageKind::Question;
-    box.title = IsLithuanian() ? QStringLiteral("PATVIRTINKITE") : QStringLiteral("CONFIRM");
+    box.title = Text(Msg::TitleConfirm);
     box.text = text;
     box.icon = QMessageBox::Question;
     box.buttons = QMessageBox::Yes | QMessageBox::No;
@@ -127,7 +140,7 @@ bool AskQuestion(QWidget* parent, const QString& text) {
 void ShowError(QWidget* parent, const QString& text) {
     MessageBoxSpec box;
     box.kind = MessageKind::Error;
-    box.title = IsLithuanian() ? QStringLiteral("KLAIDA") : QStringLiteral("ERROR");
+    box.title = Text(Msg::TitleError);
     box.text = text;
     box.icon = QMessageBox::Information;
     box.buttons = QMessageBox::Ok;
@@ -158,6 +171,10 @@ QString ExceptionText(const std::exception& e) {
     const char* what = e.what();
     if (dynamic_cast<const KxError*>(&e)) return QString::fromStdString(Cp1257ToUtf8(what));
     return QString::fromUtf8(what);
+}
+
+QString UnknownErrorText() {
+    return Text(Msg::UnknownError);
 }
 
 QString TodayShortText() {

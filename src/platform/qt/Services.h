@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -92,6 +93,10 @@ public:
     virtual void ProcessEvents() = 0;
 };
 
+// The Qt message box of a spec, with its buttons labelled in the language of kx::Language
+// (whether or not Qt's own catalogue is installed).
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpec& box);
+
 // The services in use: the Qt implementation unless a test installed another.
 Services& Svc();
 
@@ -130,6 +135,9 @@ void ReportError(const QString& text);
 // std::exception texts are taken as UTF-8.
 QString ExceptionText(const std::exception& e);
 
+// The report's text for a failure that is no std::exception.
+QString UnknownErrorText();
+
 // ---- the handler wrapper ------------------------------------------------------------
 
 // Runs f; any exception it throws goes to ReportError and ends there. Returns true when
@@ -146,7 +154,7 @@ bool Guard(F&& f) noexcept {
         }
     } catch (...) {
         try {
-            ReportError(QStringLiteral("Unknown error"));
+            ReportError(UnknownErrorText());
         } catch (...) {
         }
     }
