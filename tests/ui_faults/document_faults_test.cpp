@@ -186,7 +186,8 @@ TEST_F(DamagedInfoText, BinaryIsReportedAsNoRtfDocument) {
 TEST_F(DamagedInfoText, FolderInItsPlaceIsReported) {
     std::filesystem::remove(folder.file("KXInfoLT.dat"));
     std::filesystem::create_directory(folder.file("KXInfoLT.dat"));
-    ExpectReportedAndTheRestSkipped("Cannot open file");
+    ExpectReportedAndTheRestSkipped(
+        QString::fromUtf8("Nepavyko atidaryti failo"));  // in Lithuanian
 }
 
 TEST_F(DamagedInfoText, CutOffShowsWhatIsLeftWithoutAMessage) {
