@@ -217,11 +217,18 @@ std::string QSOLog::ToFileBytes() const {
 
 namespace {
 
+// The first CR or LF at or after pos, or npos.
+std::size_t FindLineEnd(std::string_view bytes, std::size_t pos) {
+    for (; pos < bytes.size(); ++pos)
+        if (bytes[pos] == '\r' || bytes[pos] == '\n') return pos;
+    return std::string_view::npos;
+}
+
 // Lines of file bytes as ReadFromBytes splits them.
 std::size_t CountLines(std::string_view bytes) {
     std::size_t lines = 0;
     for (std::size_t pos = 0; pos < bytes.size(); ++lines) {
-        pos = bytes.find_first_of("\r\n", pos);
+        pos = FindLineEnd(bytes, pos);
         if (pos == std::string_view::npos) break;
         pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
     }
@@ -245,7 +252,7 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
     int k = 0;
     std::vector<std::string> fields;
     while (pos < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
+        std::size_t end = FindLineEnd(bytes, pos);
         if (end == std::string_view::npos) end = bytes.size();
         std::string_view line = bytes.substr(pos, end - pos);
         pos = end;
