@@ -25,6 +25,8 @@
 #include "BenchData.h"
 #include "app/Forms.h"
 #include "app/KXWait.h"
+#include "log/AdifImport.h"
+#include "log/FindBexs.h"
 #include "log/KXLog.h"
 #include "log/SortQSOs.h"
 #include "platform/FileIO.h"
@@ -167,6 +169,21 @@ void BM_Import(benchmark::State& state) {
     state.counters["rows"] = rows;
 }
 BENCHMARK(BM_Import)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same import without the windows (the core's share of BM_Import).
+void BM_ImportCore(benchmark::State& state) {
+    kxbench::BenchFolder folder;
+    const std::string adif = kx::ProgramFile("big.adi");
+    kx::WriteFileAtomic(adif, kxbench::BigAdif(static_cast<int>(state.range(0)), 0, 1));
+    for (auto _ : state) {
+        kx::QSOLog log("EN");
+        kx::ImportAdifFile(log, adif, kx::LogFilePath());
+        kx::FindBEXs(log);
+        kx::SaveBase(log, kx::SortKey::DateTime);
+        benchmark::DoNotOptimize(log.RowCount());
+    }
+}
+BENCHMARK(BM_ImportCore)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int WriteLog(int rows, const char* folder) {
     kx::ProgramFolder = std::string(folder) + "/";
