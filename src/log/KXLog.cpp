@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <functional>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -80,15 +81,20 @@ bool IsTimeOfDay(std::string_view t) {
 // when TForm3::PumpIntervalMs have passed since the last time. The progress bar, the
 // counter and the other windows repaint and answer as often as the eye can tell, and a
 // log of many thousand rows does not spend its time on empty rounds of the event loop.
+// `show` brings the widgets up to date with the step just before the messages run: what
+// changes at every row (the counter, the current row) is shown only when it can be seen.
 class Pacer {
 public:
+    explicit Pacer(std::function<void()> show = {}) : show_(std::move(show)) {}
     void operator()() {
         if (clock_.isValid() && clock_.elapsed() < TForm3::PumpIntervalMs) return;
+        if (show_) show_();
         kx::ProcessEvents();
         clock_.start();
     }
 
 private:
+    std::function<void()> show_;
     QElapsedTimer clock_;
 };
 
@@ -549,10 +555,13 @@ void TForm3::FitColumns() {
     // Measuring a text with the font costs microseconds, and a large log has a million
     // cells. Each text is first priced by the advances of its characters (one measured
     // table for the 256 bytes); kerning and shaping make a text at most a little wider
-    // than that price, so only the distinct texts priced near a column's widest one can
-    // be its widest, and only those are measured.
-    constexpr qreal kSlack = 1.0;        // what kerning and rounding may add to a price
-    constexpr int kMostMeasured = 4000;  // a bound for columns of texts all alike wide
+    // than that price. A column's texts are measured from the highest price down until
+    // none left can be wider than the widest so far. In a column of very many texts
+    // priced alike (dates, times) the measuring stops after a sample of them: those left
+    // are within the slack of the widest.
+    constexpr qreal kSlack = 1.0;       // what kerning and rounding may add to a price
+    constexpr int kMostMeasured = 256;  // distinct texts measured in a column, at most
+    constexpr int kMostTaken = 4096;    // texts taken from the top of a column, at most
     const QFontMetricsF cells(SGrid1->font());
     const QFontMetrics exact(SGrid1->font());
     const QFontMetrics head(SGrid1->horizontalHeader()->font());
@@ -564,34 +573,30 @@ void TForm3::FitColumns() {
         for (unsigned char c : s) p += advance[c];
         return p;
     };
+    auto cheaper = [](const auto& a, const auto& b) { return a.first < b.first; };
     const auto& rows = log_.Rows();
-    std::vector<qreal> prices(rows.size());
-    std::vector<std::pair<qreal, const std::string*>> near;
-    std::unordered_set<std::string_view> seen;
+    std::vector<std::pair<qreal, const std::string*>> heap;
+    heap.reserve(rows.size());
+    std::unordered_set<std::string_view> measured;
     for (int c = 0; c < log_.ColCount(); ++c) {
-        int width = head.horizontalAdvance(FromCp(rows[0][c])) + 16;
-        std::size_t widest = 0;
-        for (std::size_t r = 1; r < rows.size(); ++r) {
-            prices[r] = price(rows[r][c]);
-            if (!widest || prices[r] > prices[widest]) widest = r;
+        heap.clear();
+        for (std::size_t r = 1; r < rows.size(); ++r)
+            heap.emplace_back(price(rows[r][c]), &rows[r][c]);
+        std::make_heap(heap.begin(), heap.end(), cheaper);
+        measured.clear();
+        int widest = -1;
+        for (int taken = 0; !heap.empty() && taken < kMostTaken &&
+                            static_cast<int>(measured.size()) < kMostMeasured;
+             ++taken) {
+            const auto [p, text] = heap.front();
+            if (p + kSlack <= widest) break;
+            std::pop_heap(heap.begin(), heap.end(), cheaper);
+            heap.pop_back();
+            if (measured.insert(*text).second)
+                widest = std::max(widest, exact.horizontalAdvance(FromCp(*text)));
         }
-        if (widest && !rows[widest][c].empty()) {
-            int best = exact.horizontalAdvance(FromCp(rows[widest][c]));
-            near.clear();
-            seen.clear();
-            for (std::size_t r = 1; r < rows.size(); ++r) {
-                const std::string& s = rows[r][c];
-                if (prices[r] + kSlack > best && seen.insert(s).second)
-                    near.emplace_back(prices[r], &s);
-            }
-            std::sort(near.begin(), near.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
-            const int n = std::min(static_cast<int>(near.size()), kMostMeasured);
-            for (int i = 0; i < n && near[i].first + kSlack > best; ++i)
-                best = std::max(best, exact.horizontalAdvance(FromCp(*near[i].second)));
-            width = std::max(width, best + 10);
-        }
-        SGrid1->setColumnWidth(c, width);
+        const int title = head.horizontalAdvance(FromCp(rows[0][c])) + 16;
+        SGrid1->setColumnWidth(c, std::max(title, widest + 10));
     }
 }
 
@@ -735,13 +740,17 @@ void TForm3::ADIFImport(const QString& fileName) {
     hooks.progress = [](int percent) {
         if (Form5) Form5->SetPercent(percent);
     };
-    hooks.counter = [this](int taken) {
-        importCount_ = taken;
-        Panel4->setText(QString::number(taken));
+    int shownCount = 0;  // the box is empty until the first QSO is taken
+    auto showCount = [this, &shownCount] {
+        if (shownCount == importCount_) return;
+        shownCount = importCount_;
+        Panel4->setText(QString::number(importCount_));
     };
-    hooks.pump = Pacer();
+    hooks.counter = [this](int taken) { importCount_ = taken; };
+    hooks.pump = Pacer(showCount);
     TakeInUnreadLog();
     const AdifImportResult result = ImportAdifFile(log_, path, LogFilePath(), hooks);
+    showCount();
     if (result.status == AdifImportStatus::MissingFile) {
         missing();
     } else if (result.status == AdifImportStatus::BadFormat) {
@@ -763,23 +772,31 @@ void TForm3::FindBEXs() {
     kx::ProcessEvents();
     // After a failure (a table file that cannot be read) as after the last pass: the
     // progress window closes and the grid shows the rows as they are now.
+    // The row the finder is at becomes current when the window messages run and at the
+    // end, not at every row.
+    int row = 0;
+    auto showRow = [this, &row] {
+        if (row > 0 && row != SelectedRow()) SelectRow(row);
+    };
     struct Restore {
         TForm3* form;
+        const std::function<void()> showRow;
         ~Restore() {
+            showRow();
             if (Form5) Form5->hide();
             kx::ProcessEvents();
             form->EndLogChange();
             form->SGrid1->show();
             form->RefreshGrid();
         }
-    } restore{this};
+    } restore{this, showRow};
 
     FindBexsHooks hooks;
     hooks.progress = [](int percent) {
         if (Form5) Form5->SetPercent(percent);
     };
-    hooks.currentRow = [this](int row) { SelectRow(row); };
-    hooks.pump = Pacer();
+    hooks.currentRow = [&row](int r) { row = r; };
+    hooks.pump = Pacer(showRow);
     kx::FindBEXs(log_, hooks);
     if (Form5) Form5->Finish();
     kx::ProcessEvents();
