@@ -42,11 +42,14 @@ void MarkOwnStation(std::string& text) {
     SpaceStar(text);
 }
 
-void HandleWord(QSOLog& log, int row, const std::string& w) {
-    if (fTestWWL(w)) log.SetCell(row, colWWL, w);
+// Takes a word into the row; true when it set the row's WWL.
+bool HandleWord(QSOLog& log, int row, const std::string& w) {
+    const bool locator = fTestWWL(w);
+    if (locator) log.SetCell(row, colWWL, w);
     if (fTestBEX(w)) log.SetCell(row, colBEX, w);
     if (fTestMyWWL(w)) log.SetCell(row, colMyWWL, std::string_view(w).substr(1, 6));
     if (fTestMyBEX(w)) log.SetCell(row, colMyBEX, std::string_view(w).substr(1, 3));
+    return locator;
 }
 
 }  // namespace
@@ -123,6 +126,10 @@ void FindBEXs(QSOLog& log, const FindBexsHooks& hooks) {
         if (log.Field(r, colBEX).empty() && !log.Field(r, colWWL).empty())
             log.SetCell(r, colBEX, lookup(log.Field(r, colWWL)));
     }
+    // Rows whose WWL a word of their texts set: their BEX becomes the square of the final
+    // WWL, whatever pass 1 or a square word gave, so that a row never keeps a square that
+    // contradicts its locator and needs no second run to get one.
+    std::vector<bool> locatorFound(static_cast<std::size_t>(n) + 1, false);
     for (int pass = 1; pass <= 2; ++pass) {  // passes 2 and 3: words of the QTH, the Remarks
         for (int r = 1; r <= n; ++r) {
             step(pass, r);
@@ -130,11 +137,14 @@ void FindBEXs(QSOLog& log, const FindBexsHooks& hooks) {
             const std::string text = pass == 1 ? RewriteQthText(log.Cell(r, colQTH))
                                                : RewriteRemarksText(log.Cell(r, colRemarks));
             if (text.empty()) continue;
-            for (const std::string& w : SplitFinderWords(text)) HandleWord(log, r, w);
+            for (const std::string& w : SplitFinderWords(text))
+                if (HandleWord(log, r, w)) locatorFound[static_cast<std::size_t>(r)] = true;
         }
     }
     for (int r = 1; r <= n; ++r) {  // pass 4: own square from own locator
         step(3, r);
+        if (locatorFound[static_cast<std::size_t>(r)])
+            log.SetCell(r, colBEX, lookup(log.Field(r, colWWL)));
         if (log.Field(r, colMyBEX).empty() && !log.Field(r, colMyWWL).empty())
             log.SetCell(r, colMyBEX, lookup(log.Field(r, colMyWWL)));
     }

@@ -7,7 +7,9 @@
 //  2. the words of the QTH, 3. the words of the Remarks: a word that is a locator fills
 //     WWL, a square code fills BEX, a locator or code marked with a leading "*" (the
 //     user's own station) fills MyWWL or MyBEX; later words override earlier ones;
-//  4. a row with a MyWWL and no MyBEX gets the square of the MyWWL.
+//  4. a row with a MyWWL and no MyBEX gets the square of the MyWWL; and a row whose WWL
+//     passes 2 and 3 set gets the square of its final WWL, whatever its BEX held, so that
+//     one run suffices and no row keeps a square that contradicts its locator.
 // The finder works without any window; the log window passes callbacks.
 #pragma once
 

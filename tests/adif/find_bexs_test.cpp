@@ -65,26 +65,48 @@ TEST_F(FindBexsTest, LocatorsAndSquaresFromTheWordsOfQthAndRemarks) {
     const int e = Row("A45 Z99 ko24pq", "");
     kx::FindBEXs(log);
     EXPECT_EQ(F(a, kx::colWWL), "JO30UJ");
-    EXPECT_EQ(F(a, kx::colBEX), "");  // found in the text: converted only by the next run
+    EXPECT_EQ(F(a, kx::colBEX), "?");  // found in the text and looked up in the same run
     EXPECT_EQ(F(b, kx::colBEX), "K26");
     EXPECT_EQ(F(b, kx::colMyBEX), "K27");
     EXPECT_EQ(F(c, kx::colMyWWL), "KO24PQ");
     EXPECT_EQ(F(c, kx::colMyBEX), "K26");  // pass 4 in the same run
     EXPECT_EQ(F(d, kx::colMyBEX), "K26");
     EXPECT_EQ(F(d, kx::colBEX), "");
-    EXPECT_EQ(F(e, kx::colBEX), "");
     EXPECT_EQ(F(e, kx::colWWL), "KO24PQ");
-    kx::FindBEXs(log);
-    EXPECT_EQ(F(a, kx::colBEX), "?");
     EXPECT_EQ(F(e, kx::colBEX), "K26");
 }
 
 TEST_F(FindBexsTest, ASquareAlreadyHeldIsKeptUnlessATextWordReplacesIt) {
     const int a = Row("", "", "KO24PQ", "K27");
     const int b = Row("K26", "", "", "K27");
+    const int typed = Row("VILNIUS", "", "", "J18");  // typed by hand, no locator
     kx::FindBEXs(log);
     EXPECT_EQ(F(a, kx::colBEX), "K27");
     EXPECT_EQ(F(b, kx::colBEX), "K26");
+    EXPECT_EQ(F(typed, kx::colBEX), "J18");
+}
+
+// A row whose locator the finder sets or changes ends with the square of that locator:
+// never a square left from before, nor a square word that contradicts it.
+TEST_F(FindBexsTest, ALocatorFoundInTheTextsDecidesTheSquare) {
+    const int moved = Row("KO24PQ", "", "KO14AA", "I20");
+    const int same = Row("", "WWL KO24PQ", "KO24PQ", "I20");
+    const int word = Row("I20 KO24PQ", "");
+    const int later = Row("KO24PQ", "LOC JO30UJ");
+    const int outside = Row("", "JO30UJ", "", "K26");
+    kx::FindBEXs(log);
+    for (int r : {moved, same, word}) {
+        EXPECT_EQ(F(r, kx::colWWL), "KO24PQ") << r;
+        EXPECT_EQ(F(r, kx::colBEX), "K26") << r;
+    }
+    EXPECT_EQ(F(later, kx::colWWL), "JO30UJ");  // the Remarks override the QTH
+    EXPECT_EQ(F(later, kx::colBEX), "?");
+    EXPECT_EQ(F(outside, kx::colBEX), "?");
+    // A second run changes nothing.
+    const kx::QSOLog once = log;
+    kx::FindBEXs(log);
+    for (int r = 1; r <= log.DataRowCount(); ++r)
+        for (int c = 0; c < kx::kQSOFields; ++c) EXPECT_EQ(log.Cell(r, c), once.Cell(r, c));
 }
 
 TEST_F(FindBexsTest, ProgressAndCurrentRowFollowThePasses) {
