@@ -40,9 +40,13 @@ std::string TimeText(const std::string& v) {
 }
 
 // The first six characters of a locator of 6, 8 or 10 characters; nothing otherwise.
+// The six-character locator of a GRIDSQUARE value of 6, 8 or 10 characters, when it has
+// the shape of one (two letters, two digits, two letters); otherwise nothing, so that junk
+// such as 123456 never reaches the WWL.
 std::string SixCharLocator(const std::string& v) {
-    if (v.size() == 6 || v.size() == 8 || v.size() == 10) return v.substr(0, 6);
-    return {};
+    if (v.size() != 6 && v.size() != 8 && v.size() != 10) return {};
+    std::string wwl = v.substr(0, 6);
+    return fTestWWL(wwl) ? wwl : std::string();
 }
 
 enum Wanted {
@@ -156,9 +160,9 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
         q.fields[colWWL] = wwl;
         if (wwlToBex) q.fields[colBEX] = wwlToBex(wwl);
     }
-    const std::string mine = value(kMyGridSquare);
-    if (mine.size() >= 6) {
-        q.fields[colMyWWL] = mine.substr(0, 6);
+    const std::string mine = SixCharLocator(value(kMyGridSquare));
+    if (!mine.empty()) {
+        q.fields[colMyWWL] = mine;
         if (wwlToBex) q.fields[colMyBEX] = wwlToBex(q.fields[colMyWWL]);
     }
     // The square an award-tracking logger keeps in the SIG fields.

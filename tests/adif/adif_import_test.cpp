@@ -138,6 +138,18 @@ TEST_F(AdifImportTest, GridSquareOfSixOrMoreCharactersGivesLocatorAndSquare) {
     EXPECT_EQ(Column(kx::colBEX), (V{"LY1A|K26", "LY2A|", "LY3A|K26", "LY4A|K26", "LY5A|"}));
 }
 
+// Only a value with the shape of a locator (after cutting 8 or 10 characters to 6) is
+// stored: junk never reaches the WWL, nor an own locator the MyWWL.
+TEST_F(AdifImportTest, GridSquareWithoutTheShapeOfALocatorIsNotStored) {
+    Import(kHeader + Rec({{"CALL", "LY1A"}, {"GRIDSQUARE", "123456"}}) +
+           Rec({{"CALL", "LY2A"}, {"GRIDSQUARE", "KO2XPQ"}, {"MY_GRIDSQUARE", "------"}}) +
+           Rec({{"CALL", "LY3A"}, {"GRIDSQUARE", "KO24P5AB"}, {"MY_GRIDSQUARE", "KO24PQ"}}) +
+           Rec({{"CALL", "LY4A"}, {"GRIDSQUARE", "KO 4PQ"}, {"MY_GRIDSQUARE", "KO24PQ"}}));
+    EXPECT_EQ(Column(kx::colWWL), (V{"LY1A|", "LY2A|", "LY3A|", "LY4A|"}));
+    EXPECT_EQ(Column(kx::colBEX), (V{"LY1A|", "LY2A|", "LY3A|", "LY4A|"}));
+    EXPECT_EQ(Column(kx::colMyWWL), (V{"LY1A|", "LY2A|", "LY3A|KO24PQ", "LY4A|KO24PQ"}));
+}
+
 TEST_F(AdifImportTest, OwnGridSquareFillsOnlyTheOwnStationColumns) {
     Import(kHeader + Rec({{"CALL", "LY1A"}, {"MY_GRIDSQUARE", "KO24PQ"}}) +
            Rec({{"CALL", "LY2A"}, {"MY_GRIDSQUARE", "KO24"}, {"GRIDSQUARE", "KO24OT"}}));
