@@ -662,9 +662,11 @@ void TForm3::btImportClick() {
     dialog.filter = QStringLiteral("ADIF files (*.adi)");
     dialog.defaultSuffix = QStringLiteral("adi");
     dialog.folder = importFile_;
-    // Cancel leaves the name of the file chosen the previous time (or no name at all).
-    const QString chosen = Svc().OpenFileName(this, dialog);
-    if (!chosen.isEmpty()) importFile_ = chosen;
+    QString chosen = Svc().OpenFileName(this, dialog);
+    if (chosen.isEmpty()) return;  // cancelled: nothing is imported, found or written
+    // A name typed without an extension means an ADIF file.
+    if (QFileInfo(chosen).suffix().isEmpty()) chosen += QStringLiteral(".adi");
+    importFile_ = chosen;
     ADIFImport(importFile_);
     kx::ProcessEvents();
     FindBEXs();

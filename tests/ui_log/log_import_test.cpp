@@ -149,41 +149,49 @@ TEST_F(LogImport, NewRecordsJoinTheLoggedOnesAndDuplicatesAreLeftOut) {
     EXPECT_EQ(cell(3, kx::colSUTC), "10:15");
 }
 
-TEST_F(LogImport, CancelWithNoFileEverChosenSaysSoInBothLanguages) {
-    writeLog({{"2009-05-12", "12:30", " ", "LY2BBB", "20M", "SSB"}});
+// Cancel does nothing at all: no message, no import of an earlier file, no square
+// finding, no write of the log.
+TEST_F(LogImport, CancelDoesNothingAtAll) {
+    writeLog({{"2009-05-12", "12:30", " ", "LY2BBB", "20M", "SSB", "KAUNAS KO24OT"}});
+    folder.write("one.adi",
+                 "<EOH><CALL:5>LY1AB<QSO_DATE:8>20090511<TIME_ON:4>0900<BAND:3>20M<MODE:2>CW<EOR>");
     open();
     const std::string before = logFile();
-    form->btImport->click();
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].box.text, "File \"\" no exists");
-    EXPECT_EQ(fake.messages[0].box.title, "ERROR");
-    EXPECT_EQ(fake.messages[0].box.kind, kx::MessageKind::Error);
-    EXPECT_EQ(form->Log().QSOCount(), 1);
-    expectNormal();
-    // The finder and the sort still ran, and wrote the same log.
+    watch();
+    form->btImport->click();  // before any file was chosen
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_TRUE(seen.empty());
     EXPECT_EQ(logFile(), before);
+    EXPECT_EQ(form->Log().Field(1, kx::colWWL), "");
 
-    kx::Language = "LT";
-    form->btImport->click();
-    EXPECT_EQ(fake.lastMessageText(), "Failas \"\" nerastas");
-    EXPECT_EQ(fake.lastMessage()->title, "KLAIDA");
+    import(folder.file("one.adi"));
+    EXPECT_EQ(form->Log().QSOCount(), 2);
+    const std::string after = logFile();
+    std::filesystem::remove(folder.file("one.adi"));
+    seen.clear();
+    form->btImport->click();  // after one: still nothing, not even a missing-file message
+    ASSERT_EQ(fake.openDialogs.size(), 3u);
+    EXPECT_EQ(fake.openDialogs[2].folder, QString::fromStdString(folder.file("one.adi")));
+    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(logFile(), after);
+    expectNormal();
 }
 
-TEST_F(LogImport, CancelTakesTheFileChosenBeforeAndAVanishedFileIsNamed) {
+TEST_F(LogImport, ANameWithoutExtensionMeansAnAdiFileAndAMissingOneIsNamed) {
     folder.write("one.adi",
-                 "<CALL:5>LY1AB<QSO_DATE:8>20090511<TIME_ON:4>0900<BAND:3>20M<MODE:2>CW<EOR>");
+                 "<EOH><CALL:5>LY1AB<QSO_DATE:8>20090511<TIME_ON:4>0900<BAND:3>20M<MODE:2>CW<EOR>");
     open();
-    import(folder.file("one.adi"));
-    EXPECT_EQ(form->Log().QSOCount(), 1);
-    form->btImport->click();  // Cancel: the same file again, nothing new
-    ASSERT_EQ(fake.openDialogs.size(), 2u);
-    EXPECT_EQ(fake.openDialogs[1].folder, QString::fromStdString(folder.file("one.adi")));
+    import(folder.file("one"));
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(form->Log().QSOCount(), 1);
 
-    std::filesystem::remove(folder.file("one.adi"));
-    form->btImport->click();
-    EXPECT_EQ(lastText().toStdString(), "File \"" + folder.file("one.adi") + "\" no exists");
+    import(folder.file("two"));
+    EXPECT_EQ(lastText().toStdString(), "File \"" + folder.file("two.adi") + "\" no exists");
+    kx::Language = "LT";
+    import(folder.file("two.log"));
+    EXPECT_EQ(lastText().toStdString(), "Failas \"" + folder.file("two.log") + "\" nerastas");
+    EXPECT_EQ(fake.lastMessage()->title, "KLAIDA");
     expectNormal();
 }
 

@@ -35,7 +35,13 @@ public:
     }
 
     QString OpenFileName(QWidget* parent, const FileDialogSpec& d) override {
-        return QFileDialog::getOpenFileName(parent, d.caption, d.folder, d.filter);
+        QFileDialog dialog(parent, d.caption, d.folder, d.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        // A name typed without extension is looked for with the default one.
+        if (!d.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(d.defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().first();
     }
 
     QString SaveFileName(QWidget* parent, const FileDialogSpec& d) override {

@@ -49,7 +49,7 @@ struct FileDialogSpec {
     QString caption;
     QString folder;         // starting folder (or file), may be empty
     QString filter;         // Qt filter text: "ADIF files (*.adi);;All files (*)"
-    QString defaultSuffix;  // save dialog: added when the user types a bare name ("rtf")
+    QString defaultSuffix;  // added when the user types a name without extension ("rtf")
 };
 
 class Services {
