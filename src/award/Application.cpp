@@ -7,12 +7,20 @@ namespace kx {
 
 namespace {
 
-// Line indexes at which the list of the preview starts a new page, pages 2 to 7.
-constexpr std::array<int, 6> kPageStarts = {54, 113, 172, 231, 290, 349};
+// The line index at which the list of the preview starts page 2, and the lines of every
+// page after it.
+constexpr int kSecondPageStart = 54;
+constexpr int kPageLines = 59;
 
-// The width of the line a list line is built in, and where each cell goes (1-based).
-constexpr std::size_t kListLineWidth = 49;
-constexpr std::array<std::size_t, kListColumns> kCellPositions = {1, 6, 11, 24, 29, 36, 48};
+// The page that starts at line index k, or 0 when none does.
+int PageStartingAt(int k) {
+    if (k < kSecondPageStart || (k - kSecondPageStart) % kPageLines != 0) return 0;
+    return (k - kSecondPageStart) / kPageLines + 2;
+}
+
+bool RightAligned(int col) {
+    return col == lcNumber || col == lcBand;
+}
 
 char FoldAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -113,12 +121,26 @@ std::string FillPlaceholders(std::string line, const ApplicationData& data) {
     return line;
 }
 
-std::string ListLine(const ListEntry& row) {
-    std::string line(kListLineWidth, ' ');
+ListLayout FitListLayout(const std::vector<ListEntry>& rows) {
+    ListLayout layout = kListLayout;
+    std::size_t shift = 0;  // how far the widened slots before a column have moved it
     for (int col = 0; col < kListColumns; ++col) {
-        const bool rightAligned = col == lcNumber || col == lcBand;
-        const std::string cell = rightAligned ? PadLeft(row[col], 4) : row[col];
-        line.insert(std::min(kCellPositions[col] - 1, line.size()), cell);
+        layout[col] += shift;
+        if (col == kListColumns - 1) break;
+        std::size_t longest = 0;
+        for (const ListEntry& row : rows) longest = std::max(longest, row[col].size());
+        const std::size_t slot = kListLayout[col + 1] - kListLayout[col];
+        if (longest + 1 > slot) shift += longest + 1 - slot;
+    }
+    return layout;
+}
+
+std::string ListLine(const ListEntry& row, const ListLayout& layout) {
+    std::string line(layout[kListColumns - 1] + 1, ' ');
+    for (int col = 0; col < kListColumns; ++col) {
+        const std::string cell =
+            RightAligned(col) ? PadLeft(row[col], layout[col + 1] - layout[col] - 1) : row[col];
+        line.insert(std::min(layout[col] - 1, line.size()), cell);
     }
     std::size_t end = line.size();
     while (end > 0 && static_cast<unsigned char>(line[end - 1]) <= ' ') --end;
@@ -140,13 +162,13 @@ void FillApplication(LineDocument& doc, const ApplicationData& data,
     const bool hasMarker = k >= 0;
     if (!hasMarker) k = doc.LineCount();
 
+    const ListLayout layout = FitListLayout(rows);
     for (const ListEntry& row : rows) {
-        doc.InsertLine(k, ListLine(row));
+        doc.InsertLine(k, ListLine(row, layout));
         ++k;
         if (variant != ListVariant::Preview) continue;
-        auto start = std::find(kPageStarts.begin(), kPageStarts.end(), k);
-        if (start == kPageStarts.end()) continue;
-        const int page = static_cast<int>(start - kPageStarts.begin()) + 2;
+        const int page = PageStartingAt(k);
+        if (page == 0) continue;
         for (const std::string& header : PageHeaderLines(page)) {
             doc.InsertLine(k, header);
             ++k;

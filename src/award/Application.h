@@ -11,6 +11,8 @@
 // Texts are Windows-1257 bytes.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,12 +85,27 @@ inline constexpr const char* kListMarker = "{qsolist}";
 // replacement goes in at that place, where a later placeholder can still be found.
 std::string FillPlaceholders(std::string line, const ApplicationData& data);
 
-// The list line of one grid row: the seven cells inserted into 49 blanks at the columns
-// 1 (number, right-aligned in 4), 6, 11, 24 (band, right-aligned in 4), 29, 36 and 48,
-// right blanks removed. A cell longer than its slot does not move the later cells.
-std::string ListLine(const ListEntry& row);
+// Where the seven cells of the list lines start (1-based columns). The number and the
+// band are right-aligned in the slot up to the next column, less one blank.
+using ListLayout = std::array<std::size_t, kListColumns>;
 
-// The three lines of the page header before page `page` (2..7): a form feed, the page
+// The columns 1, 6, 11, 24, 29, 36 and 48: room for a number of 4, a callsign of 12, a
+// band of 4, a mode of 6 and a date of 11 characters with a blank after each.
+inline constexpr ListLayout kListLayout = {1, 6, 11, 24, 29, 36, 48};
+
+// The columns for a whole list: kListLayout, with every slot widened as far as the
+// longest cell of its column needs to keep one blank before the next column, so that
+// long modes ("OLIVIA 8/250") or bands ("2190M") never run into the next field and all
+// lines stay aligned. A list whose cells fit gets kListLayout itself.
+ListLayout FitListLayout(const std::vector<ListEntry>& rows);
+
+// The list line of one grid row: the seven cells inserted into a line of blanks at the
+// columns of the layout, the number and the band right-aligned in their slots, right
+// blanks removed. With kListLayout a cell longer than its slot does not move the later
+// cells (entry 1000. fills the blank before the square).
+std::string ListLine(const ListEntry& row, const ListLayout& layout = kListLayout);
+
+// The three lines of the page header before page `page` (2, 3, ...): a form feed, the page
 // number "-<page>-" after 25 blanks and one blank, and a line of two blanks.
 std::vector<std::string> PageHeaderLines(int page);
 
@@ -98,10 +115,11 @@ enum class ListVariant {
 };
 
 // Fills a loaded template in place: every line is written back with its placeholders
-// replaced; the list lines of `rows` go before the marker line (the preview adds the page
-// headers of pages 2 to 7 when the list reaches the line indexes 54, 113, 172, 231, 290
-// and 349); then the marker line becomes a line of two blanks. A template without a
-// marker line gets the list at its end.
+// replaced; the list lines of `rows` (laid out by FitListLayout) go before the marker
+// line, and the preview adds the header of the next page whenever the list reaches the
+// line indexes 54, 113, 172 ... (every 59 lines, page 2, 3, 4 ...); then the marker line
+// becomes a line of two blanks. A template without a marker line gets the list at its
+// end.
 void FillApplication(LineDocument& doc, const ApplicationData& data,
                      const std::vector<ListEntry>& rows, ListVariant variant);
 

@@ -103,15 +103,46 @@ TEST(ApplicationListLine, FieldsStartAtTheirColumns) {
     EXPECT_EQ(ListLine(Entry(1)), "  1. B05  LY1AB         20M CW     2009-01-15  12:00");
 }
 
-TEST(ApplicationListLine, LongFieldsAreSplitByTheNextField) {
-    std::string modeLine = ListLine(Entry(1, "B05", "LY1AB", "20M", "OLIVIA16"));
-    EXPECT_EQ(modeLine.substr(28, 17), "OLIVIA12009-01-15");
-    EXPECT_EQ(modeLine.substr(45), "6 12:00");
+// The cells of a list line, found by splitting at runs of blanks (none of these holds a
+// blank of its own except the mode, which is put back together).
+std::vector<std::size_t> Starts(const std::string& line) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < line.size(); ++i)
+        if (line[i] != ' ' && (i == 0 || line[i - 1] == ' ')) starts.push_back(i);
+    return starts;
+}
 
-    std::string callLine = ListLine(Entry(1, "B05", "LY1ABCDEFGHIJKL"));
-    EXPECT_EQ(callLine.substr(10, 13), "LY1ABCDEFGHIJ");
-    EXPECT_EQ(callLine.substr(23, 8), " 20MKCWL");
-    EXPECT_EQ(callLine.substr(35), "2009-01-15  12:00");
+TEST(ApplicationListLine, OrdinaryListsKeepTheFixedColumns) {
+    std::vector<ListEntry> rows = Entries(394);
+    rows.push_back(Entry(1, "P39", "LY1000ABCDEF", "160M", "PSK125", "2026-12-31", "23:59"));
+    EXPECT_EQ(FitListLayout(rows), kListLayout);
+    PlainLineDocument doc({"{qsolist}"});
+    FillApplication(doc, Data(), rows, ListVariant::Save);
+    EXPECT_EQ(doc.Lines()[0], "  1. B05  LY1AB         20M CW     2009-01-15  12:00");
+    EXPECT_EQ(doc.Lines()[394], "  1. P39  LY1000ABCDEF 160M PSK125 2026-12-31  23:59");
+}
+
+// Long modes and bands (and callsigns) widen their columns for the whole list: every field
+// stays apart from the next, and every line has its fields at the same columns.
+TEST(ApplicationListLine, LongFieldsWidenTheirColumnsForTheWholeList) {
+    const std::vector<ListEntry> rows = {
+        Entry(1, "A10", "LY1AB", "20M", "OLIVIA 8/250"),
+        Entry(2, "B05", "LY2CD", "1.25CM", "CONTESTI"),
+        Entry(3, "C07", "LY3EF/LY4GH/P", "2190M", "DIGITALVOICE"),
+        Entry(4, "K26", "LY5IJ", "2M", "CW"),
+    };
+    PlainLineDocument doc({"{qsolist}"});
+    FillApplication(doc, Data(), rows, ListVariant::Save);
+    const auto& lines = doc.Lines();
+    EXPECT_EQ(lines[0], "  1. A10  LY1AB            20M OLIVIA 8/250 2009-01-15  12:00");
+    EXPECT_EQ(lines[1], "  2. B05  LY2CD         1.25CM CONTESTI     2009-01-15  12:00");
+    EXPECT_EQ(lines[2], "  3. C07  LY3EF/LY4GH/P  2190M DIGITALVOICE 2009-01-15  12:00");
+    EXPECT_EQ(lines[3], "  4. K26  LY5IJ             2M CW           2009-01-15  12:00");
+    for (int i : {1, 2, 3}) {
+        std::vector<std::size_t> starts = Starts(lines[i]);
+        EXPECT_EQ(starts.size(), 7u) << lines[i];
+        EXPECT_EQ(lines[i].find("2009-01-15"), lines[0].find("2009-01-15"));
+    }
 }
 
 TEST(ApplicationListLine, EntryThousandFillsTheBlankBeforeTheSquare) {
@@ -170,17 +201,22 @@ TEST(ApplicationPages, SaveVariantHasNoPageHeaders) {
     EXPECT_EQ(lines[140], "  ");
 }
 
-TEST(ApplicationPages, ThresholdsAreAbsoluteAndStopAfterPageSeven) {
+// Page headers go on for as long as the list does, every 59 lines (they used to stop
+// after page 7, so the pages of a long list had no numbers).
+TEST(ApplicationPages, ThresholdsAreAbsoluteAndHeadersGoOnOnEveryPage) {
     PlainLineDocument late(Template(60));
     FillApplication(late, Data(), Entries(60), ListVariant::Preview);
     EXPECT_EQ(IndexOf(late.Lines(), "                         -2- "), -1);
     EXPECT_EQ(IndexOf(late.Lines(), "                         -3- "), 114);
 
     PlainLineDocument many(Template(0));
-    FillApplication(many, Data(), Entries(500), ListVariant::Preview);
+    FillApplication(many, Data(), Entries(600), ListVariant::Preview);
     EXPECT_EQ(IndexOf(many.Lines(), "                         -7- "), 350);
-    EXPECT_EQ(IndexOf(many.Lines(), "                         -8- "), -1);
-    EXPECT_EQ(std::count(many.Lines().begin(), many.Lines().end(), "\f"), 6);
+    EXPECT_EQ(IndexOf(many.Lines(), "                         -8- "), 409);
+    EXPECT_EQ(IndexOf(many.Lines(), "                         -9- "), 468);
+    EXPECT_EQ(IndexOf(many.Lines(), "                         -10- "), 527);
+    EXPECT_EQ(IndexOf(many.Lines(), "                         -11- "), 586);
+    EXPECT_EQ(std::count(many.Lines().begin(), many.Lines().end(), "\f"), 10);
 }
 
 TEST(ApplicationMarker, EmptyListLeavesOneEmptyLineAndTheTwoBlanks) {
