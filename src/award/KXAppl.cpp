@@ -29,7 +29,7 @@
 #include "platform/qt/DocPrint.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
-#include "platform/qt/RtfLines.h"
+#include "platform/qt/RtfApplication.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
 #include "platform/qt/WindowPlace.h"
@@ -46,61 +46,10 @@ constexpr int kMinHeight = 500;
 
 using kx::Tr;
 
-// A line break inside a paragraph (a template line made with Shift+Enter) travels
-// through the byte texts as this control byte and comes back as the same line break.
-constexpr char kLineBreakByte = '\v';
-
-// Windows-1257 bytes of a document line; a character the code page lacks reads as '?'.
-std::string LineBytes(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(text.size()));
-    for (char32_t c : text.toUcs4()) {
-        if (c == QChar::LineSeparator) {
-            out += kLineBreakByte;
-            continue;
-        }
-        const int b = kx::UnicodeToCp1257(c);
-        out += b < 0 ? '?' : static_cast<char>(b);
-    }
-    return out;
-}
-
-// The bytes of a template line as document text, its line breaks restored.
-QString LineFromBytes(const std::string& bytes) {
-    QString text = FromCp(bytes);
-    text.replace(QChar(kLineBreakByte), QChar(QChar::LineSeparator));
-    return text;
-}
-
 // A file name from a dialog as the path bytes the file system knows it by.
 std::string PathBytes(const QString& name) {
     return QFile::encodeName(name).toStdString();
 }
-
-// The rich-text document of the view as the lines the application filling works on.
-class QtLineDocument final : public kx::LineDocument {
-public:
-    explicit QtLineDocument(QTextDocument* doc) : doc_(doc) {}
-
-    int LineCount() const override { return kx::LineCount(*doc_); }
-    std::string LineText(int i) const override { return LineBytes(kx::LineText(*doc_, i)); }
-    void SetLineText(int i, const std::string& text) override {
-        // A line that comes back unchanged is written back with its own characters, so
-        // that characters outside Windows-1257 in the template survive.
-        const QString current = kx::LineText(*doc_, i);
-        kx::SetLineText(doc_, i, LineBytes(current) == text ? current : LineFromBytes(text));
-    }
-    void InsertLine(int i, const std::string& text) override {
-        kx::InsertLine(doc_, i, FromCp(text));
-    }
-    void DeleteLine(int i) override { kx::DeleteLine(doc_, i); }
-    int FindLine(const std::string& text) const override {
-        return kx::FindLine(*doc_, FromCp(text));
-    }
-
-private:
-    QTextDocument* doc_;
-};
 
 // Accepts only texts that Windows-1257 can hold: the applicant texts go into the
 // settings file and the application as such bytes.
@@ -362,6 +311,9 @@ void TForm4::FormShow() {
     BandGroup = kx::bgHFVHF;
     ModeGroup = kx::mgAll;
     ListOfBEX(kx::mgAll, kx::bgHFVHF);
+    // A preview left open at the last closing shows the document of the list and words
+    // chosen now, never the earlier one.
+    if (btPrev->isChecked()) CreateApplication();
 }
 
 void TForm4::FormClose() {
@@ -432,12 +384,11 @@ void TForm4::BuildDocument(QTextDocument* doc, bool preview) {
     data.email = kx::ToCpChecked(edEaddr->text());
     data.version = kx::VersionText;
     data.count = list_.Count();
-    data.date = LineBytes(kx::TodayShortText());
+    data.date = kx::DocumentLineBytes(kx::TodayShortText());
 
-    kx::LoadRtfFile(doc, kx::ProgramFile(kx::ToCpChecked(TemplateName)));
-    QtLineDocument lines(doc);
-    kx::FillApplication(lines, data, list_.GridRows(),
-                        preview ? kx::ListVariant::Preview : kx::ListVariant::Save);
+    kx::BuildApplicationDocument(doc, kx::ProgramFile(kx::ToCpChecked(TemplateName)), data,
+                                 list_.GridRows(),
+                                 preview ? kx::ListVariant::Preview : kx::ListVariant::Save);
 }
 
 void TForm4::CreateApplication() {

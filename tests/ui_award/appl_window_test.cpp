@@ -231,6 +231,29 @@ TEST_F(ApplicationWindow, BandOrModeClickRebuildsTheListAndTheTitle) {
     EXPECT_EQ(form->ModeGroup, kx::mgPhone);
 }
 
+// A preview left on at closing shows, at the next showing, the document of the list and
+// words chosen then (all bands, all modes), never the earlier VHF SSB one.
+TEST_F(ApplicationWindow, ReopeningWithThePreviewOnShowsTheDocumentOfTheNewShowing) {
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    Click(form->rbVHF);
+    Click(form->rbSSB);
+    form->btPrev->click();
+    ASSERT_TRUE(Preview().contains("VHF SSB"));
+    ASSERT_FALSE(Preview().contains("LY1AA"));
+    form->close();
+    form->edName->setText("Ona");
+    kx::SettingsFile.WriteString("SETUP", "Name", "Petras");
+    form->show();
+    EXPECT_TRUE(form->btPrev->isChecked());
+    EXPECT_TRUE(form->rePrev->isVisible());
+    EXPECT_TRUE(Preview().contains("Application for the BEX Award"));
+    EXPECT_FALSE(Preview().contains("VHF"));
+    for (const char* call : {"LY1AA", "LY2BB", "LY4DD", "LY6FF"})
+        EXPECT_TRUE(Preview().contains(call));
+    EXPECT_TRUE(Preview().contains("Petras"));
+}
+
 TEST_F(ApplicationWindow, ClassClickChangesNeitherListNorTitle) {
     const kx::QSOLog log = MixedLog();
     Show(log);
