@@ -1,5 +1,5 @@
-// kvadrix-tool: the calculator, the import and the award count of Kvadrix on the command
-// line, on the program folder's own files. Output is UTF-8, one result per line.
+// kvadrix-tool: the calculator, the import, the award count and the application of Kvadrix
+// on the command line, on the program folder's own files. Output is UTF-8, one result per line.
 // Exit status: 0 success, 1 nothing found, 2 usage or file error (one line on stderr).
 
 #include <unistd.h>
@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "award/Application.h"
 #include "award/AwardList.h"
 #include "geo/BexGrid.h"
 #include "geo/Locator.h"
@@ -34,6 +35,7 @@
 #include "tables/CommaList.h"
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
+#include "tool/ToolApplication.h"
 
 namespace {
 
@@ -64,6 +66,12 @@ const char* const kHelp =
     "  award [--band all|hf|vhf] [--mode all|cw|ssb|phone|digital]\n"
     "                    the award list of the log, seven TAB-separated cells a line,\n"
     "                    then \"Worked squares: N\"\n"
+    "  application [--band ..] [--mode ..] [--class basic|100|200|300|trophy]\n"
+    "              [--lang en|lt] --out FILE.rtf|FILE.pdf\n"
+    "                    writes the award application with the applicant data of\n"
+    "                    Kvadrix.ini: FILE.rtf as \"Save to File...\" (no page headers),\n"
+    "                    FILE.pdf as \"Save as PDF...\" (with page headers); then prints\n"
+    "                    \"Worked squares: N\". Needs no display (Qt runs offscreen).\n"
     "\n"
     "square, locator, info, city and call read one argument set per line from standard\n"
     "input when given \"-\" as their argument, and print one line per input line (info:\n"
@@ -332,8 +340,20 @@ int FindSquares(const std::vector<std::string_view>& args) {
     return kOk;
 }
 
-int Award(const std::vector<std::string_view>& args) {
-    int band = kx::bgHFVHF, mode = kx::mgAll;
+// The options of award and application: --band, --mode and, for application only,
+// --class, --lang and --out ("--opt value" or "--opt=value").
+struct AwardOptions {
+    int band = kx::bgHFVHF;
+    int mode = kx::mgAll;
+    int awardClass = kx::acBasic;
+    std::string language;  // "EN" or "LT"; empty: the settings file's
+    std::string out;
+};
+
+AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::string_view>& args,
+                               bool application) {
+    AwardOptions o;
+    auto fail = [&](const std::string& what) { throw Failure{cmd + ": " + what}; };
     for (size_t i = 0; i < args.size(); ++i) {
         std::string_view opt = args[i], value;
         if (auto eq = opt.find('='); eq != std::string_view::npos) {
@@ -342,34 +362,62 @@ int Award(const std::vector<std::string_view>& args) {
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            throw Failure{"award: " + std::string(opt) + " needs a value"};
+            fail(std::string(opt) + " needs a value");
         }
         if (opt == "--band") {
             if (value == "all")
-                band = kx::bgHFVHF;
+                o.band = kx::bgHFVHF;
             else if (value == "hf")
-                band = kx::bgHF;
+                o.band = kx::bgHF;
             else if (value == "vhf")
-                band = kx::bgVHF;
+                o.band = kx::bgVHF;
             else
-                throw Failure{"award: --band is all, hf or vhf"};
+                fail("--band is all, hf or vhf");
         } else if (opt == "--mode") {
             if (value == "all")
-                mode = kx::mgAll;
+                o.mode = kx::mgAll;
             else if (value == "cw")
-                mode = kx::mgCW;
+                o.mode = kx::mgCW;
             else if (value == "ssb")
-                mode = kx::mgSSB;
+                o.mode = kx::mgSSB;
             else if (value == "phone")
-                mode = kx::mgPhone;
+                o.mode = kx::mgPhone;
             else if (value == "digital")
-                mode = kx::mgDigital;
+                o.mode = kx::mgDigital;
             else
-                throw Failure{"award: --mode is all, cw, ssb, phone or digital"};
+                fail("--mode is all, cw, ssb, phone or digital");
+        } else if (application && opt == "--class") {
+            if (value == "basic")
+                o.awardClass = kx::acBasic;
+            else if (value == "100")
+                o.awardClass = kx::ac100;
+            else if (value == "200")
+                o.awardClass = kx::ac200;
+            else if (value == "300")
+                o.awardClass = kx::ac300;
+            else if (value == "trophy")
+                o.awardClass = kx::acTrophy;
+            else
+                fail("--class is basic, 100, 200, 300 or trophy");
+        } else if (application && opt == "--lang") {
+            if (value == "en")
+                o.language = "EN";
+            else if (value == "lt")
+                o.language = "LT";
+            else
+                fail("--lang is en or lt");
+        } else if (application && opt == "--out") {
+            o.out = std::string(value);
         } else {
-            throw Failure{"award: unknown option " + std::string(opt)};
+            fail("unknown option " + std::string(opt));
         }
     }
+    return o;
+}
+
+int Award(const std::vector<std::string_view>& args) {
+    const AwardOptions o = ParseAwardOptions("award", args, false);
+    const int band = o.band, mode = o.mode;
     kx::QSOLog log;
     log.Load();
     kx::AwardList list = kx::MakeAwardList(log, mode, band);
@@ -434,6 +482,28 @@ int Run(int argc, char** argv) {
     if (cmd == "export") return Export(rest);
     if (cmd == "find-squares") return FindSquares(rest);
     if (cmd == "award") return Award(rest);
+    if (cmd == "application") {
+        const AwardOptions o = ParseAwardOptions("application", rest, true);
+        const std::string_view out = o.out;
+        auto endsWith = [&](std::string_view ext) {
+            return out.size() > ext.size() &&
+                   kx::UpperAscii(out.substr(out.size() - ext.size())) == ext;
+        };
+        if (out.empty()) throw Failure{"application: --out FILE.rtf or FILE.pdf is needed"};
+        if (!endsWith(".RTF") && !endsWith(".PDF"))
+            throw Failure{"application: --out names a .rtf or a .pdf file"};
+        kx::ToolApplicationRequest request;
+        request.argv0 = argv[0];
+        request.bandGroup = o.band;
+        request.modeGroup = o.mode;
+        request.awardClass = o.awardClass;
+        if (!o.language.empty()) kx::Language = o.language;
+        request.outPath = In(o.out);
+        request.pdf = endsWith(".PDF");
+        const int count = kx::WriteToolApplication(request);
+        std::cout << "Worked squares: " << count << "\n";
+        return count == 0 ? kNotFound : kOk;
+    }
     throw Failure{"unknown command " + std::string(cmd) + " (see --help)"};
 }
 

@@ -11,6 +11,7 @@
 #include "platform/Cp1257.h"
 #include "platform/FolderLock.h"
 #include "support/TempFolder.h"
+#include "tables/WwlTable.h"
 
 namespace {
 
@@ -236,8 +237,88 @@ TEST(ToolHelp, DescribesEveryCommand) {
     ToolRun r = Tool(f, "--help");
     EXPECT_EQ(r.status, 0);
     for (const char* word : {"square", "locator", "info", "city", "call", "import", "export",
-                             "find-squares", "award", "--folder"})
+                             "find-squares", "award", "application", "--class", "--folder"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+// A log with one CW QSO on 20M in every square of the table (394), and the applicant.
+struct ApplicationFolder : ToolFolder {
+    ApplicationFolder() {
+        copyData("BEXApplication.rtf");
+        copyData("BEXApplicationLT.rtf");
+        makeProgramFolder();
+        std::string log =
+            "Date\tsUTC\teUTC\tCallsign\tBand\tMode\tQTH\tName\tWWL\tBEX\tMyWWL\tMyBEX\tRemarks\t\r"
+            "\n";
+        for (char row = 'A'; row <= 'P'; ++row) {
+            for (int col = 0; col < 40; ++col) {
+                const std::string code =
+                    row + std::string(1, char('0' + col / 10)) + char('0' + col % 10);
+                if (!kx::SquareExists(code)) continue;
+                log +=
+                    "2024-01-01\t12:00\t\tLY1" + code + "\t20M\tCW\t\t\t\t" + code + "\t\t\t\t\r\n";
+                ++squares;
+                last = code;
+            }
+        }
+        write("QSO.dat", log);
+        write("Kvadrix.ini", "[SETUP]\r\nName=Ona Onaite\r\nCall=LY2ON\r\n");
+    }
+    int squares = 0;
+    std::string last;  // the last square of the table
+};
+
+std::string PdfText(const std::string& pdf) {
+    std::string out;
+    const std::string cmd = "pdftotext -layout '" + pdf + "' - 2>/dev/null";
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+TEST(ToolApplication, PdfOfEverySquareNumbersEveryPage) {
+    ApplicationFolder f;
+    ASSERT_EQ(f.squares, 394);
+    ToolRun r = Tool(f, "application --mode cw --class 100 --out '" + f.file("a.pdf") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Worked squares: 394\n");
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext (poppler-utils) not installed";
+    const std::string text = PdfText(f.file("a.pdf"));
+    EXPECT_NE(text.find("BEX 100 CW"), std::string::npos) << text.substr(0, 2000);
+    EXPECT_NE(text.find("Ona Onaite"), std::string::npos);
+    EXPECT_NE(text.find("LY1" + f.last), std::string::npos);
+    std::size_t at = 0;
+    for (int page = 2; page <= 8; ++page) {  // the list runs onto page 8
+        at = text.find("-" + std::to_string(page) + "-", at);
+        EXPECT_NE(at, std::string::npos) << "page " << page;
+    }
+}
+
+TEST(ToolApplication, RtfHasTheListWithoutPageHeadersInTheChosenLanguage) {
+    ApplicationFolder f;
+    ToolRun r = Tool(f, "application --band vhf --lang lt --out '" + f.file("a.rtf") + "'");
+    EXPECT_EQ(r.status, 1) << r.err;  // no VHF QSO: an empty list
+    EXPECT_EQ(r.out, "Worked squares: 0\n");
+    ToolRun all = Tool(f, "application --lang=lt --out=" + f.file("b.RTF"));
+    ASSERT_EQ(all.status, 0) << all.err;
+    const std::string rtf = f.read("b.RTF");
+    EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(rtf.find("LY1" + f.last), std::string::npos);
+    EXPECT_EQ(rtf.find("-2-"), std::string::npos);
+    EXPECT_EQ(rtf.find("\\page"), std::string::npos);
+    for (const char* args :
+         {"application", "application --out x.txt", "application --class 50 --out a.rtf",
+          "application --lang de --out a.rtf", "award --class 100"}) {
+        EXPECT_EQ(Tool(f, args).status, 2) << args;
+    }
+    std::filesystem::remove(f.file("BEXApplication.rtf"));
+    ToolRun missing = Tool(f, "application --out '" + f.file("c.rtf") + "'");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("BEXApplication.rtf"), std::string::npos) << missing.err;
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+#include "tool/ToolApplication.h"
+
+#include <QApplication>
+#include <QTextDocument>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "app/ProgramInfo.h"
+#include "award/AwardList.h"
+#include "log/QSOLog.h"
+#include "platform/Globals.h"
+#include "platform/Ini.h"
+#include "platform/qt/DocPrint.h"
+#include "platform/qt/Rtf.h"
+#include "platform/qt/RtfApplication.h"
+#include "platform/qt/Services.h"
+
+namespace kx {
+
+int WriteToolApplication(const ToolApplicationRequest& request) {
+    // The document is laid out with fonts but never shown: no display is needed.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own notes about the platform (no runtime folder, no display) are not the tool's
+    // output; its errors are.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(request.argv0), nullptr};
+    std::unique_ptr<QApplication> app;
+    if (!QCoreApplication::instance()) app = std::make_unique<QApplication>(argc, argv);
+
+    QSOLog log;
+    log.Load();
+    const AwardList list = MakeAwardList(log, request.modeGroup, request.bandGroup);
+
+    ApplicationData data;
+    data.awardClass = request.awardClass;
+    data.bandGroup = request.bandGroup;
+    data.modeGroup = request.modeGroup;
+    data.name = SettingsFile.ReadString("SETUP", "Name", "");
+    data.call = SettingsFile.ReadString("SETUP", "Call", "");
+    data.address = SettingsFile.ReadString("SETUP", "Addr", "");
+    data.email = SettingsFile.ReadString("SETUP", "EAddr", "");
+    // The first three characters of the version, as the start window takes them.
+    const std::optional<QString> version = Svc().FileVersion();
+    data.version = (version ? DocumentLineBytes(*version) : std::string(kNoVersion)).substr(0, 3);
+    data.count = list.Count();
+    data.date = DocumentLineBytes(TodayShortText());
+
+    const std::string templateName = IsLithuanian() ? "BEXApplicationLT.rtf" : "BEXApplication.rtf";
+    QTextDocument doc;  // destroyed before the application object
+    BuildApplicationDocument(&doc, ProgramFile(templateName), data, list.GridRows(),
+                             request.pdf ? ListVariant::Preview : ListVariant::Save);
+    if (request.pdf)
+        PrintToPdf(doc, request.outPath);
+    else
+        SaveRtfFile(doc, request.outPath);
+    return list.Count();
+}
+
+}  // namespace kx

@@ -1,0 +1,25 @@
+// kvadrix-tool's application command: the award application document written to an RTF
+// or PDF file. The only part of the tool that needs Qt's GUI module; it runs Qt
+// offscreen, so no display is needed.
+#pragma once
+
+#include <string>
+
+namespace kx {
+
+struct ToolApplicationRequest {
+    const char* argv0 = "kvadrix-tool";
+    int bandGroup = 0;
+    int modeGroup = 0;
+    int awardClass = 0;
+    std::string outPath;  // Windows-1257 path bytes
+    bool pdf = false;     // PDF with page headers, else RTF without them
+};
+
+// Builds the award list of the program folder's log and writes the application with the
+// applicant data of the settings file and the template of Language, as the application
+// window's "Save to File..." (RTF) or "Save as PDF..." (PDF) does. Returns the count of
+// worked squares. Throws the file errors of the template and of the output file.
+int WriteToolApplication(const ToolApplicationRequest& request);
+
+}  // namespace kx
