@@ -27,6 +27,18 @@
 namespace kx {
 namespace {
 
+// The chosen file, or nothing when the user cancels. A name typed without extension gets
+// the default one (an open dialog looks for the file under that name).
+QString RunFileDialog(QWidget* parent, const FileDialogSpec& d, QFileDialog::AcceptMode accept,
+                      QFileDialog::FileMode mode) {
+    QFileDialog dialog(parent, d.caption, d.folder, d.filter);
+    dialog.setAcceptMode(accept);
+    dialog.setFileMode(mode);
+    if (!d.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(d.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
 class QtServices final : public Services {
 public:
     QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override {
@@ -35,22 +47,11 @@ public:
     }
 
     QString OpenFileName(QWidget* parent, const FileDialogSpec& d) override {
-        QFileDialog dialog(parent, d.caption, d.folder, d.filter);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        // A name typed without extension is looked for with the default one.
-        if (!d.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(d.defaultSuffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return dialog.selectedFiles().first();
+        return RunFileDialog(parent, d, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
     }
 
     QString SaveFileName(QWidget* parent, const FileDialogSpec& d) override {
-        QFileDialog dialog(parent, d.caption, d.folder, d.filter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        if (!d.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(d.defaultSuffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return dialog.selectedFiles().first();
+        return RunFileDialog(parent, d, QFileDialog::AcceptSave, QFileDialog::AnyFile);
     }
 
     bool OpenDocument(const QString& fileOrUrl) override {
