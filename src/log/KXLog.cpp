@@ -818,6 +818,11 @@ void TForm3::btMapClick() {
 }
 
 void TForm3::btExportClick() {
+    // The QSOs of a log file that could not be read at start belong to the export too:
+    // while it still cannot be read this raises its reading error and nothing is written.
+    TakeInUnreadLog();
+    RefreshGrid();
+    SetCounter();
     const bool lt = IsLithuanian();
     FileDialogSpec dialog;
     dialog.caption = btExport->text();

@@ -1,5 +1,6 @@
 // The log window's "Export to ADIF": the button, the save dialog, the file and the message.
 #include <QToolBar>
+#include <filesystem>
 
 #include "ui_log/LogWindowFixture.h"
 
@@ -82,4 +83,25 @@ TEST_F(LogExportTest, CancelWritesNothingAndAFailedWriteIsReported) {
     EXPECT_EQ(exportTo(QString::fromStdString(folder.file("old.adi"))), "old");
     EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
     EXPECT_EQ(fake.count(kx::MessageKind::Information), 0);
+}
+
+TEST_F(LogExportTest, ALogFileThatCouldNotBeReadAtStartIsExportedWholeOrNotAtAll) {
+    // "QSO.dat" is there but cannot be read (it leads to a folder).
+    const std::string path = folder.file("QSO.dat");
+    std::filesystem::create_directories(folder.file("elsewhere"));
+    std::filesystem::create_directory_symlink(folder.file("elsewhere"), path);
+    open();
+    enterQso("LY2AB", "2009-05-13", "10:00");
+    form->btEntry->click();  // kept in the table, not written
+    const int reports = fake.count(kx::MessageKind::ErrorReport);
+    form->btExport->click();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), reports + 1);
+    EXPECT_TRUE(fake.saveDialogs.empty());
+
+    std::filesystem::remove(path);
+    writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"}});
+    const std::string text = exportTo(QString::fromStdString(folder.file("all.adi")));
+    EXPECT_NE(text.find("<CALL:5>LY1AB "), std::string::npos);
+    EXPECT_NE(text.find("<CALL:5>LY2AB "), std::string::npos);
+    EXPECT_EQ(form->Panel4->text(), "2");
 }
