@@ -7,6 +7,7 @@
 #include "award/AwardGroups.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
+#include "platform/Messages.h"
 #include "tables/TableFile.h"
 
 namespace kx {
@@ -243,17 +244,11 @@ std::string AdifExportFileName(std::string_view yyyymmdd) {
     return "Kvadrix-LY-" + std::string(yyyymmdd) + ".adi";
 }
 
-std::string AdifExportedMessage(const std::string& fileName, const AdifExportResult& result,
-                                const std::string& language) {
-    const std::string n = std::to_string(result.qsos);
-    const std::string m = std::to_string(result.withoutDate);
-    const bool lt = language == "LT";
-    std::string text = (lt ? Cp1257("Eksportuota QSO: ") : std::string("QSOs exported: ")) + n +
-                       (lt ? ".\nFailas: " : ".\nFile: ") + fileName;
+std::string AdifExportedMessage(const std::string& fileName, const AdifExportResult& result) {
+    std::string text = CpMessage(Msg::AdifExported, {std::to_string(result.qsos), fileName});
     if (result.withoutDate > 0)
-        text += (lt ? Cp1257("\nBe atpažįstamos datos (įrašyti be QSO_DATE): ")
-                    : std::string("\nWithout a readable date (written without QSO_DATE): ")) +
-                m + ".";
+        text +=
+            "\n" + CpMessage(Msg::AdifExportedWithoutDate, {std::to_string(result.withoutDate)});
     return text;
 }
 

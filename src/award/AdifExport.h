@@ -70,9 +70,8 @@ AdifExportResult ExportAdifFile(const QSOLog& log, const std::string& path,
 // "Kvadrix-LY-YYYYMMDD.adi" for a date given as YYYYMMDD.
 std::string AdifExportFileName(std::string_view yyyymmdd);
 
-// What the window and the tool say when the file is written (Windows-1257 bytes), for a
-// language ("LT" or other). fileName: as it should be shown.
-std::string AdifExportedMessage(const std::string& fileName, const AdifExportResult& result,
-                                const std::string& language);
+// What the window says when the file is written (Windows-1257 bytes, in kx::Language).
+// fileName: as it should be shown.
+std::string AdifExportedMessage(const std::string& fileName, const AdifExportResult& result);
 
 }  // namespace kx

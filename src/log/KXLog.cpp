@@ -823,11 +823,9 @@ void TForm3::btExportClick() {
     TakeInUnreadLog();
     RefreshGrid();
     SetCounter();
-    const bool lt = IsLithuanian();
     FileDialogSpec dialog;
     dialog.caption = btExport->text();
-    dialog.filter =
-        lt ? QStringLiteral("ADIF failai (*.adi)") : QStringLiteral("ADIF files (*.adi)");
+    dialog.filter = Text(Msg::AdifExportFilter);
     dialog.defaultSuffix = QStringLiteral("adi");
     // The folder of the last export, else of the last import, else the program folder.
     const QString last = !exportFile_.isEmpty() ? exportFile_ : importFile_;
@@ -854,7 +852,7 @@ void TForm3::btExportClick() {
         result = ExportAdifFile(log_, QFile::encodeName(chosen).toStdString(), options);
     }
     // The file name is shown as the dialog gave it, whatever its characters.
-    QString text = FromCp(AdifExportedMessage("\x01", result, Language));
+    QString text = FromCp(AdifExportedMessage("\x01", result));
     text.replace(QChar(1), QDir::toNativeSeparators(chosen));
     ShowInformation(this, text);
 }

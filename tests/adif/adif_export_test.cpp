@@ -169,10 +169,11 @@ TEST_F(AdifExportTest, AQsoWithoutReadableDateIsWrittenWithoutDateAndCounted) {
     EXPECT_NE(text.find("<CALL:5>LY3BB <TIME_ON:4>1230 "), std::string::npos);
     EXPECT_EQ(result.qsos, 3);
     EXPECT_EQ(result.withoutDate, 2);
-    EXPECT_EQ(kx::AdifExportedMessage("log.adi", result, "EN"),
+    EXPECT_EQ(kx::AdifExportedMessage("log.adi", result),
               "QSOs exported: 3.\nFile: log.adi\n"
               "Without a readable date (written without QSO_DATE): 2.");
-    EXPECT_EQ(kx::Cp1257ToUtf8(kx::AdifExportedMessage("log.adi", result, "LT")),
+    kx::Language = "LT";
+    EXPECT_EQ(kx::Cp1257ToUtf8(kx::AdifExportedMessage("log.adi", result)),
               "Eksportuota QSO: 3.\nFailas: log.adi\n"
               "Be atpažįstamos datos (įrašyti be QSO_DATE): 2.");
 }
