@@ -205,14 +205,19 @@ std::string QSOLog::ToFileBytes() const {
     size += rows_.size() * 2;
     std::string out;
     out.reserve(size);
-    for (const auto& row : rows_) {
-        for (const auto& f : row) {
-            out += f;
-            out += '\t';
-        }
-        out += "\r\n";
-    }
+    for (const auto& row : rows_) AppendFileLine(out, row);
     return out;
+}
+
+void QSOLog::AppendFileLine(std::string& out, const QSORow& row, bool emptyAsBlank) {
+    for (const auto& f : row) {
+        if (f.empty() && emptyAsBlank)
+            out += ' ';
+        else
+            out += f;
+        out += '\t';
+    }
+    out += "\r\n";
 }
 
 namespace {

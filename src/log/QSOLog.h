@@ -132,6 +132,9 @@ public:
 
     // The whole table in file format.
     std::string ToFileBytes() const;
+    // One row in file format appended to out; with emptyAsBlank an empty field is
+    // written as one blank.
+    static void AppendFileLine(std::string& out, const QSORow& row, bool emptyAsBlank = false);
 
     // Reads file bytes into this table: line k goes to row k (the table gains rows as
     // needed and never loses any; line 0 lands in the header row). A line ends at CR, LF

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/Collation.h"
+#include "platform/FileIO.h"
 
 namespace kx {
 
@@ -119,8 +120,12 @@ std::string SortEntry(const QSORow& row, SortKey key) {
     return out;
 }
 
-void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
-    if (log.DataRowCount() <= 1) return;
+namespace {
+
+// The data rows the sort keeps, in their new order: rows without a call sign and those
+// marked in `skip` (indexed by row) left out, of repeats only the first in table order.
+std::vector<int> SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& skip,
+                           const PumpFn& pump) {
     const auto& rows = log.Rows();
 
     // Each entry is stored as its collation key: the bytes replaced by their ranks, so
@@ -133,7 +138,7 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     bounds.reserve(rows.size() + 1);
     source.reserve(rows.size());
     for (int r = 1; r < log.RowCount(); ++r) {
-        if (TrimField(rows[r][colCallsign]).empty()) continue;
+        if (skip[r] || TrimField(rows[r][colCallsign]).empty()) continue;
         const std::size_t start = buffer.size();
         AppendSortEntry(buffer, rows[r], key);
         for (std::size_t i = start; i < buffer.size(); ++i)
@@ -155,13 +160,18 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
                             [&](int a, int b) { return entries[a] == entries[b]; });
     order.erase(last, order.end());
     Pump(pump);
+    for (int& i : order) i = source[i];
+    return order;
+}
 
-    // Each kept row comes back with its own texts, and an empty field becomes one blank.
+// The table becomes the rows of `order` in that order, each empty field one blank (no
+// rows: the empty log).
+void ApplyOrder(QSOLog& log, const std::vector<int>& order, const PumpFn& pump) {
     std::vector<QSORow> all = log.TakeDataRows();
     std::vector<QSORow> sorted;
     sorted.reserve(order.size());
-    for (int i : order) {
-        QSORow row = std::move(all[source[i] - 1]);
+    for (int r : order) {
+        QSORow row = std::move(all[r - 1]);
         for (auto& field : row)
             if (field.empty()) field.assign(1, ' ');
         sorted.push_back(std::move(row));
@@ -170,31 +180,59 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     log.ReplaceDataRows(std::move(sorted));
 }
 
-namespace {
-
-// SaveBase on a table of its own: the caller keeps the table it had until the write is
-// done.
-void SaveCopy(QSOLog& next, SortKey key, const std::string& path, const PumpFn& pump) {
-    if (next.Cell(1, colDate).size() < 3) next.DeleteRow(1);
-    SortQSOs(next, key, pump);
-    next.Write(path);
+// SaveBase of the table without its data row `gone` (0: none; the table's only row is
+// never removed). The file is written from the sort's order before the table changes,
+// so that a failed write leaves the table as it was without a copy of it.
+void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, const PumpFn& pump) {
+    Pump(pump);
+    const int n = log.DataRowCount();
+    if (gone < 1 || gone > n || n <= 1) gone = 0;
+    const int first = gone == 1 ? 2 : 1;  // row 1 once `gone` is out
+    const int afterDelete = n - (gone ? 1 : 0);
+    const bool dropFirst = afterDelete > 1 && log.Cell(first, colDate).size() < 3;
+    if (afterDelete - (dropFirst ? 1 : 0) <= 1) {
+        // One row left: no sort, the row stays as it stands.
+        QSOLog next = log;
+        if (gone) next.DeleteRow(gone);
+        if (dropFirst) next.DeleteRow(1);
+        next.Write(path);
+        log = std::move(next);
+        return;
+    }
+    std::vector<char> skip(log.RowCount(), 0);
+    if (gone) skip[gone] = 1;
+    if (dropFirst) skip[first] = 1;
+    const std::vector<int> order = SortOrder(log, key, skip, pump);
+    // The file is built in one piece of its own size.
+    std::size_t size = 0;
+    for (const auto& f : log.Row(0)) size += f.size() + 1;
+    size += log.ColCount() + 4;  // the line ends of the header and of an empty log's row
+    for (int r : order) {
+        for (const auto& f : log.Row(r)) size += std::max<std::size_t>(f.size(), 1) + 1;
+        size += 2;
+    }
+    std::string bytes;
+    bytes.reserve(size);
+    QSOLog::AppendFileLine(bytes, log.Row(0));
+    if (order.empty()) QSOLog::AppendFileLine(bytes, QSORow(log.ColCount()));
+    for (int r : order) QSOLog::AppendFileLine(bytes, log.Row(r), true);
+    WriteFileAtomic(path, bytes);
+    ApplyOrder(log, order, pump);
 }
 
 }  // namespace
 
+void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
+    if (log.DataRowCount() <= 1) return;
+    ApplyOrder(log, SortOrder(log, key, std::vector<char>(log.RowCount(), 0), pump), pump);
+}
+
 void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {
-    Pump(pump);
-    QSOLog next = log;
-    SaveCopy(next, key, path, pump);
-    log = std::move(next);
+    SaveWithout(log, 0, key, path, pump);
 }
 
 void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const PumpFn& pump) {
-    Pump(pump);
-    QSOLog next = log;
-    next.DeleteRow(row);
-    SaveCopy(next, key, path, pump);
-    log = std::move(next);
+    SaveWithout(log, row, key, path, pump);
 }
 
 void ClearAllQSOs(QSOLog& log, const std::string& path) {

@@ -182,6 +182,30 @@ TEST(DeleteQso, NeverRemovesTheOnlyRowButStillWrites) {
     EXPECT_EQ(folder.read("QSO.dat"), log.ToFileBytes());
 }
 
+// The file is written before the table changes: whichever row goes, the file holds the
+// table that SaveBase leaves, and that table is the one the steps give one after another.
+TEST(DeleteQso, TheFileHoldsTheTableLeftWhicheverRowGoes) {
+    kxtest::TempFolder folder;
+    const std::vector<QSORow> rows = {
+        Dated("", "12:00", "LY9Z"),    Dated("1", "12:00", "LY8Y"),
+        WithField("LY2B", colQTH, ""), Dated("2009-05-12", "1", ""),
+        WithField("ly2b", colQTH, ""), Dated("2009-05-12", "1", "LY1A")};
+    for (const auto& table : {rows, std::vector<QSORow>(rows.begin(), rows.begin() + 3),
+                              std::vector<QSORow>(rows.begin() + 3, rows.begin() + 4)}) {
+        for (int gone = 0; gone <= static_cast<int>(table.size()) + 1; ++gone) {
+            QSOLog log = LogOf(table);
+            DelSelQSO(log, gone, SortKey::Callsign, folder.file("QSO.dat"));
+            QSOLog steps = LogOf(table);
+            steps.DeleteRow(gone);
+            if (steps.Cell(1, colDate).size() < 3) steps.DeleteRow(1);
+            SortQSOs(steps, SortKey::Callsign);
+            EXPECT_EQ(log.Rows(), steps.Rows()) << table.size() << " rows, " << gone;
+            EXPECT_EQ(folder.read("QSO.dat"), log.ToFileBytes())
+                << table.size() << " rows, " << gone;
+        }
+    }
+}
+
 // The sort compares prepared keys, not the entries themselves: over rows of every byte
 // value it gives the order and the repeats that the collation gives for the entries.
 TEST(SortOrder, AgreesWithTheCollationOfTheEntriesForEveryByte) {
