@@ -1,5 +1,5 @@
-// libFuzzer target: the ADIF reader (layout, specifier scanner, value decoding) and the
-// import of an ADI file's bytes into the QSO log.
+// libFuzzer target: the ADIF reader (layout, specifier scanner, code page vote, value
+// decoding in each code page) and the import of an ADI file's bytes into the QSO log.
 //
 // Invariants: every tag the scanner gives lies inside the input and the scanner always
 // moves on; the import gives one of its documented outcomes and puts no TAB, CR or LF
@@ -32,6 +32,7 @@ void ScanAll(std::string_view bytes, bool utf8, std::size_t from) {
     const char* end = begin + bytes.size();
     std::size_t last = scanner.Position();
     std::size_t steps = 0;
+    kx::AdifCodePageVote vote(utf8);
     while (scanner.Next(tag)) {
         Check(scanner.Position() > last, "scanner moves on at every tag");
         last = scanner.Position();
@@ -42,11 +43,20 @@ void ScanAll(std::string_view bytes, bool utf8, std::size_t from) {
                   "tag parts lie inside the input");
         }
         if (tag.kind == kx::AdifTag::Kind::Field) {
-            const std::string text = kx::DecodeAdifValue(tag.value, utf8);
-            for (unsigned char c : text) Check(c >= 32, "decoded values hold no control bytes");
+            vote.Add(tag.value);
+            for (kx::AdifCodePage page :
+                 {kx::AdifCodePage::Windows1257, kx::AdifCodePage::Iso8859_13,
+                  kx::AdifCodePage::Windows1252}) {
+                const std::string text = kx::DecodeAdifValue(tag.value, utf8, page);
+                for (unsigned char c : text) Check(c >= 32, "decoded values hold no control bytes");
+            }
         }
         Check(++steps <= bytes.size(), "at most one tag per byte");
     }
+    const kx::AdifCodePage page = vote.Decide();
+    Check(page == kx::AdifCodePage::Windows1257 || page == kx::AdifCodePage::Iso8859_13 ||
+              page == kx::AdifCodePage::Windows1252,
+          "the vote names one of the three code pages");
 }
 
 }  // namespace

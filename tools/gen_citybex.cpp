@@ -41,8 +41,8 @@
 
 namespace {
 
-using kx::AsciiUpper;
 using kx::Cp1257;
+using kx::UpperCp1257;
 
 // ---- CSV (RFC 4180) -------------------------------------------------------------------
 std::vector<std::vector<std::string>> ReadCsv(const std::string& bytes) {
@@ -345,7 +345,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         places[i].key = *cp;
-        byName[AsciiUpper(*cp)].push_back(i);
+        byName[UpperCp1257(*cp)].push_back(i);
     }
 
     // One place, several rows: same name and municipality within 3 km.
@@ -411,12 +411,12 @@ int main(int argc, char** argv) {
         const bool plain = Better(places[ids[0]], places[ids[1]]);
         std::map<std::string, int> labels;
         for (std::size_t n = plain ? 1 : 0; n < ids.size(); ++n) {
-            labels[AsciiUpper(*kx::Utf8ToCp1257(places[ids[n]].municipality))]++;
+            labels[UpperCp1257(*kx::Utf8ToCp1257(places[ids[n]].municipality))]++;
         }
         for (std::size_t n = plain ? 1 : 0; n < ids.size(); ++n) {
             Place& p = places[ids[n]];
             std::string label = p.municipality;
-            if (labels[AsciiUpper(*kx::Utf8ToCp1257(label))] > 1) label += ", " + p.codes[0];
+            if (labels[UpperCp1257(*kx::Utf8ToCp1257(label))] > 1) label += ", " + p.codes[0];
             p.key = *kx::Utf8ToCp1257(p.nameUtf8 + " (" + label + ")");
         }
     }
@@ -426,14 +426,14 @@ int main(int argc, char** argv) {
     for (auto& p : places)
         if (!p.merged) out.push_back(&p);
     std::stable_sort(out.begin(), out.end(), [](const Place* a, const Place* b) {
-        std::string ka = AsciiUpper(a->key), kb = AsciiUpper(b->key);
+        std::string ka = UpperCp1257(a->key), kb = UpperCp1257(b->key);
         return ka != kb ? ka < kb : a->key < b->key;
     });
     std::set<std::string> seen;
     int renumbered = 0;
     for (Place* p : out) {
         std::string key = p->key;
-        for (int n = 2; seen.count(AsciiUpper(key)); ++n) {
+        for (int n = 2; seen.count(UpperCp1257(key)); ++n) {
             // "X (Molėtų r., I27)" twice: the second becomes "X (Molėtų r., I27, 2)".
             if (!p->key.empty() && p->key.back() == ')') {
                 key = p->key.substr(0, p->key.size() - 1) + ", " + std::to_string(n) + ")";
@@ -443,7 +443,7 @@ int main(int argc, char** argv) {
         }
         if (key != p->key) ++renumbered;
         p->key = key;
-        seen.insert(AsciiUpper(key));
+        seen.insert(UpperCp1257(key));
     }
 
     std::string table = "[City]\r\n", points;

@@ -14,15 +14,42 @@
 namespace kx {
 namespace {
 
-// A value as the log holds it: Windows-1257, ASCII capitals, "," as "_", no control
-// characters, no blanks at the ends.
-std::string LogValue(std::string_view raw, bool utf8File) {
-    std::string text = DecodeAdifValue(raw, utf8File);
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        else if (c == ',')
-            c = '_';
+// Length of the HTML-like entity at text[i] ("&ntilde;", "&#243;", "&#xF3;"), or 0.
+std::size_t EntityLength(std::string_view text, std::size_t i) {
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto isHex = [&](char c) {
+        return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    std::size_t j = i + 1;
+    const std::size_t n = text.size();
+    if (j < n && text[j] == '#') {
+        ++j;
+        const bool hex = j < n && (text[j] == 'x' || text[j] == 'X');
+        if (hex) ++j;
+        const std::size_t first = j;
+        while (j < n && j - first < 8 && (hex ? isHex(text[j]) : isDigit(text[j]))) ++j;
+        if (j == first) return 0;
+    } else {
+        if (j >= n || !isLetter(text[j])) return 0;
+        while (j < n && j - i <= 32 && (isLetter(text[j]) || isDigit(text[j]))) ++j;
+    }
+    return j < n && text[j] == ';' ? j + 1 - i : 0;
+}
+
+// A value as the log holds it: Windows-1257, in capitals by the code page's letter pairs
+// (the text of an HTML-like entity stays as written, so that it still reads), "," as "_",
+// no control characters, no blanks at the ends.
+std::string LogValue(std::string_view raw, bool utf8File, AdifCodePage codePage) {
+    std::string text = DecodeAdifValue(raw, utf8File, codePage);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            if (const std::size_t entity = EntityLength(text, i)) {
+                i += entity - 1;
+                continue;
+            }
+        }
+        text[i] = text[i] == ',' ? '_' : Cp1257Upper(text[i]);
     }
     return std::string(TrimField(text));
 }
@@ -114,7 +141,7 @@ bool IsLYCall(std::string_view call) {
     return up(c[0]) == 'L' && up(c[1]) == 'Y';
 }
 
-AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
+AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
                     const std::function<std::string(std::string_view)>& wwlToBex,
                     bool kvadrixFile) {
     std::string_view found[kWantedCount];
@@ -134,7 +161,9 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
             found[w] = tag.value;
         }
     }
-    auto value = [&](int w) { return seen[w] ? LogValue(found[w], utf8File) : std::string(); };
+    auto value = [&](int w) {
+        return seen[w] ? LogValue(found[w], utf8File, codePage) : std::string();
+    };
 
     AdifQSO q;
     q.fields[colCallsign] = value(kCall);
@@ -189,6 +218,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
     // First pass: count the records and note where the LY ones begin.
     std::vector<LYRecord> ly;
     int endTags = 0;
+    AdifCodePageVote vote(layout.utf8);
     {
         AdifScanner scanner(bytes, layout.utf8, layout.bodyStart);
         AdifTag tag;
@@ -201,6 +231,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
         while (scanner.Next(tag)) {
             if (tag.kind == AdifTag::Kind::Field) {
                 hasFields = true;
+                vote.Add(tag.value);
                 if (!callSeen && AdifNameIs(tag.name, "CALL")) {
                     callSeen = true;
                     callLY = IsLYCall(DecodeAdifValue(tag.value, layout.utf8));
@@ -224,6 +255,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
     }
     if (hooks.started) hooks.started();
     result.lyRecords = static_cast<int>(ly.size());
+    const AdifCodePage codePage = vote.Decide();
 
     const std::function<std::string(std::string_view)> toBex =
         hooks.wwlToBex ? hooks.wwlToBex
@@ -248,7 +280,8 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
         }
         if (hooks.pump) hooks.pump();
 
-        const AdifQSO q = ReadAdifQSO(bytes.substr(rec.start), layout.utf8, toBex, kvadrixFile);
+        const AdifQSO q =
+            ReadAdifQSO(bytes.substr(rec.start), layout.utf8, codePage, toBex, kvadrixFile);
         const std::string& call = q.fields[colCallsign];
         if (!IsLYCall(call)) continue;
         if (!known

@@ -2,10 +2,11 @@
 //
 // A record is taken when its CALL begins with "LY" and has at least 4 characters, and the
 // log does not already hold a QSO with the same Date, start time, Callsign, Band and Mode
-// (compared exactly, each trimmed). Values arrive in ASCII capitals, with "," turned into
-// "_" and every control character into a blank. The import works without any window:
-// the log window passes callbacks for the progress window, the counter box and the
-// processing of pending window messages.
+// (compared exactly, each trimmed). Values arrive decoded to Windows-1257 (UTF-8 where a
+// value is UTF-8, else the file's one 8-bit code page), in capitals by the code page's
+// letter pairs, with "," turned into "_" and every control character into a blank. The import works
+// without any window: the log window passes callbacks for the progress window, the counter box and
+// the processing of pending window messages.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "log/AdifReader.h"
 #include "log/QSOLog.h"
 
 namespace kx {
@@ -47,14 +49,15 @@ struct AdifQSO {
 };
 
 // The fields of one record, read from the record's text (from its first tag to its
-// <EOR>). utf8File: the file is UTF-8 (AdifLayout::utf8).
+// <EOR>). utf8File: the file is UTF-8 (AdifLayout::utf8); codePage: the file's code page
+// for values that are not UTF-8 (AdifCodePageVote).
 // A square comes from the locator (GRIDSQUARE, MY_GRIDSQUARE) through wwlToBex; when that
 // gives none, SIG "BEX" (MY_SIG "BEX"), case-blind, with a SIG_INFO (MY_SIG_INFO) that is
 // a square of the award area gives it.
 // kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix"), so its
 // SUBMODE, where there is one, is the mode the log held (USB rather than SSB); in other
 // files the log takes MODE, as always.
-AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File,
+AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
                     const std::function<std::string(std::string_view)>& wwlToBex,
                     bool kvadrixFile = false);
 

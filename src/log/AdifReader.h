@@ -68,18 +68,44 @@ private:
 // written name are ignored.
 bool AdifNameIs(std::string_view written, std::string_view upperName);
 
+// The 8-bit code pages that values which are not UTF-8 are read in: old Lithuanian
+// loggers write Windows-1257, some Baltic ones ISO-8859-13, western ones ISO-8859-1 or
+// Windows-1252 (read as Windows-1252, its superset).
+enum class AdifCodePage { Windows1257, Iso8859_13, Windows1252 };
+
+// Decides one code page for all the values of a file that are not UTF-8. Every byte
+// above 127 of such a value scores for each code page by what it reads as there:
+//   -8  no character (undefined, or a C1 control)
+//   +3  a Lithuanian letter (ą č ę ė į š ų ū ž, either case) in the Baltic pages; á à ã
+//       è ê í ñ ú in Windows-1252, and ç before a, o or u
+//   +2  a Latvian letter (ā ē ģ ī ķ ļ ņ) in the Baltic pages
+//   +1  a Polish letter (ć ł ń ś ź ż) in the Baltic pages; â ì î ï ò ô ù û ë ý and any
+//       other ç in Windows-1252; typographic quotes (‘ ’ “ ” „) in any page
+//    0  anything else (letters and signs that read the same in all three count alike)
+// The highest total wins; a tie goes to Windows-1257, then ISO-8859-13. A general
+// detector (uchardet) guesses wrong on values as short as names and places.
+class AdifCodePageVote {
+public:
+    explicit AdifCodePageVote(bool utf8File) : utf8File_(utf8File) {}
+    // One raw value of the file; ASCII and UTF-8 values count for nothing.
+    void Add(std::string_view raw);
+    AdifCodePage Decide() const;
+
+private:
+    bool utf8File_;
+    long long score_[3] = {};
+};
+
 // The Windows-1257 text of a raw value:
 // - a value that is valid UTF-8 and holds non-ASCII characters is decoded (a sequence
-//   cut off at the very end of the value is dropped); a letter Windows-1257 cannot hold
-//   becomes its base Latin letter ("ñ" gives "n", "ß" gives "ss"), any other such
-//   character becomes "?";
-// - anything else is taken as Windows-1257 bytes;
+//   cut off at the very end of the value is dropped);
+// - anything else is read in the file's 8-bit code page;
+// - a letter Windows-1257 cannot hold becomes its closest letter ("ñ" gives "n"), any
+//   other such character becomes "?" (AppendFoldedCp1257);
 // - control characters (TAB, CR, LF, NUL, ...) become blanks.
 // utf8File: the file is UTF-8 (AdifLayout::utf8), so a lone lead byte at the value's end
-// is a cut-off character, not a Windows-1257 letter.
-std::string DecodeAdifValue(std::string_view raw, bool utf8File);
-
-// The plain-ASCII spelling of a Latin letter outside Windows-1257 (empty when none).
-std::string_view AsciiFold(char32_t c);
+// is a cut-off character, not a letter of the code page.
+std::string DecodeAdifValue(std::string_view raw, bool utf8File,
+                            AdifCodePage codePage = AdifCodePage::Windows1257);
 
 }  // namespace kx

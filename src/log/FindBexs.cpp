@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "platform/Cp1257.h"
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 
@@ -55,14 +56,14 @@ bool HandleWord(QSOLog& log, int row, const std::string& w) {
 }  // namespace
 
 std::string RewriteQthText(std::string_view qth) {
-    std::string text = UpperAscii(TrimField(qth));
+    std::string text = UpperCp1257(TrimField(qth));
     MarkOwnStation(text);
     ReplaceAll(text, "_", " ");
     return text;
 }
 
 std::string RewriteRemarksText(std::string_view remarks) {
-    std::string text = UpperAscii(TrimField(remarks));
+    std::string text = UpperCp1257(TrimField(remarks));
     ReplaceAll(text, "=", " ");
     ReplaceAll(text, "IS ", "*");
     MarkOwnStation(text);

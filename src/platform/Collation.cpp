@@ -18,37 +18,32 @@ constexpr std::uint16_t kLetterBase = 0x300;
 struct AccentedLetters {
     char base;
     const char* upper;  // UTF-8, in their order after the base letter
-    const char* lower;  // the same letters in lower case ("" where there is none)
 };
 
 // Lithuanian letters first after their base, then the other letters of the code page.
 constexpr AccentedLetters kAccented[] = {
-    {'A', "ĄĀÄÅÆ", "ąāäåæ"}, {'C', "ČĆ", "čć"}, {'E', "ĘĖĒÉ", "ęėēé"}, {'G', "Ģ", "ģ"},
-    {'I', "ĮĪ", "įī"},       {'K', "Ķ", "ķ"},   {'L', "ĻŁ", "ļł"},     {'N', "ŃŅ", "ńņ"},
-    {'O', "ÓŌÕÖØ", "óōõöø"}, {'S', "ŠŚ", "šś"}, {'U', "ŲŪÜ", "ųūü"},   {'Z', "ŽŹŻ", "žźż"},
+    {'A', "ĄĀÄÅÆ"}, {'C', "ČĆ"},  {'E', "ĘĖĒÉ"}, {'G', "Ģ"},     {'I', "ĮĪ"},
+    {'K', "Ķ"},     {'L', "ĻŁ"},  {'N', "ŃŅ"},   {'O', "ÓŌÕÖØ"}, {'R', "Ŗ"},
+    {'S', "ŠŚ"},    {'U', "ŲŪÜ"}, {'Z', "ŽŹŻ"},
 };
 
 std::array<std::uint16_t, 256> BuildWeights() {
     std::array<std::uint16_t, 256> w{};
     for (int b = 0; b < 256; ++b) w[b] = static_cast<std::uint16_t>(b + 1);
     for (int d = 0; d < 10; ++d) w['0' + d] = static_cast<std::uint16_t>(kDigitBase + d);
-    for (int l = 0; l < 26; ++l) {
-        auto weight = static_cast<std::uint16_t>(kLetterBase + l * 16);
-        w['A' + l] = weight;
-        w['a' + l] = weight;
-    }
+    for (int l = 0; l < 26; ++l) w['A' + l] = static_cast<std::uint16_t>(kLetterBase + l * 16);
     for (const auto& group : kAccented) {
-        std::string upper = Cp1257(group.upper);
-        std::string lower = Cp1257(group.lower);
-        for (std::size_t i = 0; i < upper.size(); ++i) {
-            auto weight = static_cast<std::uint16_t>(kLetterBase + (group.base - 'A') * 16 + i + 1);
-            w[static_cast<unsigned char>(upper[i])] = weight;
-            if (i < lower.size()) w[static_cast<unsigned char>(lower[i])] = weight;
-        }
+        const std::string upper = Cp1257(group.upper);
+        for (std::size_t i = 0; i < upper.size(); ++i)
+            w[static_cast<unsigned char>(upper[i])] =
+                static_cast<std::uint16_t>(kLetterBase + (group.base - 'A') * 16 + i + 1);
     }
     // Sharp s has no capital: it sorts after the other letters of S.
     w[static_cast<unsigned char>(Cp1257("ß")[0])] =
         static_cast<std::uint16_t>(kLetterBase + ('S' - 'A') * 16 + 3);
+    // The two letters of a case pair weigh the same.
+    for (int b = 0; b < 256; ++b)
+        w[b] = w[static_cast<unsigned char>(Cp1257Upper(static_cast<char>(b)))];
     return w;
 }
 

@@ -24,6 +24,18 @@ std::optional<std::string> Utf8ToCp1257(std::string_view utf8);
 bool DecodeUtf8(std::string_view text, std::u32string& out);
 bool IsValidUtf8(std::string_view text);
 
+// The capital of a byte by the code page's letter pairs: a-z, and the letters above 127
+// (ą/Ą, č/Č, ė/Ė, ū/Ū, ž/Ž, ä/Ä, ø/Ø, æ/Æ, ŗ/Ŗ ...). Bytes without a capital (ß, digits,
+// signs) stay. The one capitals function for imported text and for every case-blind
+// comparison (sort, repeats, finder words, table keys, city names).
+char Cp1257Upper(char byte) noexcept;
+std::string UpperCp1257(std::string_view text);
+
+// Appends the Windows-1257 spelling of a code point: its own byte, or for a letter the
+// code page lacks its closest letters ("ñ" gives "n", "Á" "A", "Œ" "OE"). False (nothing
+// appended) for a character with neither (CJK, emoji, Cyrillic ...).
+bool AppendFoldedCp1257(std::string& out, char32_t c);
+
 // Windows-1257 bytes of a UTF-8 source literal such as "Šiauliai". Throws
 // std::invalid_argument for a literal the code page cannot hold (a programming error).
 std::string Cp1257(std::string_view utf8Literal);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Cp1257.h"
 #include "platform/FileIO.h"
 
 namespace kx {
@@ -26,16 +27,12 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char FoldAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
     a = Trim(a);
     b = Trim(b);
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+        if (Cp1257Upper(a[i]) != Cp1257Upper(b[i])) return false;
     return true;
 }
 

@@ -9,7 +9,7 @@ namespace kx {
 
 CityNames::CityNames(std::vector<std::string> entries) : entries_(std::move(entries)) {
     folded_.reserve(entries_.size());
-    for (const auto& e : entries_) folded_.push_back(AsciiUpper(e));
+    for (const auto& e : entries_) folded_.push_back(UpperCp1257(e));
 }
 
 CityNames CityNames::Load() {
@@ -32,7 +32,7 @@ CityNames CityNames::Load() {
 std::vector<std::string> CityNames::Search(std::string_view text) const {
     std::vector<std::string> found;
     if (text.empty()) return found;
-    const std::string key = AsciiUpper(text);
+    const std::string key = UpperCp1257(text);
     for (std::size_t i = 0; i < folded_.size(); ++i) {
         const std::string& f = folded_[i];
         if (f.size() >= key.size() && std::memcmp(f.data(), key.data(), key.size()) == 0) {

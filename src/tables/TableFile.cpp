@@ -44,13 +44,6 @@ const std::string kEmpty;
 
 }  // namespace
 
-std::string AsciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
@@ -86,7 +79,7 @@ IniData IniData::Parse(std::string_view bytes) {
             section.name = std::string(TrimIni(line.substr(1, close - 1)));
             data.sections_.push_back(std::move(section));
             const size_t index = data.sections_.size() - 1;
-            data.firstOfSection_.emplace(AsciiUpper(data.sections_[index].name), index);
+            data.firstOfSection_.emplace(UpperCp1257(data.sections_[index].name), index);
             current = &data.sections_[index];
             continue;
         }
@@ -95,21 +88,21 @@ IniData IniData::Parse(std::string_view bytes) {
         if (eq == std::string_view::npos) continue;
         IniEntry entry{std::string(TrimIni(line.substr(0, eq))),
                        std::string(TrimIni(line.substr(eq + 1)))};
-        current->firstOfKey.emplace(AsciiUpper(entry.key), current->entries.size());
+        current->firstOfKey.emplace(UpperCp1257(entry.key), current->entries.size());
         current->entries.push_back(std::move(entry));
     }
     return data;
 }
 
 const IniSection* IniData::section(std::string_view name) const {
-    const auto it = firstOfSection_.find(AsciiUpper(TrimIni(name)));
+    const auto it = firstOfSection_.find(UpperCp1257(TrimIni(name)));
     return it == firstOfSection_.end() ? nullptr : &sections_[it->second];
 }
 
 const std::string& IniData::value(std::string_view sectionName, std::string_view key) const {
     const IniSection* s = section(sectionName);
     if (!s) return kEmpty;
-    const auto it = s->firstOfKey.find(AsciiUpper(TrimIni(key)));
+    const auto it = s->firstOfKey.find(UpperCp1257(TrimIni(key)));
     return it == s->firstOfKey.end() ? kEmpty : s->entries[it->second].value;
 }
 

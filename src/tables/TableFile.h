@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Cp1257.h"
 #include "platform/FileIO.h"
 
 namespace kx {
@@ -68,9 +69,6 @@ private:
 };
 
 // ---- the text helpers every table shares -------------------------------------------
-
-// The text with the ASCII letters a-z turned into A-Z; every other byte stays.
-std::string AsciiUpper(std::string_view text);
 
 // The text without the bytes 0-32 at either end.
 std::string_view TrimBlanks(std::string_view text);

@@ -54,7 +54,7 @@ struct WwlTable {
         t.foldedLines.reserve(t.text.lines.size());
         size_t total = 0;
         for (const std::string& line : t.text.lines) {
-            t.foldedLines.push_back(AsciiUpper(line));
+            t.foldedLines.push_back(UpperCp1257(line));
             total += line.size();
         }
         t.firstLineOf.reserve(total * 2);
@@ -70,7 +70,7 @@ struct WwlTable {
     // Index of the entry of a code in section BEX, or -1.
     long entryOf(std::string_view code) const {
         if (!bex) return -1;
-        const auto it = bex->firstOfKey.find(AsciiUpper(TrimIniKey(code)));
+        const auto it = bex->firstOfKey.find(UpperCp1257(TrimIniKey(code)));
         return it == bex->firstOfKey.end() ? -1 : static_cast<long>(it->second);
     }
 
@@ -149,7 +149,7 @@ std::optional<std::array<std::string, 8>> FindWWLfromBEX(std::string_view code) 
 
 std::optional<std::string> FindLineOfWWL(std::string_view locator) {
     const auto table = Cache().require(TablePath());
-    const long i = table->firstLineContaining(AsciiUpper(locator));
+    const long i = table->firstLineContaining(UpperCp1257(locator));
     if (i < 0) return std::nullopt;
     const std::string& line = table->text.lines[static_cast<size_t>(i)];
     const size_t eq = line.find('=');

@@ -4,6 +4,7 @@
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
 #include "platform/Collation.h"
+#include "platform/Cp1257.h"
 #include "platform/FileIO.h"
 
 using namespace kx;
@@ -128,6 +129,17 @@ TEST(SortCleaning, LithuanianLettersDifferingInCaseAreRepeats) {
                                   "ARUNAS")});  // šARUNAS
     SortQSOs(log, SortKey::DateTime);
     EXPECT_EQ(log.DataRowCount(), 1);
+
+    // A place imported before its letters had capitals meets the same place imported
+    // since; every letter pair of the code page counts.
+    QSOLog places = LogOf({WithField("LY2A", colQTH, Cp1257("KėDAINIAI")),
+                           WithField("LY2A", colQTH, Cp1257("KĖDAINIAI")),
+                           WithField("LY3A", colQTH, Cp1257("ŠIAULIAI")),
+                           WithField("LY3A", colQTH, Cp1257("Šiauliai")),
+                           WithField("LY4A", colQTH, Cp1257("ŖĒZEKNE ÆRØ")),
+                           WithField("LY4A", colQTH, Cp1257("ŗēzekne ærø"))});
+    SortQSOs(places, SortKey::Callsign);
+    EXPECT_EQ(Calls(places), (Strings{"LY2A", "LY3A", "LY4A"}));
 }
 
 TEST(SortCleaning, EveryEmptyFieldComesBackAsOneBlankAndOthersUnchanged) {

@@ -9,12 +9,14 @@
 
 using kx::IniData;
 
-TEST(IniLayout, SectionAndKeyNamesAreCaseBlindForAsciiOnly) {
+TEST(IniLayout, SectionAndKeyNamesAreCaseBlindByTheLetterPairs) {
     const auto ini = IniData::Parse("[City]\r\nVilnius=K26\r\n\xC5\xA0iauliai=D16\r\n");
     EXPECT_EQ(ini.value("CITY", "vilnius"), "K26");
     EXPECT_EQ(ini.value("city", "VILNIUS"), "K26");
     EXPECT_EQ(ini.value("City", "\xC5\xA0iauliai"), "D16");
     EXPECT_EQ(ini.value("City", "\xC5\x80iauliai"), "");  // other bytes are compared as they are
+    const auto lt = IniData::Parse(kx::Cp1257("[Miestai]\r\nŠiauliai=D16\r\n"));
+    EXPECT_EQ(lt.value("MIESTAI", kx::Cp1257("šIAULIAI")), "D16");
 }
 
 TEST(IniLayout, BlanksAroundKeysValuesAndNamesAreIgnored) {

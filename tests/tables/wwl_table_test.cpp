@@ -52,10 +52,10 @@ float Radians(double degrees) {
 
 // The first line containing the text, found the slow way, for comparison with the index.
 std::string NaiveFind(const std::string& bytes, const std::string& text) {
-    const std::string folded = AsciiUpper(text);
+    const std::string folded = UpperCp1257(text);
     if (folded.empty()) return "?";
     for (const std::string& line : SplitLines(bytes))
-        if (AsciiUpper(line).find(folded) != std::string::npos) {
+        if (UpperCp1257(line).find(folded) != std::string::npos) {
             const size_t eq = line.find('=');
             return eq == std::string::npos ? std::string() : line.substr(0, eq);
         }
@@ -181,7 +181,7 @@ TEST_F(ShippedWwlTable, LocatorSearchAgreesWithAPlainScanOfTheLines) {
         const size_t pos = rng() % line.size();
         std::string text = line.substr(pos, 1 + rng() % 14);
         if (rng() % 3 == 0) text[rng() % text.size()] = "AKOX0359,=q"[rng() % 11];
-        if (rng() % 2 == 0) text = AsciiUpper(text);
+        if (rng() % 2 == 0) text = UpperCp1257(text);
         for (char& c : text)
             if (rng() % 4 == 0 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         ASSERT_EQ(FindBEXfromWWL(text), NaiveFind(bytes, text)) << text;

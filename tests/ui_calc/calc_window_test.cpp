@@ -535,7 +535,7 @@ TEST_F(CalcWindow, LongListsEndAtTheWindowEdgeAndScroll) {
     EXPECT_LT(form->Panel4->height(), 20 * form->ListBox1->count());
 }
 
-TEST_F(CalcWindow, PrefixSearchFoldsOnlyAsciiLetters) {
+TEST_F(CalcWindow, PrefixSearchIgnoresTheCaseOfEveryLetter) {
     open();
     type(form->edCity, "si");
     const QStringList lower = ListItems();
@@ -543,14 +543,14 @@ TEST_F(CalcWindow, PrefixSearchFoldsOnlyAsciiLetters) {
     EXPECT_EQ(ListItems(), lower);
     for (const QString& item : lower) EXPECT_TRUE(item.startsWith("Si"));
     form->edCity->clear();
-    // š typed as a character of its own does not find the names beginning with Š.
+    // š typed as a character of its own finds the names beginning with Š.
     QTest::sendKeyEvent(QTest::Click, form->edCity, Qt::Key_unknown, Q("š"), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Click, form->edCity, Qt::Key_unknown, Q("i"), Qt::NoModifier);
     EXPECT_EQ(form->edCity->text(), Q("ši"));
-    EXPECT_EQ(form->ListBox1->count(), 0);
-    form->edCity->setText(Q("Ši"));
-    EXPECT_GT(form->ListBox1->count(), 0);
-    EXPECT_TRUE(ListItems().contains(Q("Šiauliai")));
+    const QStringList small = ListItems();
+    EXPECT_TRUE(small.contains(Q("Šiauliai")));
+    form->edCity->setText(Q("ŠI"));
+    EXPECT_EQ(ListItems(), small);
 }
 
 TEST_F(CalcWindow, ChoosingANameWithTheKeyboardAndLookingItUp) {
