@@ -17,7 +17,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
 
 #include "app/Forms.h"
@@ -50,16 +49,6 @@ using kx::Tr;
 std::string PathBytes(const QString& name) {
     return QFile::encodeName(name).toStdString();
 }
-
-// Accepts only texts that Windows-1257 can hold: the applicant texts go into the
-// settings file and the application as such bytes.
-class Cp1257Validator final : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        return kx::FirstNonCp1257(input) < 0 ? Acceptable : Invalid;
-    }
-};
 
 using kx::Group;
 using kx::Radio;
@@ -223,8 +212,8 @@ TForm4::TForm4(QWidget* parent)
         ed->setObjectName(QString::fromLatin1(edName));
         ed->setFont(regular);
         ed->setFixedWidth(width);
-        ed->setValidator(new Cp1257Validator(ed));
         lb->setBuddy(ed);
+        kx::HoldCp1257Text(ed);  // the applicant texts are stored as Windows-1257 bytes
         grid->addWidget(lb, row, col);
         grid->addWidget(ed, row, col + 1);
     };

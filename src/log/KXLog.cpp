@@ -41,6 +41,7 @@
 #include "platform/Ini.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/Widgets.h"
 #include "platform/qt/WindowPlace.h"
 
 using namespace kx;
@@ -328,6 +329,9 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     cbBand->setCurrentText(QStringLiteral("80M"));
     connect(cbMode, &QComboBox::activated, this, [this] { cbBand->setFocus(); });
     edTime->setText(QStringLiteral("00:00"));
+    for (QLineEdit* e : {edCall, edDate, edTime, edTimeE, edName, edQTH, edRem, edWWL, edBEX,
+                         edMyWWL, edMyBEX, cbMode->lineEdit(), cbBand->lineEdit()})
+        HoldCp1257Text(e);
     for (QLineEdit* e : {edCall, edWWL, edBEX, edMyWWL, edMyBEX}) ForceCapitals(e);
     for (QWidget* w :
          std::initializer_list<QWidget*>{edCall, edDate, edTime, edTimeE, edName, edQTH, edRem,
@@ -1058,9 +1062,13 @@ bool TForm3::FilterKey(QWidget* field, QKeyEvent* key) {
         set = Accept::Wwl;
     else if (field == edBEX || field == edMyBEX)
         set = Accept::Bex;
-    for (QChar c : text)
+    // A letter the code page lacks is typed as its closest letter (the field's validator
+    // folds it). A character without one is no character of the restricted fields; in the
+    // free-text fields the validator refuses it with a message.
+    qsizetype refused = -1;
+    const QString typed = FoldForCp1257(text, &refused);
+    if (refused >= 0) return set != Accept::Any;
+    for (QChar c : typed)
         if (!Accepts(set, c)) return true;
-    // A character the code page cannot hold is never stored: it cannot be typed.
-    if (FirstNonCp1257(text) >= 0) return true;
     return false;
 }

@@ -443,13 +443,6 @@ TEST_F(ApplicationWindow, ApplicantTextsReappearAfterARestart) {
     EXPECT_EQ(form->edEaddr->text(), "ly2xx@example.lt");
 }
 
-TEST_F(ApplicationWindow, ApplicantFieldsRefuseTextsTheCodePageLacks) {
-    const kx::QSOLog log = MixedLog();
-    Show(log);
-    Type(form->edName, U("Jonas\u4e2d"));
-    EXPECT_EQ(form->edName->text(), "Jonas");
-}
-
 // ---- preview ----------------------------------------------------------------------
 
 TEST_F(ApplicationWindow, PreviewToggleSwitchesBetweenListAndDocument) {
@@ -866,3 +859,20 @@ TEST(ApplicationPrintOnThisMachine, WithoutPrinterTheProgramServicesSaySo) {
 }
 
 }  // namespace
+
+TEST_F(ApplicationWindow, ApplicantLettersTheCodePageLacksAreFoldedAndOtherCharactersRefused) {
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    Type(form->edName, U("Juán Muñoz"));
+    EXPECT_EQ(form->edName->text(), "Juan Munoz");
+    EXPECT_TRUE(fake.messages.empty());
+    QTest::sendKeyEvent(QTest::Click, form->edAddr, Qt::Key_unknown, U("😀"), {});
+    EXPECT_EQ(form->edAddr->text(), "");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.lastMessageText().contains(U("\"😀\" (U+1F600)")));
+    EXPECT_TRUE(fake.lastMessageText().contains("\"Address\""))
+        << fake.lastMessageText().toStdString();
+    form->close();
+    EXPECT_EQ(kx::IniFile(folder.file("Kvadrix.ini")).ReadString("SETUP", "Name", ""),
+              "Juan Munoz");
+}

@@ -1,5 +1,6 @@
 // The log window with real key and mouse events: QSO entry and its checks, the Enter
 // path, sorting, deleting, closing, and closing while the log cannot be written.
+#include <QClipboard>
 #include <QTimer>
 #include <filesystem>
 
@@ -421,4 +422,44 @@ TEST_F(LogEntry, AfterALogFileThatCouldNotBeReadReadsAgainSavingKeepsItsQsos) {
     EXPECT_EQ(calls(), (std::vector<std::string>{"LY1AB", "LY2AB", "LY3AB"}));
     EXPECT_EQ(form->Panel4->text(), "3");
     EXPECT_NE(logFile().find("LY3AB"), std::string::npos);
+}
+
+TEST_F(LogEntry, LettersTheCodePageLacksAreFoldedAndOtherCharactersRefused) {
+    open();
+    auto keys = [](QWidget* field, const QString& text) {
+        field->setFocus(Qt::MouseFocusReason);
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, text, {});
+    };
+    for (const char* c : {"M", "u", "ñ", "o", "z"}) keys(form->edName, QString::fromUtf8(c));
+    EXPECT_EQ(form->edName->text(), "Munoz");
+    keys(form->edName, QString::fromUtf8("李"));
+    EXPECT_EQ(form->edName->text(), "Munoz");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].box.kind, kx::MessageKind::Error);
+    EXPECT_TRUE(lastText().contains(QString::fromUtf8("\"李\" (U+674E)")))
+        << lastText().toStdString();
+    EXPECT_TRUE(lastText().contains("\"Name\"")) << lastText().toStdString();
+
+    // Pasted text: folded whole, or refused whole when a character has no close letter.
+    QApplication::clipboard()->setText(QString::fromUtf8("Ærø Řeka 😀"));
+    form->edRem->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(form->edRem, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->edRem->text(), "");
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_TRUE(lastText().contains("U+1F600")) << lastText().toStdString();
+    EXPECT_TRUE(lastText().contains("\"Remarks\"")) << lastText().toStdString();
+    QApplication::clipboard()->setText(QString::fromUtf8("Ærø Řeka, A Coruña"));
+    QTest::keyClick(form->edRem, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->edRem->text(), QString::fromUtf8("Ærø Reka, A Coruna"));
+    keys(form->edWWL, QString::fromUtf8("á"));  // a locator letter once folded
+    EXPECT_EQ(form->edWWL->text(), "A");
+    form->edWWL->clear();
+
+    enterQso("LY1AB", "2009-05-12", "12:30");
+    form->btEntry->click();
+    EXPECT_EQ(fake.messages.size(), 2u) << lastText().toStdString();
+    EXPECT_EQ(cell(1, kx::colName), "Munoz");
+    EXPECT_EQ(cell(1, kx::colRemarks), kx::Cp1257("Ærø Reka, A Coruna"));
+    EXPECT_NE(logFile().find("\tMunoz\t"), std::string::npos);
+    EXPECT_NE(logFile().find(kx::Cp1257("\tÆrø Reka, A Coruna\t")), std::string::npos);
 }

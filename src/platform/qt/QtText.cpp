@@ -45,7 +45,8 @@ qsizetype FirstNonCp1257(const QString& text) {
 static QString CharacterAt(const QString& text, qsizetype position, char32_t* code) {
     char32_t c = text[position].unicode();
     QString shown = text.mid(position, 1);
-    if (text[position].isHighSurrogate() && position + 1 < text.size()) {
+    if (text[position].isHighSurrogate() && position + 1 < text.size() &&
+        text[position + 1].isLowSurrogate()) {
         c = QChar::surrogateToUcs4(text[position], text[position + 1]);
         shown = text.mid(position, 2);
     }
@@ -53,34 +54,61 @@ static QString CharacterAt(const QString& text, qsizetype position, char32_t* co
     return shown;
 }
 
-static QString Message(const QString& text, qsizetype position, bool showCharacter) {
+static QString Message(const QString& text, qsizetype position, bool showCharacter,
+                       const QString& field = {}) {
     char32_t code = 0;
     QString shown = CharacterAt(text, position, &code);
     const QString hex =
         QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar('0')).toUpper();
     if (!showCharacter) shown.clear();
-    if (IsLithuanian())
+    if (IsLithuanian()) {
+        const QString where =
+            field.isEmpty() ? QString() : QStringLiteral(" laukelyje \"%1\"").arg(field);
         return QStringLiteral(
-                   "Simbolio \"%1\" (%2) negalima išsaugoti: jo nėra Windows-1257 koduotėje.")
-            .arg(shown, hex);
+                   "Simbolio \"%1\" (%2)%3 negalima išsaugoti: jo nėra Windows-1257 koduotėje.")
+            .arg(shown, hex, where);
+    }
+    const QString where =
+        field.isEmpty() ? QString() : QStringLiteral(" in the field \"%1\"").arg(field);
     return QStringLiteral(
-               "The character \"%1\" (%2) cannot be stored: Windows-1257 has no such character.")
-        .arg(shown, hex);
+               "The character \"%1\" (%2) cannot be stored%3: Windows-1257 has no such character.")
+        .arg(shown, hex, where);
 }
 
-QString CannotStoreMessage(const QString& text, qsizetype position) {
-    return Message(text, position, true);
+QString CannotStoreMessage(const QString& text, qsizetype position, const QString& field) {
+    return Message(text, position, true, field);
+}
+
+QString FoldForCp1257(const QString& text, qsizetype* refused) {
+    if (refused) *refused = -1;
+    QString out;
+    out.reserve(text.size());
+    std::string spelled;
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t c = 0;
+        const QString original = CharacterAt(text, i, &c);
+        spelled.clear();
+        if (AppendFoldedCp1257(spelled, c)) {
+            out += FromCp(spelled);
+        } else {
+            if (refused && *refused < 0) *refused = i;
+            out += original;
+        }
+        i += original.size();
+    }
+    return out;
 }
 
 std::string ToCpChecked(const QString& text) {
-    const qsizetype bad = FirstNonCp1257(text);
+    qsizetype bad = -1;
+    const QString folded = FoldForCp1257(text, &bad);
     if (bad >= 0) {
         const auto message =
             Utf8ToCp1257(Message(text, bad, false).remove(QStringLiteral("\"\" ")).toStdString());
         throw ConvertError(message ? *message
                                    : std::string("A character cannot be stored in Windows-1257."));
     }
-    return *ToCp(text);
+    return *ToCp(folded);
 }
 
 }  // namespace kx

@@ -25,15 +25,25 @@ QString FromCp(const std::string& bytes);
 // cannot hold (it is never replaced by another one).
 std::optional<std::string> ToCp(const QString& text);
 
-// As ToCp, but a character the code page cannot hold raises kx::ConvertError naming it:
-//   The character (U+0159) cannot be stored: Windows-1257 has no such character.
+// The text with every letter Windows-1257 lacks replaced by its closest letters ("ñ" by
+// "n", "Œ" by "OE"; AppendFoldedCp1257). refused, when given, receives the position in
+// the text of the first character that has no such letter (-1 when there is none); such
+// characters are left as they are.
+QString FoldForCp1257(const QString& text, qsizetype* refused = nullptr);
+
+// As ToCp after FoldForCp1257; a character with no close letter raises kx::ConvertError
+// naming it:
+//   The character (U+674E) cannot be stored: Windows-1257 has no such character.
 // in the current language (the character itself is left out: the message is bytes too).
 std::string ToCpChecked(const QString& text);
 
 // Position (in QString units) of the first character Windows-1257 cannot hold, or -1.
 qsizetype FirstNonCp1257(const QString& text);
 
-// The message for a character that cannot be stored, in the current language.
-QString CannotStoreMessage(const QString& text, qsizetype position);
+// The message for a character that cannot be stored, in the current language; with a
+// field's name when one is given:
+//   The character "李" (U+674E) cannot be stored in the field "Name": Windows-1257 has no
+//   such character.
+QString CannotStoreMessage(const QString& text, qsizetype position, const QString& field = {});
 
 }  // namespace kx

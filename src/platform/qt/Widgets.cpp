@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "platform/Globals.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/Services.h"
 
 namespace kx {
 
@@ -45,6 +50,66 @@ QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon) {
 QIcon ThemeIcon(const char* theme, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QString::fromLatin1(theme),
                             QApplication::style()->standardIcon(fallback));
+}
+
+namespace {
+
+class Cp1257FoldValidator final : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        qsizetype bad = -1;
+        const QString folded = FoldForCp1257(input, &bad);
+        if (bad >= 0) {
+            refused_ = input;
+            refusedAt_ = bad;
+            return Invalid;
+        }
+        refusedAt_ = -1;
+        if (folded != input) {
+            pos = static_cast<int>(FoldForCp1257(input.left(pos)).size());
+            input = folded;
+        }
+        return Acceptable;
+    }
+
+    // The text and position of the character the last validation refused, once.
+    bool TakeRefused(QString* text, qsizetype* at) {
+        if (refusedAt_ < 0) return false;
+        *text = refused_;
+        *at = refusedAt_;
+        refusedAt_ = -1;
+        return true;
+    }
+
+private:
+    mutable QString refused_;
+    mutable qsizetype refusedAt_ = -1;
+};
+
+// The name of a field: its label's text without the shortcut mark.
+QString FieldName(QLineEdit* field) {
+    QWidget* window = field->window();
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        QWidget* buddy = label->buddy();
+        if (buddy && (buddy == field || buddy == field->parentWidget()))
+            return label->text().remove(QLatin1Char('&')).trimmed();
+    }
+    return field->objectName();
+}
+
+}  // namespace
+
+void HoldCp1257Text(QLineEdit* field) {
+    auto* validator = new Cp1257FoldValidator(field);
+    field->setValidator(validator);
+    QObject::connect(field, &QLineEdit::inputRejected, field, [field, validator] {
+        QString text;
+        qsizetype at = -1;
+        if (validator->TakeRefused(&text, &at))
+            ShowError(field->window(), CannotStoreMessage(text, at, FieldName(field)));
+    });
 }
 
 }  // namespace kx

@@ -9,6 +9,7 @@
 
 class QFont;
 class QGroupBox;
+class QLineEdit;
 class QRadioButton;
 class QToolBar;
 class QToolButton;
@@ -30,5 +31,11 @@ QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon);
 
 // The desktop theme's icon of that name, or the style's standard one.
 QIcon ThemeIcon(const char* theme, QStyle::StandardPixmap fallback);
+
+// Makes a field hold only what Windows-1257 can store, whether typed or pasted: a letter
+// the code page lacks becomes its closest letter ("Juán Muñoz" gives "Juan Munoz"); a
+// character without one (李, emoji) is refused with an error message that names it and
+// the field (the text of the label whose buddy is the field or its combo box).
+void HoldCp1257Text(QLineEdit* field);
 
 }  // namespace kx
