@@ -54,29 +54,15 @@ static QString CharacterAt(const QString& text, qsizetype position, char32_t* co
     return shown;
 }
 
-static QString Message(const QString& text, qsizetype position, bool showCharacter,
-                       const QString& field = {}) {
-    char32_t code = 0;
-    QString shown = CharacterAt(text, position, &code);
-    const QString hex =
-        QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar('0')).toUpper();
-    if (!showCharacter) shown.clear();
-    if (IsLithuanian()) {
-        const QString where =
-            field.isEmpty() ? QString() : QStringLiteral(" laukelyje \"%1\"").arg(field);
-        return QStringLiteral(
-                   "Simbolio \"%1\" (%2)%3 negalima išsaugoti: jo nėra Windows-1257 koduotėje.")
-            .arg(shown, hex, where);
-    }
-    const QString where =
-        field.isEmpty() ? QString() : QStringLiteral(" in the field \"%1\"").arg(field);
-    return QStringLiteral(
-               "The character \"%1\" (%2) cannot be stored%3: Windows-1257 has no such character.")
-        .arg(shown, hex, where);
+static QString CodeText(char32_t code) {
+    return QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar('0')).toUpper();
 }
 
 QString CannotStoreMessage(const QString& text, qsizetype position, const QString& field) {
-    return Message(text, position, true, field);
+    char32_t code = 0;
+    const QString shown = CharacterAt(text, position, &code);
+    if (field.isEmpty()) return Text(Msg::CharNotStored).arg(shown, CodeText(code));
+    return Text(Msg::CharNotStoredInField).arg(shown, CodeText(code), field);
 }
 
 QString FoldForCp1257(const QString& text, qsizetype* refused) {
@@ -103,10 +89,9 @@ std::string ToCpChecked(const QString& text) {
     qsizetype bad = -1;
     const QString folded = FoldForCp1257(text, &bad);
     if (bad >= 0) {
-        const auto message =
-            Utf8ToCp1257(Message(text, bad, false).remove(QStringLiteral("\"\" ")).toStdString());
-        throw ConvertError(message ? *message
-                                   : std::string("A character cannot be stored in Windows-1257."));
+        char32_t code = 0;
+        CharacterAt(text, bad, &code);
+        throw ConvertError(CpMessage(Msg::CodeNotStored, {CodeText(code).toStdString()}));
     }
     return *ToCp(folded);
 }
