@@ -15,11 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "award/AdifExport.h"
 #include "award/Application.h"
 #include "award/AwardList.h"
 #include "geo/BexGrid.h"
 #include "geo/Locator.h"
-#include "award/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
 #include "log/QSOLog.h"
@@ -434,6 +434,30 @@ int Award(const std::vector<std::string_view>& args) {
     return list.Empty() ? kNotFound : kOk;
 }
 
+// Writes the application document to the --out file, RTF or PDF by its extension.
+int Application(const std::vector<std::string_view>& args, const char* argv0) {
+    const AwardOptions o = ParseAwardOptions("application", args, true);
+    const std::string_view out = o.out;
+    auto endsWith = [&](std::string_view ext) {
+        return out.size() > ext.size() &&
+               kx::UpperAscii(out.substr(out.size() - ext.size())) == ext;
+    };
+    if (out.empty()) throw Failure{"application: --out FILE.rtf or FILE.pdf is needed"};
+    if (!endsWith(".RTF") && !endsWith(".PDF"))
+        throw Failure{"application: --out names a .rtf or a .pdf file"};
+    kx::ToolApplicationRequest request;
+    request.argv0 = argv0;
+    request.bandGroup = o.band;
+    request.modeGroup = o.mode;
+    request.awardClass = o.awardClass;
+    if (!o.language.empty()) kx::Language = o.language;
+    request.outPath = In(o.out);
+    request.pdf = endsWith(".PDF");
+    const int count = kx::WriteToolApplication(request);
+    std::cout << "Worked squares: " << count << "\n";
+    return count == 0 ? kNotFound : kOk;
+}
+
 std::string OwnFolder(const char* argv0) {
     char buf[4096];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -482,28 +506,7 @@ int Run(int argc, char** argv) {
     if (cmd == "export") return Export(rest);
     if (cmd == "find-squares") return FindSquares(rest);
     if (cmd == "award") return Award(rest);
-    if (cmd == "application") {
-        const AwardOptions o = ParseAwardOptions("application", rest, true);
-        const std::string_view out = o.out;
-        auto endsWith = [&](std::string_view ext) {
-            return out.size() > ext.size() &&
-                   kx::UpperAscii(out.substr(out.size() - ext.size())) == ext;
-        };
-        if (out.empty()) throw Failure{"application: --out FILE.rtf or FILE.pdf is needed"};
-        if (!endsWith(".RTF") && !endsWith(".PDF"))
-            throw Failure{"application: --out names a .rtf or a .pdf file"};
-        kx::ToolApplicationRequest request;
-        request.argv0 = argv[0];
-        request.bandGroup = o.band;
-        request.modeGroup = o.mode;
-        request.awardClass = o.awardClass;
-        if (!o.language.empty()) kx::Language = o.language;
-        request.outPath = In(o.out);
-        request.pdf = endsWith(".PDF");
-        const int count = kx::WriteToolApplication(request);
-        std::cout << "Worked squares: " << count << "\n";
-        return count == 0 ? kNotFound : kOk;
-    }
+    if (cmd == "application") return Application(rest, argv[0]);
     throw Failure{"unknown command " + std::string(cmd) + " (see --help)"};
 }
 
