@@ -68,61 +68,16 @@ QRect OnScreen(QRect frame) {
     return frame;
 }
 
-// Runs a placement once more when the window manager has framed the window: only then
-// is the frame's size known, and a window whose size settled while it was being shown
-// may have been put by its client area's corner.
-class AgainWhenFramed final : public QObject {
-public:
-    AgainWhenFramed(QWidget* window, std::function<void()> place)
-        : QObject(window), window_(window), place_(std::move(place)) {
-        delete window->findChild<QObject*>(kAgainName, Qt::FindDirectChildrenOnly);
-        setObjectName(kAgainName);
-        window->installEventFilter(this);
-        // The frame's size may come after the window's last event: look now and then too.
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            if (++polls_ > kPolls) {
-                Done();
-            } else if (Framed(window_)) {
-                Done();
-                place_();
-            }
-        });
-        poll_.start(kPollMs);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const QEvent::Type type = event->type();
-        if (watched == window_ &&
-            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint) &&
-            Framed(window_)) {
-            Done();
-            place_();
-        }
-        return false;
-    }
-
-private:
-    static constexpr int kPollMs = 15;
-    static constexpr int kPolls = 200;
-    void Done() {
-        poll_.stop();
-        window_->removeEventFilter(this);
-        deleteLater();
-    }
-    QTimer poll_;
-    int polls_ = 0;
-    static constexpr const char* kAgainName = "kxPlaceAgain";
-    QWidget* window_;
-    std::function<void()> place_;
-};
-
-void Place(QWidget* window, QPoint frameTopLeft) {
-    // The size the window will be shown in: polished, its layout applied.
-    window->ensurePolished();
-    if (QLayout* layout = window->layout()) layout->activate();
+// The corner of a window's frame at a wanted place, brought onto a screen when the place
+// lies off every screen.
+QPoint OnScreenCorner(QWidget* window, QPoint frameTopLeft) {
     const QPoint wanted(std::clamp(frameTopLeft.x(), -kFar, kFar),
                         std::clamp(frameTopLeft.y(), -kFar, kFar));
-    const QPoint at =
-        OnScreen(QRect(wanted, window->size().grownBy(FrameMargins(window)))).topLeft();
+    return OnScreen(QRect(wanted, window->size().grownBy(FrameMargins(window)))).topLeft();
+}
+
+// Puts the frame's top-left corner at the point.
+void MoveFrame(QWidget* window, QPoint at) {
     if (!window->windowHandle()) window->winId();
     QWindow* handle = window->windowHandle();
     if (Framed(window)) {
@@ -146,6 +101,52 @@ void Place(QWidget* window, QPoint frameTopLeft) {
     }
 }
 
+// Watches a window that was placed before the window manager framed it until its frame
+// stands where it belongs: only once framed is the frame's size known (for centring and
+// for keeping it on the screen), and a window manager may have put the client area's
+// corner at the point. Looks now and then for a second; stops once the frame is there.
+class PlaceWhenFramed final : public QObject {
+public:
+    PlaceWhenFramed(QWidget* window, std::function<QPoint()> target)
+        : QObject(window), window_(window), target_(std::move(target)) {
+        delete window->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly);
+        setObjectName(kName);
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            if (++polls_ > kPolls) {
+                deleteLater();
+                poll_.stop();
+            } else if (Framed(window_)) {
+                const QPoint at = target_();
+                if (window_->windowHandle()->framePosition() == at) {
+                    poll_.stop();
+                    deleteLater();
+                } else {
+                    MoveFrame(window_, at);
+                }
+            }
+        });
+        poll_.start(kPollMs);
+    }
+
+private:
+    static constexpr const char* kName = "kxPlaceWhenFramed";
+    static constexpr int kPollMs = 25;
+    static constexpr int kPolls = 40;
+    QWidget* window_;
+    std::function<QPoint()> target_;
+    QTimer poll_;
+    int polls_ = 0;
+};
+
+void Place(QWidget* window, std::function<QPoint()> target) {
+    // The size the window will be shown in: polished, its layout applied.
+    window->ensurePolished();
+    if (QLayout* layout = window->layout()) layout->activate();
+    const bool framed = Framed(window);
+    MoveFrame(window, target());
+    if (!framed) new PlaceWhenFramed(window, std::move(target));
+}
+
 QPoint CentredCorner(const QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     QRect frame(QPoint(), window->size().grownBy(FrameMargins(window)));
@@ -156,10 +157,7 @@ QPoint CentredCorner(const QWidget* window) {
 }  // namespace
 
 void PlaceWindow(QWidget* window, QPoint frameTopLeft) {
-    const bool framed = Framed(window);
-    Place(window, frameTopLeft);
-    if (!framed)
-        new AgainWhenFramed(window, [window, frameTopLeft] { Place(window, frameTopLeft); });
+    Place(window, [window, frameTopLeft] { return OnScreenCorner(window, frameTopLeft); });
 }
 
 QPoint WindowPlace(const QWidget* window) {
@@ -168,9 +166,7 @@ QPoint WindowPlace(const QWidget* window) {
 }
 
 void CentreWindow(QWidget* window) {
-    const bool framed = Framed(window);
-    Place(window, CentredCorner(window));
-    if (!framed) new AgainWhenFramed(window, [window] { Place(window, CentredCorner(window)); });
+    Place(window, [window] { return CentredCorner(window); });
 }
 
 }  // namespace kx
