@@ -64,11 +64,11 @@ public:
     }
 
 protected:
-    // A key release of F20 (a key no window uses) ends every batch of keys: once it
+    // A key release of Pause (a key no window uses) ends every batch of keys: once it
     // arrives, Qt has handled every key before it.
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F20) {
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Pause) {
                 if (event->type() == QEvent::KeyRelease) marker_ = true;
                 return true;
             }
@@ -85,9 +85,11 @@ private:
     }
 
     static void Run(QStringList command, const QStringList& args) {
-        command << args << QStringLiteral("key") << QStringLiteral("F20");
+        command << args;
         Self().marker_ = false;
         QProcess::execute(QStringLiteral("xdotool"), command);
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("key"), QStringLiteral("Pause")});
         if (!QTest::qWaitFor([] { return Self().marker_; }, 5000))
             ADD_FAILURE() << "keys did not arrive: xdotool " << command.join(' ').toStdString();
         QApplication::processEvents();
