@@ -9,6 +9,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/Widgets.h"
 
 // The pictures live in the kvadrix_ui library; make sure the linker keeps them.
 static void InitResources() {
@@ -34,6 +35,9 @@ void CreateForms() {
     Form4 = new TForm4;
     Form5 = new TForm5;
     Form6 = new TForm6;
+    for (QWidget* form :
+         std::initializer_list<QWidget*>{Form0, Form1, Form2, Form3, Form4, Form5, Form6})
+        EnterPressesButtons(form);
 }
 
 void DestroyForms() {

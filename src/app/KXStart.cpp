@@ -81,6 +81,7 @@ TForm0::TForm0(QWidget* parent)
     reInfo->setObjectName(QStringLiteral("reInfo"));
     reInfo->setGeometry(8, 88, 465, 230);
     reInfo->setFrameShape(QFrame::NoFrame);
+    reInfo->setTabChangesFocus(true);
     {
         QPalette pal = reInfo->palette();
         pal.setColor(QPalette::Base, pal.color(QPalette::Window));

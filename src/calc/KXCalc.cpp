@@ -448,6 +448,25 @@ void TForm2::done(int result) {
     QDialog::done(result);
 }
 
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        // Escape closes the city drop-down, never the window.
+        if (Panel4->isVisible()) {
+            Panel4->hide();
+            edCity->setFocus(Qt::OtherFocusReason);
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// A click beside the fields hides the city drop-down.
+void TForm2::mousePressEvent(QMouseEvent* event) {
+    Panel4->hide();
+    QDialog::mousePressEvent(event);
+}
+
 void TForm2::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
     kx::PlaceWindow(this,
@@ -525,6 +544,11 @@ kx::CoordSettings TForm2::FormatSettings() const {
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat()) pressed_ = {watched, key->key()};
+            const QString text = key->text();
+            typing_ = !text.isEmpty() && text.front().isPrint() &&
+                      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
             bool eaten = false;
             kx::Guard([&] { eaten = KeyPressed(watched, static_cast<QKeyEvent*>(event)); });
             if (eaten) return true;
@@ -532,7 +556,23 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (!key->isAutoRepeat()) kx::Guard([&] { KeyReleased(watched, key->key()); });
+            if (key->isAutoRepeat()) break;
+            typing_ = false;
+            // An Enter whose press went elsewhere (a menu item chosen with the keyboard, a
+            // button) is no Enter in this field.
+            const bool own = pressed_ == std::pair<QObject*, int>(watched, key->key());
+            pressed_ = {};
+            if (IsEnter(key->key()) && !own) break;
+            kx::Guard([&] { KeyReleased(watched, key->key()); });
+            break;
+        }
+        case QEvent::FocusOut: {
+            // Leaving the city field or its drop-down for another field hides the drop-down.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            const QWidget* next = QApplication::focusWidget();
+            if ((watched == edCity || watched == ListBox1) && next != edCity && next != ListBox1 &&
+                reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Panel4->hide();
             break;
         }
         case QEvent::MouseButtonRelease:
@@ -629,6 +669,9 @@ void TForm2::edCityKeyUp(int key) {
     if (key == Qt::Key_Down) {
         if (Panel4->isVisible()) {
             ListBox1->setFocus(Qt::OtherFocusReason);
+            // The first Down selects the first name, which Enter then takes.
+            if (ListBox1->selectedItems().isEmpty() && ListBox1->count() > 0)
+                ListBox1->setCurrentRow(0);
         } else {
             edWWL->setFocus(Qt::OtherFocusReason);
         }
@@ -712,8 +755,16 @@ void TForm2::FormatField(QLineEdit* field, kx::CoordField kind) {
     // The formatter's own settings of the text give no further insertion.
     if (formatting_ || !KeyTyped) return;
     const std::string text = Bytes(field);
-    // An unreadable part raises here, before anything changes: the text stays as it is.
-    const kx::CoordFormatResult r = kx::FormatCoordinate(kind, text, FormatSettings());
+    // A typed character that leaves a part unreadable turns the text red, like any other
+    // bad part: typing never opens an error box. The text stays as it is.
+    kx::CoordFormatResult r;
+    try {
+        r = kx::FormatCoordinate(kind, text, FormatSettings());
+    } catch (const kx::ConvertError&) {
+        if (!typing_) throw;  // pasted: the error is reported
+        SetTextColour(field, Qt::red);
+        return;
+    }
     formatting_ = true;
     struct Reset {
         bool& flag;
@@ -973,7 +1024,20 @@ void TForm2::BitBtn3Click() {
     } else if (filled(edWWL)) {
         WWLtoBEX(edWWL->text());
     } else if (filled(edLong) && filled(edLat)) {
-        edWWL->setText(FromCp(kx::CalcWWL(LatValue, kx::LongitudeForLocator(LongValue))));
+        // The locator of the point the fields show, as Enter evaluates it. Texts that do
+        // not read (a failed evaluation, a text still being typed) give no locator: the
+        // stored values need not belong to them.
+        kx::CoordValues point{LatValue, LongValue};
+        kx::CalculateOutcome outcome = kx::CalculateOutcome::LongitudeFailed;
+        try {
+            outcome =
+                kx::CalculateCoordinates(Bytes(edLong), Bytes(edLat), FormatSettings(), point);
+        } catch (const kx::ConvertError&) {
+        }
+        if (outcome == kx::CalculateOutcome::Ok)
+            edWWL->setText(FromCp(kx::CalcWWL(point.lat, point.lon)));
+        else
+            edWWL->clear();
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QString>
 #include <string>
+#include <utility>
 
 #include "geo/CoordText.h"
 #include "tables/CityTable.h"
@@ -160,6 +161,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     bool KeyPressed(QObject* watched, const QKeyEvent* key);
@@ -178,4 +181,6 @@ private:
     kx::CityNames names_;
     bool formatting_ = false;  // the formatter is setting a field's text
     bool shownBefore_ = false;
+    std::pair<QObject*, int> pressed_;  // the field and key of the last key press
+    bool typing_ = false;               // a character key is down
 };

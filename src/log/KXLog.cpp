@@ -971,8 +971,7 @@ void TForm3::edCallExit() {
     const QString trimmed = text.trimmed();
     const QChar last = text.isEmpty() ? QChar() : text.back();
     const bool endsInLetter = last >= QChar('A') && last <= QChar('Z');
-    if (trimmed.size() < 3 || (trimmed.size() < 6 && !endsInLetter))
-        QTimer::singleShot(0, edCall, [this] { edCall->setFocus(); });
+    if (trimmed.size() < 3 || (trimmed.size() < 6 && !endsInLetter)) KeepFocus(edCall);
 }
 
 void TForm3::edDateEnter() {
@@ -985,13 +984,22 @@ void TForm3::edDateEnter() {
 }
 
 void TForm3::cbModeExit() {
-    if (cbMode->currentText().isEmpty())
-        QTimer::singleShot(0, cbMode, [this] { cbMode->setFocus(); });
+    if (cbMode->currentText().isEmpty()) KeepFocus(cbMode);
 }
 
 void TForm3::cbBandExit() {
-    if (cbBand->currentText().isEmpty())
-        QTimer::singleShot(0, cbBand, [this] { cbBand->setFocus(); });
+    if (cbBand->currentText().isEmpty()) KeepFocus(cbBand);
+}
+
+// The focus goes back into a field that may not be left. Leaving the field that had the
+// focus meanwhile is no leaving of the user's: two empty boxes do not throw the focus
+// between them for ever.
+void TForm3::KeepFocus(QWidget* field) {
+    QTimer::singleShot(0, field, [this, field] {
+        pullingBack_ = true;
+        field->setFocus();
+        pullingBack_ = false;
+    });
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
@@ -1005,13 +1013,20 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         const bool in = event->type() == QEvent::FocusIn;
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (in && watched == w && (w == edCall || w == edDate) &&
+            reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            // The field takes the focus first (by Tab it selects its whole text); the
+            // entry rule then leaves the caret at the end with nothing selected.
+            static_cast<QObject*>(w)->event(event);
+            Guard([&] { w == edCall ? edCallEnter() : edDateEnter(); });
+            return true;
+        }
+        if (!in && !pullingBack_ && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason) {
             Guard([&] {
-                if (in && w == edCall) edCallEnter();
-                if (in && w == edDate) edDateEnter();
-                if (!in && w == edCall) edCallExit();
-                if (!in && w == cbMode && watched == cbMode) cbModeExit();
-                if (!in && w == cbBand && watched == cbBand) cbBandExit();
+                if (w == edCall) edCallExit();
+                if (w == cbMode && watched == cbMode) cbModeExit();
+                if (w == cbBand && watched == cbBand) cbBandExit();
             });
         }
     } else if (event->type() == QEvent::MouseButtonRelease && w == edCall) {

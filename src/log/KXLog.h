@@ -149,6 +149,7 @@ protected:
 
 private:
     bool FilterKey(QWidget* field, QKeyEvent* key);
+    void KeepFocus(QWidget* field);
     // Reads a time text as Save QSO does; false when it is not a time of day.
     bool ReadTimeField(QLineEdit* field, std::string& out);
     // Before every write of the log: while "QSO.dat" could not be read at start it still
@@ -167,6 +168,7 @@ private:
     bool loaded_ = false;
     bool unreadLog_ = false;  // "QSO.dat" was there at start but could not be read
     bool refreshing_ = false;
+    bool pullingBack_ = false;  // KeepFocus is moving the focus back
     int lastRow_ = -1;
     QString importFile_;
     QString exportFile_;  // the file of the last export in this run

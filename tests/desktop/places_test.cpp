@@ -3,19 +3,12 @@
 // and progress windows carry the frames they ask for.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <functional>
-#include <string>
 
-#include "app/Forms.h"
-#include "desktop/Desktop.h"
-#include "platform/Globals.h"
-#include "platform/Ini.h"
-#include "platform/qt/FakeServices.h"
-#include "support/TempFolder.h"
+#include "desktop/DesktopWindows.h"
 
 using kxtest::Desktop;
+using kxtest::DesktopWindows;
 
 namespace {
 
@@ -24,35 +17,6 @@ struct StoredWindow {
     std::function<QWidget*()> window;
     const char* x;
     const char* y;
-};
-
-class DesktopWindows : public ::testing::Test {
-protected:
-    kxtest::TempFolder folder;
-    kx::FakeServices fake;
-    kx::ScopedServices use{fake};
-
-    void SetUp() override {
-        folder.makeProgramFolder();
-        for (const char* f : {"BEXWWL.dat", "CityBEX.dat", "KXInfo.dat", "KXInfoLT.dat"})
-            folder.copyData(f);
-        kx::Language = "EN";
-        fake.defaultReply = QMessageBox::Yes;
-    }
-    void TearDown() override {
-        kx::DestroyForms();
-        kx::SettingsFile.Open("");
-    }
-    // One program start: the windows are made anew and the settings file opened.
-    void start() {
-        kx::DestroyForms();
-        kx::SettingsFile.Open(folder.file("Kvadrix.ini"));
-        kx::CreateForms();
-    }
-    int stored(const char* key) const {
-        return kx::IniFile(folder.file("Kvadrix.ini")).ReadInteger("WINDOWS", key, -12345);
-    }
-    static QRect Desk() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 };
 
 const StoredWindow kStoredWindows[] = {

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -15,6 +17,34 @@
 #include "platform/qt/Services.h"
 
 namespace kx {
+
+namespace {
+
+class EnterPresses final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat())
+            return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !button->isEnabled() || !button->isVisible()) return false;
+        button->click();
+        return true;
+    }
+};
+
+}  // namespace
+
+void EnterPressesButtons(QWidget* window) {
+    auto* filter = new EnterPresses(window);
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button))
+            button->installEventFilter(filter);
+    }
+}
 
 QString Tr(const char* english, const char* lithuanian) {
     return IsLithuanian() ? QString::fromUtf8(lithuanian) : QString::fromUtf8(english);

@@ -1,0 +1,201 @@
+// Keys as a keyboard-only user presses them, through the window system: Enter on the
+// focused button, the Enter path of a QSO, Tab and the focus rules, the calculator's keys.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include "desktop/DesktopWindows.h"
+
+using kxtest::Desktop;
+using kxtest::DesktopWindows;
+
+namespace {
+
+bool Focused(const QWidget* w) {
+    return w->hasFocus();
+}
+bool Red(const QLineEdit* e) {
+    return e->palette().color(QPalette::Text) == QColor(Qt::red);
+}
+
+}  // namespace
+
+TEST_F(DesktopWindows, StartWindowTakesEnterOnItsButtonsAndTabLeavesTheInfoText) {
+    for (const char* language : {"EN", "LT"}) {
+        SCOPED_TRACE(language);
+        folder.write("Kvadrix.ini", std::string("[Kvadrix]\r\nLanguage =") + language + "\r\n");
+        start();
+        ASSERT_TRUE(Desktop::ShowActive(Form0));
+        ASSERT_TRUE(Focused(Form0->btCont));
+        const QString info = Form0->reInfo->toPlainText();
+        Desktop::Keys("Tab");
+        EXPECT_TRUE(Focused(Form0->reInfo));
+        Desktop::Keys("Tab");
+        EXPECT_FALSE(Focused(Form0->reInfo)) << "Tab leaves the info text";
+        EXPECT_EQ(Form0->reInfo->toPlainText(), info);
+
+        Form0->btAbtBEX->setFocus(Qt::TabFocusReason);
+        Desktop::Keys("Return space");
+        ASSERT_EQ(fake.openedDocuments.size(), 2);
+        EXPECT_TRUE(fake.openedDocuments[0].endsWith(
+            language == std::string("LT") ? "ApieBEX.htm" : "AboutBEX.htm"));
+        fake.openedDocuments.clear();
+        Desktop::Keys("Tab");
+        EXPECT_TRUE(Focused(Form0->btCont));
+        Desktop::Keys("Return");
+        EXPECT_TRUE(Form3->isVisible());
+        EXPECT_FALSE(Form0->isVisible());
+    }
+}
+
+TEST_F(DesktopWindows, AQsoTypedAlongTheEnterPathIsSavedWithoutTheMouse) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form3));
+    Form3->edDate->setFocus();
+    Desktop::Keys("shift+Tab");
+    ASSERT_TRUE(Focused(Form3->edCall));
+    EXPECT_EQ(Form3->edCall->text(), "LY");
+    EXPECT_FALSE(Form3->edCall->hasSelectedText());
+    Desktop::Type("2abc");
+    EXPECT_EQ(Form3->edCall->text(), "LY2ABC");
+    Desktop::Keys("Return");
+    ASSERT_TRUE(Focused(Form3->edDate));
+    EXPECT_EQ(Form3->edDate->text(), "2026-12-08");
+    EXPECT_FALSE(Form3->edDate->hasSelectedText());
+    EXPECT_EQ(Form3->edDate->cursorPosition(), 10);
+    Desktop::Keys("Return");
+    Desktop::Type("1230");
+    Desktop::Keys("Return Return Return Return");
+    ASSERT_TRUE(Focused(Form3->edName));
+    Desktop::Type("Jonas");
+    Desktop::Keys("Return");
+    Desktop::Type("Vilnius");
+    Desktop::Keys("Return");
+    Desktop::Type("ko24pq");
+    Desktop::Keys("Return");
+    Desktop::Type("k26");
+    Desktop::Keys("Return");
+    ASSERT_TRUE(Focused(Form3->btEntry));
+    Desktop::Keys("Return");
+    EXPECT_NE(folder.read("QSO.dat").find("2026-12-08\t12:30\t\tLY2ABC\t80M\tSSB\tVilnius\tJonas\t"
+                                          "KO24PQ\tK26\t\t\t\t\r\n"),
+              std::string::npos)
+        << folder.read("QSO.dat");
+    EXPECT_TRUE(Form3->edCall->text().isEmpty()) << "saved: the fields are cleared";
+}
+
+TEST_F(DesktopWindows, AnEmptyModeOrBandKeepsTheFocusOnceWithoutPingPong) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form3));
+    Form3->cbMode->setCurrentText(QString());
+    Form3->cbBand->setCurrentText(QString());
+    Form3->cbMode->setFocus(Qt::TabFocusReason);
+    Desktop::Keys("Tab");
+    QTest::qWait(200);
+    EXPECT_TRUE(Focused(Form3->cbMode));
+    Desktop::Type("cw");
+    EXPECT_EQ(Form3->cbMode->currentText(), "CW");
+    EXPECT_EQ(Form3->cbBand->currentText(), "");
+    Desktop::Keys("Tab");
+    QTest::qWait(200);
+    EXPECT_TRUE(Focused(Form3->cbBand)) << "the empty band box keeps the focus";
+    Desktop::Type("20m");
+    EXPECT_EQ(Form3->cbBand->currentText(), "20M");
+    EXPECT_EQ(Form3->cbMode->currentText(), "CW");
+}
+
+TEST_F(DesktopWindows, CalculatorEscapeDownEnterAndTabAtTheCityDropDown) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form2));
+    Desktop::Keys("Escape");
+    EXPECT_TRUE(Form2->isVisible()) << "Escape does not close the calculator";
+
+    Form2->edCity->setFocus(Qt::TabFocusReason);
+    Desktop::Type("Vil");
+    ASSERT_TRUE(Form2->Panel4->isVisible());
+    Desktop::Keys("Escape");
+    EXPECT_FALSE(Form2->Panel4->isVisible());
+    EXPECT_TRUE(Form2->isVisible());
+
+    Desktop::Type("n");
+    ASSERT_TRUE(Form2->Panel4->isVisible());
+    const QString first = Form2->ListBox1->item(0)->text();
+    Desktop::Keys("Down");
+    EXPECT_TRUE(Focused(Form2->ListBox1));
+    EXPECT_EQ(Form2->ListBox1->currentRow(), 0);
+    Desktop::Keys("Return");
+    EXPECT_EQ(Form2->edCity->text(), first);
+    EXPECT_FALSE(Form2->Panel4->isVisible());
+
+    Form2->BitBtn1->click();
+    Form2->edCity->setFocus(Qt::TabFocusReason);
+    Desktop::Type("Kau");
+    ASSERT_TRUE(Form2->Panel4->isVisible());
+    Desktop::Keys("Tab");
+    EXPECT_FALSE(Form2->Panel4->isVisible()) << "Tab hides the drop-down";
+}
+
+TEST_F(DesktopWindows, CalculatorTypedDigitsTurnTheFieldRedInsteadOfAnErrorBox) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form2));
+    Form2->mFormat2->trigger();
+    Form2->edLat->setFocus(Qt::TabFocusReason);
+    Desktop::Type("544122");
+    ASSERT_EQ(Form2->edLat->text(), QString::fromUtf8("54°41,22'"));
+    Desktop::Keys("End 3");
+    EXPECT_TRUE(fake.messageTexts().isEmpty()) << fake.lastMessageText().toStdString();
+    EXPECT_TRUE(Red(Form2->edLat));
+
+    Form2->mFormat3->trigger();
+    Form2->edLat->setFocus(Qt::TabFocusReason);
+    Desktop::Type("90000");
+    EXPECT_TRUE(fake.messageTexts().isEmpty()) << fake.lastMessageText().toStdString();
+    EXPECT_TRUE(Red(Form2->edLat));
+}
+
+TEST_F(DesktopWindows, CalculatorMenuItemChosenWithEnterLeavesTheFieldUnderneathAlone) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form2));
+    Form2->edLat->setFocus(Qt::TabFocusReason);
+    Desktop::Type("544112");
+    Form2->edLong->setFocus(Qt::TabFocusReason);
+    Desktop::Type("2517");
+    Form2->MainMenu1->setActiveAction(Form2->MSet->menuAction());
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form2->MSet->isVisible(); }));
+    Desktop::Keys("Down Down Return");
+    EXPECT_TRUE(Form2->mEast->isChecked());
+    EXPECT_TRUE(Form2->edLong->text().isEmpty()) << "East Longitude empties the longitude";
+    EXPECT_FALSE(Red(Form2->edLat)) << "the Enter release did not evaluate the coordinates";
+    EXPECT_TRUE(Focused(Form2->edLong));
+}
+
+TEST_F(DesktopWindows, CalculatorLookUpArrowUsesOnlyTheValuesTheFieldsShow) {
+    folder.write("Kvadrix.ini", "[SETUP]\r\nKoordFormat=2\r\n");
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form2));
+    Form2->edLat->setFocus(Qt::TabFocusReason);
+    Desktop::Type("5441");
+    Form2->edLong->setFocus(Qt::TabFocusReason);
+    Desktop::Type("2517");
+    ASSERT_EQ(Form2->edLat->text(), QString::fromUtf8("54°41'"));
+    Form2->BitBtn3->setFocus(Qt::TabFocusReason);
+    Desktop::Keys("Return");
+    EXPECT_EQ(Form2->edWWL->text(), "") << "incomplete texts give no locator";
+
+    Form2->edLat->setFocus(Qt::TabFocusReason);
+    Desktop::Keys("End");
+    Desktop::Type("00");
+    Form2->edLong->setFocus(Qt::TabFocusReason);
+    Desktop::Keys("End");
+    Desktop::Type("00");
+    Form2->BitBtn3->setFocus(Qt::TabFocusReason);
+    Desktop::Keys("Return");
+    EXPECT_EQ(Form2->edWWL->text(), "KO24PQ")
+        << Form2->edLat->text().toStdString() << " " << Form2->edLong->text().toStdString();
+}
