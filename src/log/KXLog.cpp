@@ -241,6 +241,8 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     SGrid1->setShowGrid(true);
     SGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     SGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The arrows move between cells; Tab goes on to the entry fields.
+    SGrid1->setTabKeyNavigation(false);
     SGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     SGrid1->horizontalHeader()->setHighlightSections(false);
     v->addWidget(SGrid1, 1);
