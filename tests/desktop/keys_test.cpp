@@ -5,8 +5,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -157,22 +155,6 @@ TEST_F(DesktopWindows, CalculatorTypedDigitsTurnTheFieldRedInsteadOfAnErrorBox) 
     Desktop::Type("90000");
     EXPECT_TRUE(fake.messageTexts().isEmpty()) << fake.lastMessageText().toStdString();
     EXPECT_TRUE(Red(Form2->edLat));
-}
-
-TEST_F(DesktopWindows, CalculatorMenuItemChosenWithEnterLeavesTheFieldUnderneathAlone) {
-    start();
-    ASSERT_TRUE(Desktop::ShowActive(Form2));
-    Form2->edLat->setFocus(Qt::TabFocusReason);
-    Desktop::Type("544112");
-    Form2->edLong->setFocus(Qt::TabFocusReason);
-    Desktop::Type("2517");
-    Form2->MainMenu1->setActiveAction(Form2->MSet->menuAction());
-    ASSERT_TRUE(QTest::qWaitFor([] { return Form2->MSet->isVisible(); }));
-    Desktop::Keys("Down Down Return");
-    EXPECT_TRUE(Form2->mEast->isChecked());
-    EXPECT_TRUE(Form2->edLong->text().isEmpty()) << "East Longitude empties the longitude";
-    EXPECT_FALSE(Red(Form2->edLat)) << "the Enter release did not evaluate the coordinates";
-    EXPECT_TRUE(Focused(Form2->edLong));
 }
 
 TEST_F(DesktopWindows, CalculatorLookUpArrowUsesOnlyTheValuesTheFieldsShow) {
