@@ -8,6 +8,8 @@
 #include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/qt/Language.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
 
@@ -86,11 +88,11 @@ int RunKvadrix(int argc, char** argv) {
     FolderLock lock(QFile::encodeName(folder).toStdString());
     if (lock.TryLock() == LockResult::Held) {
         SettingsFile.Open(QFile::encodeName(folder).toStdString() + "Kvadrix.ini");
-        const bool lt = SettingsFile.ReadString("Kvadrix", "Language ", "EN") == "LT";
+        Language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+        ApplyQtLanguage();
         MessageBoxSpec box;
         box.title = QStringLiteral("Kvadrix");
-        box.text = lt ? QStringLiteral("Kvadrix jau veikia šiame aplanke:\n") + folder
-                      : QStringLiteral("Kvadrix is already running in this folder:\n") + folder;
+        box.text = Text(Msg::AlreadyRunning).arg(folder);
         Svc().ShowMessage(nullptr, box);
         return 0;
     }

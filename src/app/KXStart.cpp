@@ -14,6 +14,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/Services.h"
@@ -166,7 +167,8 @@ TForm0::TForm0(QWidget* parent)
     SetCaption(lbMill1, QStringLiteral("In 2009 Lithuania is celebrating"));
     SetCaption(lbMill2, QStringLiteral("the  millennium of  its  name..."));
     SetCaption(lbFreeware, QStringLiteral("Freeware for\r\nAmateur Radio"));
-    SetCaption(lbVersion, QStringLiteral("Version ") + QString::fromUtf8(kx::kAuthorCredit));
+    SetCaption(lbVersion,
+               QStringLiteral("Version ") + kx::Text(kx::Msg::AuthorCredit, kx::Lang::English));
     btAbtLY->setText(QStringLiteral("About Lithuania"));
     btAbtBEX->setText(QStringLiteral("About BEX"));
     btCont->setText(QStringLiteral("Continue"));
@@ -216,9 +218,12 @@ void TForm0::FormShow() {
 
 void TForm0::SetLang(const std::string& language) {
     kx::SettingsFile.WriteString("Kvadrix", "Language ", language);
+    kx::ApplyQtLanguage();
     const bool lt = language == "LT";
     const QString version = kx::FromCp(kx::VersionText);
-    const QString credit = QString::fromUtf8(kx::kAuthorCredit);
+    const QString credit = kx::Text(kx::Msg::AuthorCredit);
+    Image1->setPixmap(QPixmap(lt ? QStringLiteral(":/kvadrix/banner_lt.png")
+                                 : QStringLiteral(":/kvadrix/banner.png")));
     if (lt) {
         SetCaption(lbMill1, QStringLiteral("2009 metais Lietuva švenčia"));
         SetCaption(lbMill2, QStringLiteral("savo vardo tūkstantmetį..."));

@@ -1,10 +1,8 @@
-// Fixed values of the program: names, addresses and the author credit.
+// Fixed values of the program: names and addresses. The author credit that follows the
+// version on the start window is a message (Msg::AuthorCredit).
 #pragma once
 
 namespace kx {
-
-// Follows the version on the start window, in both languages.
-inline constexpr const char* kAuthorCredit = "  ·  Kvadrix developers";
 
 // The program's home page, opened by the link label of the start window.
 inline constexpr const char* kHomePageUrl = "https://www.lrmd.lt/";

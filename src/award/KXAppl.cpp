@@ -23,6 +23,7 @@
 #include "award/Application.h"
 #include "log/QSOLog.h"
 #include "platform/Cp1257.h"
+#include "platform/Errors.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/qt/DocPrint.h"
@@ -262,7 +263,7 @@ void TForm4::SetTexts() {
     btPrev->setText(Tr("Preview", "Peržiūra"));
     btPrint->setText(Tr("Print", "Spausdinti"));
     btSave->setText(Tr("Save to File...", "Išsaugoti faile..."));
-    btSavePdf->setText(Tr("Save as PDF...", "Išsaugoti PDF..."));
+    btSavePdf->setText(Tr("Save as PDF...", "Išsaugoti kaip PDF..."));
     gbClass->setTitle(Tr("BEX Class", "BEX klasė"));
     gbBands->setTitle(Tr("Bands", "Bangos"));
     gbModes->setTitle(Tr("Modes", "Modos"));
@@ -398,13 +399,17 @@ void TForm4::btPrevClick() {
 
 void TForm4::btPrintClick() {
     // On the current printer, without a dialog and with an empty job title. Without a
-    // printer the services report it and nothing else happens.
-    kx::Svc().PrintDocument(*rePrev->document(), QString());
+    // printer an error message says so and nothing else happens.
+    try {
+        kx::Svc().PrintDocument(*rePrev->document(), QString());
+    } catch (const kx::NoPrinterError& e) {
+        kx::ShowError(this, kx::ExceptionText(e));
+    }
 }
 
 void TForm4::btSaveClick() {
     kx::FileDialogSpec dialog;
-    dialog.filter = QStringLiteral("RTF files (*.rtf);;All files (*)");
+    dialog.filter = kx::Text(kx::Msg::FilterRtf);
     dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;  // cancelled: nothing is saved, the view stays as it was
@@ -419,7 +424,7 @@ void TForm4::btSaveClick() {
 
 void TForm4::btSavePdfClick() {
     kx::FileDialogSpec dialog;
-    dialog.filter = QStringLiteral("PDF files (*.pdf);;All files (*)");
+    dialog.filter = kx::Text(kx::Msg::FilterPdf);
     dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
     dialog.defaultSuffix = QStringLiteral("pdf");
     const QString name = kx::Svc().SaveFileName(this, dialog);

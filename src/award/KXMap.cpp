@@ -507,6 +507,8 @@ constexpr const char* kWindows = "WINDOWS";
 constexpr int kMinWidth = 640;
 constexpr int kMinHeight = 440;
 
+using kx::Msg;
+using kx::Text;
 using kx::Tr;
 
 using kx::Group;
@@ -620,7 +622,7 @@ void TForm6::done(int result) {
 
 void TForm6::SetTexts() {
     setWindowTitle(Tr(" BEX  MAP", " BEX  ŽEMĖLAPIS"));
-    btSave->setText(Tr("Save picture...", "Išsaugoti paveikslą..."));
+    btSave->setText(Tr("Save picture...", "Išsaugoti paveikslėlį..."));
     btCopy->setText(Tr("Copy", "Kopijuoti"));
     btClose->setText(Tr("Close", "Uždaryti"));
     gbBands->setTitle(Tr("Bands", "Bangos"));
@@ -683,18 +685,14 @@ void TForm6::MapOfBEX(int modeGroup, int bandGroup) {
     model_.Build(log_, modeGroup, bandGroup);
     const QString count = CountText();
     lbCount->setText(count);
-    pbMap->SetTexts({Tr("Worked", "Dirbtas"), Tr("Needed", "Trūksta"),
-                     Tr("Border of Lithuania", "Lietuvos siena")},
-                    count);
+    pbMap->SetTexts({Text(Msg::MapWorked), Text(Msg::MapNeeded), Text(Msg::MapBorder)}, count);
     const std::string hovered = pbMap->Hovered();
     pbMapHover(QString::fromLatin1(hovered.c_str()));
 }
 
 QString TForm6::CountText() const {
-    QString text =
-        Tr("Worked %1 of %2", "Dirbta %1 iš %2").arg(model_.Worked()).arg(model_.TableSquares());
-    if (model_.WorkedOffMap() > 0)
-        text += Tr(" (%1 not in the table)", " (%1 nėra lentelėje)").arg(model_.WorkedOffMap());
+    QString text = Text(Msg::MapWorkedOf).arg(model_.Worked()).arg(model_.TableSquares());
+    if (model_.WorkedOffMap() > 0) text += Text(Msg::MapOffTable).arg(model_.WorkedOffMap());
     if (BandGroup == kx::bgHF || BandGroup == kx::bgVHF)
         text += QStringLiteral(" · ") + (BandGroup == kx::bgHF ? rbHF : rbVHF)->text();
     if (ModeGroup >= kx::mgCW && ModeGroup <= kx::mgDigital) {
@@ -717,7 +715,7 @@ QString TForm6::SquareText(const std::string& code) const {
     const auto state = model_.State(cell->first, cell->second);
     if (state == kx::bexmap::CellState::Outside) return {};
     const QString square = QString::fromLatin1(code.c_str());
-    if (state == kx::bexmap::CellState::Needed) return square + Tr(": not worked", ": nedirbtas");
+    if (state == kx::bexmap::CellState::Needed) return square + Text(Msg::MapNotWorked);
     const kx::ListEntry* entry = model_.Entry(cell->first, cell->second);
     QStringList parts;
     for (int col : {kx::lcCallsign, kx::lcBand, kx::lcMode, kx::lcDate})
@@ -727,13 +725,8 @@ QString TForm6::SquareText(const std::string& code) const {
 
 QString TForm6::HintText() const {
     if (!chosenSquare_.empty() && chosenRow_ > 0)
-        return SquareText(chosenSquare_) + Tr("  (selected in the log when the map closes)",
-                                              "  (bus pažymėtas žurnale uždarius žemėlapį)");
-    return Tr(
-        "Point at a square to see its first QSO; click a worked square to select "
-        "that QSO in the log.",
-        "Užveskite žymeklį ant kvadrato – matysite pirmąjį QSO; spustelėkite dirbtą "
-        "kvadratą – tas QSO bus pažymėtas žurnale.");
+        return SquareText(chosenSquare_) + Text(Msg::MapSelectedOnClose);
+    return Text(Msg::MapHint);
 }
 
 void TForm6::pbMapHover(const QString& code) {
@@ -760,9 +753,8 @@ void TForm6::pbMapDoubleClick(const QString& code) {
 
 void TForm6::btSaveClick() {
     kx::FileDialogSpec dialog;
-    dialog.caption = Tr("Save picture", "Išsaugoti paveikslą");
-    dialog.filter =
-        Tr("PNG pictures (*.png);;All files (*)", "PNG paveikslai (*.png);;Visi failai (*)");
+    dialog.caption = Text(Msg::MapSavePicture);
+    dialog.filter = Text(Msg::FilterPng);
     dialog.folder = FromCp(kx::ProgramFolder) + QStringLiteral("BEX-map.png");
     dialog.defaultSuffix = QStringLiteral("png");
     const QString name = kx::Svc().SaveFileName(this, dialog);
@@ -776,15 +768,13 @@ void TForm6::btSaveClick() {
         if (!encoded) throw kx::FileWriteError(kx::ToCp(name).value_or(""), "");
         kx::WriteFileAtomic(QFile::encodeName(name).toStdString(), png.toStdString());
     } catch (const kx::FileWriteError&) {
-        kx::ShowError(this,
-                      Tr("The picture could not be saved:\n%1", "Nepavyko išsaugoti paveikslo:\n%1")
-                          .arg(name));
+        kx::ShowError(this, Text(Msg::MapNotSaved).arg(name));
     }
 }
 
 void TForm6::btCopyClick() {
     kx::Svc().SetClipboardImage(pbMap->Picture());
-    lbStatus->setText(Tr("The map is on the clipboard.", "Žemėlapis nukopijuotas."));
+    lbStatus->setText(Text(Msg::MapCopied));
 }
 
 void TForm6::btCloseClick() {

@@ -485,10 +485,7 @@ void TForm2::FormShow() {
     } catch (const std::exception& e) {
         names_ = kx::CityNames();
         kx::ShowError(this, kx::ExceptionText(e) + QStringLiteral("\n\n") +
-                                Tr("The city table cannot be read: look-ups by city find "
-                                   "nothing.",
-                                   "Nepavyko perskaityti miestų lentelės: paieška pagal "
-                                   "miestą nieko neras."));
+                                kx::Text(kx::Msg::CityTableUnreadable));
     }
 
     SetCaptions();

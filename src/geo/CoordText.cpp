@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Errors.h"
+#include "platform/Messages.h"
 
 namespace kx {
 
@@ -69,24 +70,15 @@ std::string TrimText(std::string_view text) {
     return std::string(text.substr(b, e - b));
 }
 
-std::string Quoted(std::string_view s) {
-    std::string q;
-    q.reserve(s.size() + 2);
-    q.push_back('\'');
-    q.append(s);
-    q.push_back('\'');
-    return q;
-}
-
 // The strict readings: a text that is not a number ends the run with an error report.
 long double StrictWhole(std::string_view s) {
     if (auto n = ReadWhole(s)) return static_cast<long double>(*n);
-    throw ConvertError(Quoted(s) + " is not a valid integer value");
+    throw ConvertError(CpMessage(Msg::NotAnInteger, {s}));
 }
 
 long double StrictDecimal(std::string_view s) {
     if (auto v = ReadDecimal(s)) return *v;
-    throw ConvertError(Quoted(s) + " is not a valid floating point value");
+    throw ConvertError(CpMessage(Msg::NotANumber, {s}));
 }
 
 // Read, else a default (the lenient readings of the minutes and seconds while typing).

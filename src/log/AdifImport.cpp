@@ -8,6 +8,7 @@
 #include "log/AdifReader.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
+#include "platform/Messages.h"
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 
@@ -321,22 +322,27 @@ AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
     return result;
 }
 
+namespace {
+
+Lang LangOf(const std::string& language) {
+    return language == "LT" ? Lang::Lithuanian : Lang::English;
+}
+
+}  // namespace
+
 std::string AdifMissingFileMessage(const std::string& fileName, const std::string& language) {
-    if (language == "LT") return "Failas \"" + fileName + "\" nerastas";
-    return "File \"" + fileName + "\" no exists";
+    return CpMessage(Msg::AdifMissingFile, LangOf(language), {fileName});
 }
 
 std::string AdifBadFormatMessage(const std::string& fileName, const std::string& language) {
     std::string bare = fileName;
     if (const auto slash = bare.find_last_of("/\\"); slash != std::string::npos)
         bare.erase(0, slash + 1);
-    if (language == "LT") return "Blogas ADIF failo " + bare + " formatas.";
-    return "ADIF file " + bare + " format is bad.";
+    return CpMessage(Msg::AdifBadFormat, LangOf(language), {bare});
 }
 
 std::string AdifProgressTitle(const std::string& language) {
-    static const std::string lt = Cp1257("ADIF failo analizė");
-    return language == "LT" ? lt : std::string("Analysing ADIF file");
+    return CpMessage(Msg::AdifProgressTitle, LangOf(language));
 }
 
 }  // namespace kx

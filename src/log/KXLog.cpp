@@ -665,7 +665,7 @@ void TForm3::SortClick() {
 
 void TForm3::btImportClick() {
     FileDialogSpec dialog;
-    dialog.filter = QStringLiteral("ADIF files (*.adi)");
+    dialog.filter = Text(Msg::FilterAdif);
     dialog.defaultSuffix = QStringLiteral("adi");
     dialog.folder = importFile_;
     QString chosen = Svc().OpenFileName(this, dialog);

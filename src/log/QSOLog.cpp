@@ -309,7 +309,7 @@ void QSOLog::Write(const std::string& path) const {
 
 void QSOLog::DeleteFile(const std::string& path) {
     if (std::remove(path.c_str()) != 0 && errno != ENOENT)
-        throw FileWriteError(path, std::strerror(errno));
+        throw FileWriteError(path, SystemErrorText(errno));
 }
 
 }  // namespace kx

@@ -146,6 +146,18 @@ std::optional<std::string> Utf8ToCp1257(std::string_view utf8) {
     return out;
 }
 
+std::string SystemTextToCp1257(std::string_view text) {
+    std::u32string codes;
+    if (!DecodeUtf8(text, codes)) return std::string(text);
+    std::string out;
+    out.reserve(codes.size());
+    for (char32_t c : codes) {
+        const int b = UnicodeToCp1257(c);
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
+
 std::string Cp1257(std::string_view utf8Literal) {
     auto bytes = Utf8ToCp1257(utf8Literal);
     if (!bytes) throw std::invalid_argument("text not representable in Windows-1257");

@@ -20,6 +20,11 @@ std::string Cp1257ToUtf8(std::string_view bytes);
 // character the code page cannot hold (never a silent replacement).
 std::optional<std::string> Utf8ToCp1257(std::string_view utf8);
 
+// Windows-1257 bytes of a text the system gives (an error text in the user's locale): valid
+// UTF-8 is converted with "?" for a character the code page lacks; other bytes stay as
+// they are.
+std::string SystemTextToCp1257(std::string_view text);
+
 // Decodes UTF-8 into code points; false on any malformed sequence.
 bool DecodeUtf8(std::string_view text, std::u32string& out);
 bool IsValidUtf8(std::string_view text);

@@ -40,6 +40,12 @@ public:
     explicit IndexError(long long index);
 };
 
+// No printer to print on: reported to the user as an error message, not as a failure.
+class NoPrinterError : public KxError {
+public:
+    using KxError::KxError;
+};
+
 // A text that cannot be read as what it should be (a number, a coordinate, ...).
 class ConvertError : public KxError {
 public:

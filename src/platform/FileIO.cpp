@@ -10,6 +10,7 @@
 #include <random>
 #include <utility>
 
+#include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 
@@ -20,10 +21,14 @@ std::function<bool(const std::string&)> WriteFaultHook;
 namespace {
 
 std::string ErrnoText(int err) {
-    return std::strerror(err);
+    return SystemErrorText(err);
 }
 
 }  // namespace
+
+std::string SystemErrorText(int err) {
+    return SystemTextToCp1257(std::strerror(err));
+}
 
 std::optional<std::string> TryReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

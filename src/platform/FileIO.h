@@ -8,6 +8,10 @@
 
 namespace kx {
 
+// The system's text for an errno value, in the user's locale where the system has one, as
+// Windows-1257 bytes.
+std::string SystemErrorText(int err);
+
 // The bytes of a file. Throws FileOpenError when it cannot be opened or read.
 std::string ReadFileBytes(const std::string& path);
 

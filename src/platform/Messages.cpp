@@ -20,6 +20,8 @@ constexpr std::array kTable{
 #undef KX_MESSAGE
 };
 
+std::optional<Lang> fixedLang;
+
 const Entry& EntryOf(Msg key) {
     return kTable[static_cast<std::size_t>(key)];
 }
@@ -27,7 +29,12 @@ const Entry& EntryOf(Msg key) {
 }  // namespace
 
 Lang CurrentLang() {
+    if (fixedLang) return *fixedLang;
     return IsLithuanian() ? Lang::Lithuanian : Lang::English;
+}
+
+void SetMessageLang(std::optional<Lang> lang) {
+    fixedLang = lang;
 }
 
 std::size_t MessageCount() {
@@ -70,8 +77,12 @@ std::string Utf8Message(Msg key, std::initializer_list<std::string_view> args) {
 }
 
 std::string CpMessage(Msg key, std::initializer_list<std::string_view> args) {
+    return CpMessage(key, CurrentLang(), args);
+}
+
+std::string CpMessage(Msg key, Lang lang, std::initializer_list<std::string_view> args) {
     // Every text of the table is checked by the tests to fit Windows-1257.
-    return FillIn(Cp1257(MessageText(key)), args);
+    return FillIn(Cp1257(MessageText(key, lang)), args);
 }
 
 }  // namespace kx

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,8 +27,13 @@ enum class Msg {
 
 enum class Lang { English, Lithuanian };
 
-// The language of kx::Language ("LT" is Lithuanian, anything else English).
+// The language of the messages: the one SetMessageLang chose, else that of kx::Language
+// ("LT" is Lithuanian, anything else English).
 Lang CurrentLang();
+
+// Fixes the messages' language apart from kx::Language (kvadrix-tool takes it from the
+// environment); nothing goes back to kx::Language.
+void SetMessageLang(std::optional<Lang> lang);
 
 // Number of messages in the table, and the key's name as written in the table.
 std::size_t MessageCount();
@@ -46,5 +52,6 @@ std::string Utf8Message(Msg key, std::initializer_list<std::string_view> args = 
 // The message as Windows-1257 bytes with its placeholders filled (args already bytes), for
 // the core's texts and failures.
 std::string CpMessage(Msg key, std::initializer_list<std::string_view> args = {});
+std::string CpMessage(Msg key, Lang lang, std::initializer_list<std::string_view> args = {});
 
 }  // namespace kx

@@ -11,6 +11,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Globals.h"
+#include "platform/Messages.h"
 
 namespace kx {
 
@@ -260,7 +261,7 @@ void RaiseOpenErrorFor(const std::string& path) {
 }
 
 void RaiseUnreadableFor(const std::string& path) {
-    throw FileOpenError(path, "The file cannot be read.");
+    throw FileOpenError(path, CpMessage(Msg::FileUnreadable));
 }
 
 }  // namespace detail

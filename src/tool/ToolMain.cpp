@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <locale>
@@ -30,6 +32,7 @@
 #include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Messages.h"
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 #include "tables/CommaList.h"
@@ -43,47 +46,28 @@ constexpr int kOk = 0;
 constexpr int kNotFound = 1;
 constexpr int kError = 2;
 
-const char* const kHelp =
-    "Usage: kvadrix-tool [--folder DIR] COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Works on the files of the Kvadrix program folder: the tool's own folder, or DIR.\n"
-    "\n"
-    "Commands:\n"
-    "  square LAT LON    BEX square of a point in decimal degrees (\".\" or \",\" as\n"
-    "                    decimal sign), or \"?\"\n"
-    "  square LOCATOR    BEX square of a six-character locator, or \"?\"\n"
-    "  locator LAT LON   the six-character locator of a point\n"
-    "  info CODE         the eight locators of a square, two a line from north to\n"
-    "                    south (TAB between), then the corners NW, NE, SW, SE\n"
-    "  city NAME         the squares of a city or settlement, comma-separated\n"
-    "  call CALLSIGN     the squares of a Lithuanian call sign, comma-separated\n"
-    "  import FILE.adi...  imports ADI files into the log as the \"Import from ADIF\"\n"
-    "                    button does (import, find squares, sort, write QSO.dat) and\n"
-    "                    prints per file the QSOs taken and the duplicates\n"
-    "  export FILE.adi   writes every QSO of the log to an ADI file (ADIF 3.1.4, UTF-8)\n"
-    "                    with the squares in SIG/SIG_INFO and MY_SIG/MY_SIG_INFO\n"
-    "  find-squares      fills the locator and square columns of the log and saves it\n"
-    "  award [--band all|hf|vhf] [--mode all|cw|ssb|phone|digital]\n"
-    "                    the award list of the log, seven TAB-separated cells a line,\n"
-    "                    then \"Worked squares: N\"\n"
-    "  application [--band ..] [--mode ..] [--class basic|100|200|300|trophy]\n"
-    "              [--lang en|lt] --out FILE.rtf|FILE.pdf\n"
-    "                    writes the award application with the applicant data of\n"
-    "                    Kvadrix.ini: FILE.rtf as \"Save to File...\" (no page headers),\n"
-    "                    FILE.pdf as \"Save as PDF...\" (with page headers); then prints\n"
-    "                    \"Worked squares: N\". Needs no display (Qt runs offscreen).\n"
-    "\n"
-    "square, locator, info, city and call read one argument set per line from standard\n"
-    "input when given \"-\" as their argument, and print one line per input line (info:\n"
-    "its items separated by TAB); the status is then 2 when a line was bad, 1 when a\n"
-    "line found nothing, else 0.\n"
-    "\n"
-    "Exit status: 0 success, 1 nothing found, 2 usage or file error.\n"
-    "import and find-squares refuse to work while Kvadrix runs on the same folder.\n";
-
 struct Failure {
     std::string message;  // UTF-8
 };
+
+// A message of the table in UTF-8, in the environment's language.
+std::string M(kx::Msg key, std::initializer_list<std::string_view> args = {}) {
+    return kx::Utf8Message(key, args);
+}
+
+// Lithuanian when the environment's message language is: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty names it ("lt", "lt_LT.UTF-8", ...).
+kx::Lang EnvironmentLang() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        const std::string_view v(value);
+        const bool lt =
+            v.starts_with("lt") && (v.size() == 2 || v[2] == '_' || v[2] == '.' || v[2] == '@');
+        return lt ? kx::Lang::Lithuanian : kx::Lang::English;
+    }
+    return kx::Lang::English;
+}
 
 // Core text (Windows-1257) to UTF-8.
 std::string Out(std::string_view cp1257) {
@@ -93,8 +77,7 @@ std::string Out(std::string_view cp1257) {
 // A UTF-8 argument as core text.
 std::string In(std::string_view utf8) {
     auto text = kx::Utf8ToCp1257(utf8);
-    if (!text)
-        throw Failure{"the text \"" + std::string(utf8) + "\" is not UTF-8 that Kvadrix can hold"};
+    if (!text) throw Failure{M(kx::Msg::ToolNotUtf8, {utf8})};
     return *text;
 }
 
@@ -109,7 +92,7 @@ float ParseDegrees(std::string_view text) {
     float value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
     if (t.empty() || ec != std::errc() || ptr != last || !std::isfinite(value))
-        throw Failure{"not a number: \"" + std::string(text) + "\""};
+        throw Failure{M(kx::Msg::ToolNotANumber, {text})};
     return value;
 }
 
@@ -141,7 +124,7 @@ Result Square(const std::vector<std::string_view>& args) {
         std::string locator = In(args[0]);
         if (!locator.empty()) code = kx::FindBEXfromWWL(kx::UpperAscii(locator));
     } else {
-        throw Failure{"square needs LAT LON or LOCATOR"};
+        throw Failure{M(kx::Msg::ToolSquareUsage)};
     }
     r.found = !code.empty() && code != "?";
     r.lines.push_back(r.found ? code : std::string(1, '?'));
@@ -149,12 +132,12 @@ Result Square(const std::vector<std::string_view>& args) {
 }
 
 Result Locator(const std::vector<std::string_view>& args) {
-    if (args.size() != 2) throw Failure{"locator needs LAT LON"};
+    if (args.size() != 2) throw Failure{M(kx::Msg::ToolLocatorUsage)};
     return Result{{kx::CalcWWL(ParseDegrees(args[0]), ParseDegrees(args[1]))}, true};
 }
 
 Result Info(const std::vector<std::string_view>& args) {
-    if (args.size() != 1) throw Failure{"info needs one square CODE"};
+    if (args.size() != 1) throw Failure{M(kx::Msg::ToolInfoUsage)};
     std::string code(kx::TrimField(In(args[0])));
     Result r;
     auto locators = kx::FindWWLfromBEX(code);
@@ -196,12 +179,12 @@ std::string Joined(const std::vector<std::string_view>& args) {
 }
 
 Result City(const std::vector<std::string_view>& args) {
-    if (args.empty()) throw Failure{"city needs a NAME"};
+    if (args.empty()) throw Failure{M(kx::Msg::ToolCityUsage)};
     return Codes(kx::CityEntry(In(Joined(args))));
 }
 
 Result Call(const std::vector<std::string_view>& args) {
-    if (args.size() != 1) throw Failure{"call needs one CALLSIGN"};
+    if (args.size() != 1) throw Failure{M(kx::Msg::ToolCallUsage)};
     return Codes(kx::CallEntry(In(args[0])));
 }
 
@@ -231,12 +214,12 @@ int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
                 }
             } catch (const Failure& f) {
                 anyBad = true;
-                PrintError("line " + std::to_string(lineNo) + ": " + f.message);
+                PrintError(M(kx::Msg::ToolLine, {std::to_string(lineNo), f.message}));
             } catch (const kx::KxError& e) {
                 // A table fault (a short entry, a missing file) spoils this line only;
                 // the results of the other lines are still printed.
                 anyBad = true;
-                PrintError("line " + std::to_string(lineNo) + ": " + Out(e.what()));
+                PrintError(M(kx::Msg::ToolLine, {std::to_string(lineNo), Out(e.what())}));
             }
             out += '\n';
             if (out.size() > (1 << 16) - 256) {
@@ -260,12 +243,10 @@ public:
             case kx::LockResult::Acquired:
                 return;
             case kx::LockResult::Held:
-                throw Failure{"Kvadrix is running in " + kx::ProgramFolder + " (process " +
-                              std::to_string(lock_.HolderPid()) +
-                              "); the log is not changed while it runs"};
+                throw Failure{M(kx::Msg::ToolKvadrixRunning,
+                                {kx::ProgramFolder, std::to_string(lock_.HolderPid())})};
             case kx::LockResult::Failed:
-                throw Failure{"cannot lock the log in " + kx::ProgramFolder + ": " +
-                              lock_.Reason()};
+                throw Failure{M(kx::Msg::ToolCannotLock, {kx::ProgramFolder, lock_.Reason()})};
         }
     }
 
@@ -274,7 +255,7 @@ private:
 };
 
 int Import(const std::vector<std::string_view>& files) {
-    if (files.empty()) throw Failure{"import needs at least one FILE.adi"};
+    if (files.empty()) throw Failure{M(kx::Msg::ToolImportUsage)};
     WriteLock lock;
     kx::QSOLog log;
     log.Load();
@@ -283,12 +264,12 @@ int Import(const std::vector<std::string_view>& files) {
         std::string path(file);
         kx::AdifImportResult r = kx::ImportAdifFile(log, path, kx::LogFilePath());
         if (r.status == kx::AdifImportStatus::MissingFile) {
-            PrintError("no such file: " + path);
+            PrintError(M(kx::Msg::ToolNoSuchFile, {path}));
             status = kError;
             continue;
         }
         if (r.status == kx::AdifImportStatus::BadFormat) {
-            PrintError("not an ADI file: " + path);
+            PrintError(M(kx::Msg::ToolNotAdi, {path}));
             status = kError;
             continue;
         }
@@ -317,7 +298,7 @@ kx::DateOrder LocaleDateOrder() {
 }
 
 int Export(const std::vector<std::string_view>& args) {
-    if (args.size() != 1) throw Failure{"export needs one FILE.adi"};
+    if (args.size() != 1) throw Failure{M(kx::Msg::ToolExportUsage)};
     kx::QSOLog log;
     log.Load();
     kx::AdifExportOptions options;
@@ -330,7 +311,7 @@ int Export(const std::vector<std::string_view>& args) {
 }
 
 int FindSquares(const std::vector<std::string_view>& args) {
-    if (!args.empty()) throw Failure{"find-squares takes no arguments"};
+    if (!args.empty()) throw Failure{M(kx::Msg::ToolFindSquaresUsage)};
     WriteLock lock;
     kx::QSOLog log;
     log.Load();
@@ -362,7 +343,7 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::st
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            fail(std::string(opt) + " needs a value");
+            fail(M(kx::Msg::ToolNeedsValue, {opt}));
         }
         if (opt == "--band") {
             if (value == "all")
@@ -372,7 +353,7 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::st
             else if (value == "vhf")
                 o.band = kx::bgVHF;
             else
-                fail("--band is all, hf or vhf");
+                fail(M(kx::Msg::ToolBandValues));
         } else if (opt == "--mode") {
             if (value == "all")
                 o.mode = kx::mgAll;
@@ -385,7 +366,7 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::st
             else if (value == "digital")
                 o.mode = kx::mgDigital;
             else
-                fail("--mode is all, cw, ssb, phone or digital");
+                fail(M(kx::Msg::ToolModeValues));
         } else if (application && opt == "--class") {
             if (value == "basic")
                 o.awardClass = kx::acBasic;
@@ -398,18 +379,18 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::st
             else if (value == "trophy")
                 o.awardClass = kx::acTrophy;
             else
-                fail("--class is basic, 100, 200, 300 or trophy");
+                fail(M(kx::Msg::ToolClassValues));
         } else if (application && opt == "--lang") {
             if (value == "en")
                 o.language = "EN";
             else if (value == "lt")
                 o.language = "LT";
             else
-                fail("--lang is en or lt");
+                fail(M(kx::Msg::ToolLangValues));
         } else if (application && opt == "--out") {
             o.out = std::string(value);
         } else {
-            fail("unknown option " + std::string(opt));
+            fail(M(kx::Msg::ToolUnknownCommandOption, {opt}));
         }
     }
     return o;
@@ -442,9 +423,8 @@ int Application(const std::vector<std::string_view>& args, const char* argv0) {
         return out.size() > ext.size() &&
                kx::UpperAscii(out.substr(out.size() - ext.size())) == ext;
     };
-    if (out.empty()) throw Failure{"application: --out FILE.rtf or FILE.pdf is needed"};
-    if (!endsWith(".RTF") && !endsWith(".PDF"))
-        throw Failure{"application: --out names a .rtf or a .pdf file"};
+    if (out.empty()) throw Failure{M(kx::Msg::ToolOutNeeded)};
+    if (!endsWith(".RTF") && !endsWith(".PDF")) throw Failure{M(kx::Msg::ToolOutKind)};
     kx::ToolApplicationRequest request;
     request.argv0 = argv0;
     request.bandGroup = o.band;
@@ -471,7 +451,7 @@ int Run(int argc, char** argv) {
     std::string folder = OwnFolder(argv[0]);
     while (!args.empty() && args[0].starts_with("--")) {
         if (args[0] == "--help") {
-            std::cout << kHelp;
+            std::cout << M(kx::Msg::ToolHelp);
             return kOk;
         }
         if (args[0] == "--folder" && args.size() >= 2) {
@@ -481,11 +461,11 @@ int Run(int argc, char** argv) {
             folder = std::string(args[0].substr(9));
             args.erase(args.begin());
         } else {
-            throw Failure{"unknown option " + std::string(args[0]) + " (see --help)"};
+            throw Failure{M(kx::Msg::ToolUnknownOption, {args[0]})};
         }
     }
-    if (args.empty()) throw Failure{"no command given (see --help)"};
-    if (folder.empty()) throw Failure{"--folder needs a folder"};
+    if (args.empty()) throw Failure{M(kx::Msg::ToolNoCommand)};
+    if (folder.empty()) throw Failure{M(kx::Msg::ToolFolderNeeded)};
     if (folder.back() != '/') folder += '/';
     kx::ProgramFolder = folder;
     kx::SettingsFile.Open(kx::ProgramFile("Kvadrix.ini"));
@@ -494,7 +474,7 @@ int Run(int argc, char** argv) {
     std::string_view cmd = args[0];
     std::vector<std::string_view> rest(args.begin() + 1, args.end());
     if (cmd == "help") {
-        std::cout << kHelp;
+        std::cout << M(kx::Msg::ToolHelp);
         return kOk;
     }
     if (cmd == "square") return RunLookup(Square, rest);
@@ -507,13 +487,17 @@ int Run(int argc, char** argv) {
     if (cmd == "find-squares") return FindSquares(rest);
     if (cmd == "award") return Award(rest);
     if (cmd == "application") return Application(rest, argv[0]);
-    throw Failure{"unknown command " + std::string(cmd) + " (see --help)"};
+    throw Failure{M(kx::Msg::ToolUnknownCommand, {cmd})};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    // Messages follow the environment's language, and so does the system's error text;
+    // numbers and output formats stay those of the C locale.
+    std::setlocale(LC_MESSAGES, "");
+    kx::SetMessageLang(EnvironmentLang());
     try {
         int rc = Run(argc, argv);
         std::cout.flush();

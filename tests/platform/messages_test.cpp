@@ -1,3 +1,5 @@
+#include "platform/Messages.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -6,7 +8,6 @@
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/Globals.h"
-#include "platform/Messages.h"
 
 namespace {
 
@@ -56,6 +57,15 @@ TEST(MessageTable, OnlyLTExactlyGivesLithuanian) {
     }
 }
 
+TEST(MessageTable, AFixedMessageLanguageOutranksTheProgramsLanguage) {
+    LanguageScope en("EN");
+    kx::SetMessageLang(kx::Lang::Lithuanian);  // kvadrix-tool in a Lithuanian environment
+    EXPECT_EQ(kx::MessageText(kx::Msg::TitleError), "KLAIDA");
+    EXPECT_EQ(kx::Language, "EN");
+    kx::SetMessageLang(std::nullopt);
+    EXPECT_EQ(kx::MessageText(kx::Msg::TitleError), "ERROR");
+}
+
 TEST(MessageTable, PlaceholdersAreFilledOnceAndMissingOnesStay) {
     EXPECT_EQ(kx::FillIn("%2 then %1", {"a", "b"}), "b then a");
     EXPECT_EQ(kx::FillIn("%1 and %2", {"100%1"}), "100%1 and %2");  // no second pass
@@ -67,6 +77,11 @@ TEST(MessageTable, CoreFailuresSpeakTheLanguageAsCodePageBytes) {
     const kx::FileOpenError e("/tmp/x.dat", kx::CpMessage(kx::Msg::FileIsFolder));
     EXPECT_EQ(kx::Cp1257ToUtf8(e.what()),
               "Nepavyko atidaryti failo „/tmp/x.dat“. Tai aplankas, o ne failas.");
+    // The system's own text (UTF-8 in the user's locale) joins as code-page bytes.
+    EXPECT_EQ(kx::SystemTextToCp1257("Nėra tokio failo ar aplanko"),
+              kx::Cp1257("Nėra tokio failo ar aplanko"));
+    EXPECT_EQ(kx::SystemTextToCp1257("Файл"), "????");
+    EXPECT_EQ(kx::SystemTextToCp1257("\xE9t\xE9"), "\xE9t\xE9");  // not UTF-8: as it is
     // An argument's bytes go in as they are.
     EXPECT_EQ(kx::CpMessage(kx::Msg::ListIndexOutOfBounds, {"\xE0"}),
               kx::Cp1257("Sąrašo indeksas už ribų (ą)"));

@@ -21,14 +21,15 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs the tool with the folder, the arguments (shell words) and the standard input.
+// Runs the tool with the folder, the arguments (shell words), the standard input and the
+// language of the environment (English unless a test asks for another).
 ToolRun Tool(const kxtest::TempFolder& folder, const std::string& args,
-             const std::string& input = "") {
+             const std::string& input = "", const std::string& lang = "C") {
     folder.write("stdin.txt", input);
     const std::string out = folder.file("stdout.txt"), err = folder.file("stderr.txt");
-    const std::string cmd = std::string("'") + KX_BUILD_DIR + "/kvadrix-tool' --folder '" +
-                            folder.dir() + "' " + args + " <'" + folder.file("stdin.txt") + "' >'" +
-                            out + "' 2>'" + err + "'";
+    const std::string cmd = "LC_ALL= LC_MESSAGES= LANG='" + lang + "' '" + KX_BUILD_DIR +
+                            "/kvadrix-tool' --folder '" + folder.dir() + "' " + args + " <'" +
+                            folder.file("stdin.txt") + "' >'" + out + "' 2>'" + err + "'";
     ToolRun r;
     int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -232,13 +233,32 @@ TEST(ToolLock, StaleLockIsTakenOver) {
     EXPECT_EQ(kx::FolderLock::LiveHolder(f.dir()), static_cast<long>(getpid()));
 }
 
-TEST(ToolHelp, DescribesEveryCommand) {
+TEST(ToolHelp, DescribesEveryCommandInTheEnvironmentsLanguage) {
     ToolFolder f;
-    ToolRun r = Tool(f, "--help");
-    EXPECT_EQ(r.status, 0);
-    for (const char* word : {"square", "locator", "info", "city", "call", "import", "export",
-                             "find-squares", "award", "application", "--class", "--folder"})
-        EXPECT_NE(r.out.find(word), std::string::npos) << word;
+    for (const char* lang : {"C", "lt_LT.UTF-8"}) {
+        ToolRun r = Tool(f, "--help", "", lang);
+        EXPECT_EQ(r.status, 0);
+        for (const char* word : {"square", "locator", "info", "city", "call", "import", "export",
+                                 "find-squares", "award", "application", "--class", "--folder"})
+            EXPECT_NE(r.out.find(word), std::string::npos) << lang << " " << word;
+    }
+    EXPECT_EQ(Tool(f, "--help").out.rfind("Usage: kvadrix-tool", 0), 0u);
+    EXPECT_EQ(Tool(f, "--help", "", "lt_LT.UTF-8").out.rfind("Naudojimas: kvadrix-tool", 0), 0u);
+    // A language that is not Lithuanian gives English.
+    EXPECT_EQ(Tool(f, "--help", "", "de_DE").out.rfind("Usage:", 0), 0u);
+}
+
+TEST(ToolHelp, LithuanianMessagesKeepTheOutputFormats) {
+    ToolFolder f;
+    ToolRun bad = Tool(f, "square 54.x 25", "", "lt_LT.UTF-8");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "kvadrix-tool: ne skaičius: „54.x“\n");
+    // A failure of the core speaks the same language.
+    std::filesystem::create_directory(f.file("QSO.dat"));
+    ToolRun noLog = Tool(f, "award", "", "lt_LT");
+    EXPECT_EQ(noLog.status, 2);
+    EXPECT_EQ(noLog.err, "kvadrix-tool: Nepavyko atidaryti failo „" + f.file("QSO.dat") +
+                             "“. Tai aplankas, o ne failas.\n");
 }
 
 // A log with one CW QSO on 20M in every square of the table (394), and the applicant.

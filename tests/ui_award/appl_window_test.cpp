@@ -591,7 +591,8 @@ TEST_F(ApplicationWindow, PrintSendsThePreviewWithItsPageHeadersAndAnEmptyTitle)
 class NoPrinterServices : public kx::FakeServices {
 public:
     void PrintDocument(const QTextDocument&, const QString&) override {
-        throw kx::KxError("No printer is installed. Install a printer in the system settings.");
+        throw kx::NoPrinterError(
+            "No printer is installed. Install a printer in the system settings.");
     }
 };
 
@@ -605,6 +606,8 @@ TEST_F(ApplicationWindow, PrintWithoutPrinterSaysSoAndChangesNothing) {
     form->btPrint->click();
     ASSERT_EQ(noPrinter.messages.size(), 1u);
     EXPECT_TRUE(noPrinter.lastMessageText().contains("No printer is installed"));
+    // An error message, not a failure report: "ERROR" with the information icon.
+    EXPECT_EQ(noPrinter.lastMessage()->kind, kx::MessageKind::Error);
     EXPECT_EQ(Preview(), before);
     EXPECT_TRUE(form->btPrev->isChecked());
     EXPECT_TRUE(form->isVisible());

@@ -175,12 +175,12 @@ protected:
 
 TEST_F(DamagedInfoText, EmptyIsReportedAsNoRtfDocument) {
     folder.write("KXInfoLT.dat", "");
-    ExpectReportedAndTheRestSkipped("is not an RTF document");
+    ExpectReportedAndTheRestSkipped(QString::fromUtf8("nėra RTF dokumentas"));
 }
 
 TEST_F(DamagedInfoText, BinaryIsReportedAsNoRtfDocument) {
     folder.write("KXInfoLT.dat", BinaryJunk(4096));
-    ExpectReportedAndTheRestSkipped("is not an RTF document");
+    ExpectReportedAndTheRestSkipped(QString::fromUtf8("nėra RTF dokumentas"));
 }
 
 TEST_F(DamagedInfoText, FolderInItsPlaceIsReported) {

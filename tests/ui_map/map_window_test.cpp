@@ -271,7 +271,7 @@ TEST(MapWindow, CountAndFiltersInBothLanguages) {
     kx::Language = "LT";
     form.show();
     EXPECT_EQ(form.windowTitle(), QStringLiteral(" BEX  ŽEMĖLAPIS"));
-    EXPECT_EQ(form.btSave->text(), QStringLiteral("Išsaugoti paveikslą..."));
+    EXPECT_EQ(form.btSave->text(), QStringLiteral("Išsaugoti paveikslėlį..."));
     EXPECT_EQ(form.btCopy->text(), QStringLiteral("Kopijuoti"));
     EXPECT_EQ(form.btClose->text(), QStringLiteral("Uždaryti"));
     EXPECT_EQ(form.rbVHF->text(), QStringLiteral("UTB"));
@@ -279,7 +279,7 @@ TEST(MapWindow, CountAndFiltersInBothLanguages) {
     EXPECT_EQ(form.lbCount->text(), QStringLiteral("Dirbta 1 iš 394 · UTB · SSB"));
     form.rbAll->click();
     form.rbHFVHF->click();
-    EXPECT_EQ(form.lbCount->text(), QStringLiteral("Dirbta 7 iš 394 (1 nėra lentelėje)"));
+    EXPECT_EQ(form.lbCount->text(), QStringLiteral("Dirbta 7 iš 394 (lentelėje nėra: 1)"));
     form.close();
 }
 

@@ -121,7 +121,7 @@ TEST_F(StartWindow, UnwritableSettingsFileIsReportedAndTheRestOfStartUpSkipped) 
     EXPECT_EQ(kx::VersionText, "1.0.0.1");  // never cut to three characters
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(english());  // the designed texts
-    EXPECT_EQ(form->lbVersion->text(), QStringLiteral("Version ") + kx::kAuthorCredit);
+    EXPECT_EQ(form->lbVersion->text(), QStringLiteral("Version   ·  Kvadrix developers"));
     EXPECT_TRUE(form->reInfo->toPlainText().isEmpty());
     EXPECT_TRUE(form->btEN->isChecked());
 }

@@ -17,6 +17,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/Messages.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfLines.h"
 
@@ -101,7 +102,7 @@ int PrintOn(const QTextDocument& doc, QPrinter* printer) {
     std::unique_ptr<QTextDocument> copy = PrintableCopy(doc);
     QPainter painter;
     if (!painter.begin(printer))
-        throw KxError("The printer \"" + Bytes(printer->printerName()) + "\" cannot be started.");
+        throw KxError(CpMessage(Msg::PrinterCannotStart, {Bytes(printer->printerName())}));
     // Lay the document out for the printer itself, one page per printable area.
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     layout->setPaintDevice(printer);
@@ -121,7 +122,7 @@ int PrintOn(const QTextDocument& doc, QPrinter* printer) {
         layout->draw(&painter, context);
         painter.restore();
     }
-    if (!painter.end()) throw KxError("Printing failed.");
+    if (!painter.end()) throw KxError(CpMessage(Msg::PrintingFailed));
     return pages;
 }
 
@@ -134,9 +135,7 @@ void PrintOnCurrentPrinter(const QTextDocument& doc, const QString& jobTitle) {
     QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
         const QStringList names = QPrinterInfo::availablePrinterNames();
-        if (names.isEmpty())
-            throw KxError(
-                "No printer is installed. Install a printer in the system settings to print.");
+        if (names.isEmpty()) throw NoPrinterError(CpMessage(Msg::NoPrinter));
         info = QPrinterInfo::printerInfo(names.first());
     }
     QPrinter printer(info, QPrinter::HighResolution);
@@ -144,7 +143,7 @@ void PrintOnCurrentPrinter(const QTextDocument& doc, const QString& jobTitle) {
     printer.setCreator(QString());
     PrintOn(doc, &printer);
     if (printer.printerState() == QPrinter::Error)
-        throw KxError("Printing on \"" + Bytes(info.printerName()) + "\" failed.");
+        throw KxError(CpMessage(Msg::PrintingOnFailed, {Bytes(info.printerName())}));
 }
 
 void PrintToPdf(const QTextDocument& doc, const std::string& path) {
@@ -153,8 +152,7 @@ void PrintToPdf(const QTextDocument& doc, const std::string& path) {
     // then its bytes replace the file at path as every other file of the program is written.
     QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/kvadrix-XXXXXX.pdf"));
     if (!temp.open())
-        throw FileWriteError(path,
-                             "No temporary file for the PDF: " + Bytes(temp.errorString()) + ".");
+        throw FileWriteError(path, CpMessage(Msg::PdfNoTemporaryFile, {Bytes(temp.errorString())}));
     temp.close();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -164,12 +162,12 @@ void PrintToPdf(const QTextDocument& doc, const std::string& path) {
     try {
         PrintOn(doc, &printer);
     } catch (const KxError&) {
-        throw FileWriteError(path, "The PDF file could not be written.");
+        throw FileWriteError(path, CpMessage(Msg::PdfNotWritten));
     }
     QFile pdf(temp.fileName());
     QByteArray bytes;
     if (pdf.open(QIODevice::ReadOnly)) bytes = pdf.readAll();
-    if (bytes.isEmpty()) throw FileWriteError(path, "The PDF file could not be written.");
+    if (bytes.isEmpty()) throw FileWriteError(path, CpMessage(Msg::PdfNotWritten));
     WriteFileAtomic(path, bytes.toStdString());
 }
 

@@ -18,8 +18,9 @@ namespace kx {
 bool HasCurrentPrinter();
 
 // Prints doc on the system's current (default) printer, or on the first printer when no
-// default is set, with the given print-job title (empty by default). Throws KxError
-// ("No printer is installed ...") when there is none, and KxError when printing fails.
+// default is set, with the given print-job title (empty by default). Throws
+// NoPrinterError ("No printer is installed ...") when there is none, and KxError when
+// printing fails.
 void PrintOnCurrentPrinter(const QTextDocument& doc, const QString& jobTitle = QString());
 
 // Prints doc into a PDF file at path (Windows-1257 bytes, like every path of the program),

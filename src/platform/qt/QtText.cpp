@@ -9,7 +9,11 @@
 namespace kx {
 
 QString Text(Msg key) {
-    const std::string_view text = MessageText(key);
+    return Text(key, CurrentLang());
+}
+
+QString Text(Msg key, Lang lang) {
+    const std::string_view text = MessageText(key, lang);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -17,6 +17,7 @@ namespace kx {
 // A message of the table (platform/Messages.h) in the language of kx::Language; fill its
 // placeholders with QString::arg.
 QString Text(Msg key);
+QString Text(Msg key, Lang lang);
 
 // Windows-1257 bytes -> QString (every byte has a character).
 QString FromCp(const std::string& bytes);

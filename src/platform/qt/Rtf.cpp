@@ -5,6 +5,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/Messages.h"
 
 namespace kx {
 
@@ -30,7 +31,7 @@ void SetPageSetup(QTextDocument* doc, const PageSetup& p) {
 
 void LoadRtfFile(QTextDocument* doc, const std::string& path) {
     const QByteArray bytes = QByteArray::fromStdString(ReadFileBytes(path));
-    if (!IsRtf(bytes)) throw KxError("File \"" + path + "\" is not an RTF document.");
+    if (!IsRtf(bytes)) throw KxError(CpMessage(Msg::FileNotRtf, {path}));
     ReadRtf(bytes, doc, nullptr);
 }
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/Cp1257.h"
+#include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
 
 namespace kx {
@@ -1146,9 +1147,7 @@ bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error) {
     bool ok = true;
     const qsizetype start = RtfStart(rtf);
     if (start < 0) {
-        if (error)
-            *error =
-                QStringLiteral("The data is not an RTF document (it does not begin with {\\rtf).");
+        if (error) *error = Text(Msg::DataNotRtf);
         ok = false;
     } else {
         // The reader starts at the brace: a byte-order mark in front is no text.

@@ -27,18 +27,6 @@
 namespace kx {
 namespace {
 
-// The chosen file, or nothing when the user cancels. A name typed without extension gets
-// the default one (an open dialog looks for the file under that name).
-QString RunFileDialog(QWidget* parent, const FileDialogSpec& d, QFileDialog::AcceptMode accept,
-                      QFileDialog::FileMode mode) {
-    QFileDialog dialog(parent, d.caption, d.folder, d.filter);
-    dialog.setAcceptMode(accept);
-    dialog.setFileMode(mode);
-    if (!d.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(d.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
-}
-
 class QtServices final : public Services {
 public:
     QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override {
@@ -47,11 +35,16 @@ public:
     }
 
     QString OpenFileName(QWidget* parent, const FileDialogSpec& d) override {
-        return RunFileDialog(parent, d, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
+        return Run(*MakeFileDialog(parent, d, false));
     }
 
     QString SaveFileName(QWidget* parent, const FileDialogSpec& d) override {
-        return RunFileDialog(parent, d, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+        return Run(*MakeFileDialog(parent, d, true));
+    }
+
+    static QString Run(QFileDialog& dialog) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().first();
     }
 
     bool OpenDocument(const QString& fileOrUrl) override {
@@ -116,6 +109,24 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpe
     for (const auto& [which, text] : labels)
         if (QAbstractButton* button = mb->button(which)) button->setText(Text(text));
     return mb;
+}
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogSpec& d, bool save) {
+    auto dialog = std::make_unique<QFileDialog>(parent, d.caption, d.folder, d.filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    // A name typed without extension gets the default one (an open dialog looks for the
+    // file under that name).
+    if (!d.defaultSuffix.isEmpty()) dialog->setDefaultSuffix(d.defaultSuffix);
+    // Qt's catalogue leaves the dialog's Cancel button in English.
+    dialog->setLabelText(QFileDialog::Reject, Text(Msg::ButtonCancel));
+    return dialog;
 }
 
 Services& Svc() {

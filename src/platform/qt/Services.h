@@ -26,6 +26,7 @@
 #include <string>
 #include <utility>
 
+class QFileDialog;
 class QImage;
 class QWidget;
 class QTextDocument;
@@ -96,6 +97,11 @@ public:
 // The Qt message box of a spec, with its buttons labelled in the language of kx::Language
 // (whether or not Qt's own catalogue is installed).
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpec& box);
+
+// Qt's own file dialog (never the desktop's, so that its texts follow kx::Language through
+// Qt's catalogue) for an open or a save dialog.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogSpec& dialog,
+                                            bool save);
 
 // The services in use: the Qt implementation unless a test installed another.
 Services& Svc();
