@@ -561,43 +561,51 @@ void TForm3::FitColumns() {
     // Measuring a text with the font costs microseconds, and a large log has a million
     // cells. Each text is first priced by the advances of its characters (one measured
     // table for the 256 bytes); kerning and shaping make a text at most a little wider
-    // than that price. A column's texts are measured from the highest price down until
-    // none left can be wider than the widest so far. In a column of very many texts
-    // priced alike (dates, times) the measuring stops after a sample of them: those left
-    // are within the slack of the widest.
-    constexpr qreal kSlack = 1.0;       // what kerning and rounding may add to a price
-    constexpr int kMostMeasured = 256;  // distinct texts measured in a column, at most
-    constexpr int kMostTaken = 4096;    // texts taken from the top of a column, at most
+    // than that price. One pass over the rows keeps each column's highest-priced texts;
+    // they are measured from the highest price down until none left can be wider than
+    // the widest so far. In a column of very many texts priced alike (dates, times) the
+    // measuring stops after a sample of them: those left are within the slack of the
+    // widest.
+    constexpr qreal kSlack = 1.0;        // what kerning and rounding may add to a price
+    constexpr int kMostMeasured = 256;   // distinct texts measured in a column, at most
+    constexpr std::size_t kKept = 4096;  // highest-priced texts kept of a column
     const QFontMetricsF cells(SGrid1->font());
     const QFontMetrics exact(SGrid1->font());
     const QFontMetrics head(SGrid1->horizontalHeader()->font());
     std::array<qreal, 256> advance{};
     for (int b = 0; b < 256; ++b)
         advance[b] = cells.horizontalAdvance(FromCp(std::string(1, static_cast<char>(b))));
-    auto price = [&](const std::string& s) {
-        qreal p = 0;
-        for (unsigned char c : s) p += advance[c];
-        return p;
-    };
-    auto cheaper = [](const auto& a, const auto& b) { return a.first < b.first; };
+    using Priced = std::pair<qreal, const std::string*>;
+    auto dearer = [](const Priced& a, const Priced& b) { return a.first > b.first; };
     const auto& rows = log_.Rows();
-    std::vector<std::pair<qreal, const std::string*>> heap;
-    heap.reserve(rows.size());
+    const int cols = log_.ColCount();
+    // Per column a heap of its kept texts with the cheapest on top.
+    std::vector<std::vector<Priced>> kept(cols);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        for (int c = 0; c < cols; ++c) {
+            const std::string& text = rows[r][c];
+            qreal price = 0;
+            for (unsigned char ch : text) price += advance[ch];
+            auto& heap = kept[c];
+            if (heap.size() < kKept) {
+                heap.emplace_back(price, &text);
+                std::push_heap(heap.begin(), heap.end(), dearer);
+            } else if (price > heap.front().first) {
+                std::pop_heap(heap.begin(), heap.end(), dearer);
+                heap.back() = {price, &text};
+                std::push_heap(heap.begin(), heap.end(), dearer);
+            }
+        }
+    }
     std::unordered_set<std::string_view> measured;
-    for (int c = 0; c < log_.ColCount(); ++c) {
-        heap.clear();
-        for (std::size_t r = 1; r < rows.size(); ++r)
-            heap.emplace_back(price(rows[r][c]), &rows[r][c]);
-        std::make_heap(heap.begin(), heap.end(), cheaper);
+    for (int c = 0; c < cols; ++c) {
+        auto& texts = kept[c];
+        std::sort(texts.begin(), texts.end(), dearer);
         measured.clear();
         int widest = -1;
-        for (int taken = 0; !heap.empty() && taken < kMostTaken &&
-                            static_cast<int>(measured.size()) < kMostMeasured;
-             ++taken) {
-            const auto [p, text] = heap.front();
-            if (p + kSlack <= widest) break;
-            std::pop_heap(heap.begin(), heap.end(), cheaper);
-            heap.pop_back();
+        for (const auto& [price, text] : texts) {
+            if (price + kSlack <= widest || static_cast<int>(measured.size()) >= kMostMeasured)
+                break;
             if (measured.insert(*text).second)
                 widest = std::max(widest, exact.horizontalAdvance(FromCp(*text)));
         }
