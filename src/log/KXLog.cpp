@@ -250,6 +250,15 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
             [this](const QModelIndex& current, const QModelIndex&) {
                 Guard([&] { SGrid1SelectCell(current.row() + 1); });
             });
+    // A click on the row that is already current (the QSO just saved) copies it too when
+    // the fields do not show it.
+    connect(SGrid1, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        Guard([&] {
+            const int row = index.row() + 1;
+            if (row == lastRow_ && !correcting_ && !refreshing_ && row <= log_.DataRowCount())
+                ShowRow(row);
+        });
+    });
 
     auto* strip = new QHBoxLayout;
     lbTotal = new QLabel(central);
@@ -646,6 +655,10 @@ void TForm3::SGrid1SelectCell(int row) {
     // another row copies that one.
     lastRow_ = row;
     if (!SGrid1->isVisible()) return;
+    ShowRow(row);
+}
+
+void TForm3::ShowRow(int row) {
     const QSORow& r = log_.Row(row);
     ShowWhole(edDate, FromCp(r[colDate]));
     ShowWhole(edTime, FromCp(r[colSUTC]));
@@ -660,6 +673,30 @@ void TForm3::SGrid1SelectCell(int row) {
     ShowWhole(edName, FromCp(r[colName]));
     ShowWhole(edQTH, FromCp(r[colQTH]));
     ShowWhole(edRem, FromCp(r[colRemarks]));
+    // A row without a call sign is no QSO yet: the fields stand for a new one.
+    shownRow_ = r;
+    correcting_ = !TrimField(r[colCallsign]).empty();
+}
+
+int TForm3::FindRow(const QSORow& row) const {
+    auto same = [&](int r) {
+        const QSORow& other = log_.Row(r);
+        for (std::size_t c = 0; c < std::max(row.size(), other.size()); ++c)
+            if (TrimField(c < row.size() ? row[c] : std::string()) !=
+                TrimField(c < other.size() ? other[c] : std::string()))
+                return false;
+        return true;
+    };
+    const int selected = SelectedRow();
+    if (selected <= log_.DataRowCount() && same(selected)) return selected;
+    for (int r = 1; r <= log_.DataRowCount(); ++r)
+        if (same(r)) return r;
+    return 0;
+}
+
+void TForm3::ForgetShownRow() {
+    correcting_ = false;
+    shownRow_.clear();
 }
 
 void TForm3::SortClick() {
@@ -896,13 +933,32 @@ bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
 
 void TForm3::btEntryClick() {
     if (edCall->text().size() < 3 || edDate->text().size() < 6 || edTime->text().size() < 3) return;
-    // Every text is converted before anything is stored, so a character the code page
-    // cannot hold stops the save with a message and changes nothing.
+    // Every text is converted and both times are read before anything is stored, so a
+    // character the code page cannot hold or a bad time stops the save with a message
+    // and changes nothing.
     const std::string call = Bytes(edCall->text()), band = Bytes(cbBand->currentText()),
                       mode = Bytes(cbMode->currentText()), name = Bytes(edName->text()),
                       qth = Bytes(edQTH->text()), rem = Bytes(edRem->text()),
                       date = std::string(TrimField(Bytes(edDate->text())));
-    const int r = SelectedRow();
+    std::string start, end;
+    if (!ReadTimeField(edTime, start) || !ReadTimeField(edTimeE, end)) return;
+    const std::string bex(TrimField(Bytes(edBEX->text())));
+    const std::string wwl(TrimField(Bytes(edWWL->text())));
+    const std::string myWwl = WithoutStar(Bytes(edMyWWL->text()));
+    const std::string myBex = WithoutStar(Bytes(edMyBEX->text()));
+
+    // The fields rewrite a row only while they hold what was copied from it (the user
+    // selected it to correct it); otherwise they are a new QSO and get a row of their own,
+    // the empty row that New QSO added or the empty log's row when there is one.
+    int r = correcting_ ? FindRow(shownRow_) : 0;
+    if (r == 0) {
+        r = log_.DataRowCount();
+        for (int c = 0; c < log_.ColCount(); ++c)
+            if (!log_.Field(r, c).empty()) {
+                r = log_.AddEmptyRow();
+                break;
+            }
+    }
     SGrid1->setEnabled(false);
     struct Enable {
         QWidget* w;
@@ -910,32 +966,40 @@ void TForm3::btEntryClick() {
     } enable{SGrid1};
 
     log_.SetCell(r, colDate, date);
-    std::string start, end;
-    if (!ReadTimeField(edTime, start)) return;
     log_.SetCell(r, colSUTC, start);
-    if (!ReadTimeField(edTimeE, end)) return;
     if (!end.empty()) log_.SetCell(r, colEUTC, end);
     log_.SetCell(r, colCallsign, call);
     log_.SetCell(r, colBand, band);
     log_.SetCell(r, colMode, mode);
-    const std::string bex(TrimField(Bytes(edBEX->text())));
     if (!bex.empty() && fTestBEX(bex)) log_.SetCell(r, colBEX, bex);
-    const std::string wwl(TrimField(Bytes(edWWL->text())));
     if (!wwl.empty() && fTestWWL(wwl)) log_.SetCell(r, colWWL, wwl);
-    const std::string myWwl = WithoutStar(Bytes(edMyWWL->text()));
     if (fTestWWL(myWwl)) log_.SetCell(r, colMyWWL, myWwl);
-    const std::string myBex = WithoutStar(Bytes(edMyBEX->text()));
     if (fTestBEX(myBex)) log_.SetCell(r, colMyBEX, myBex);
     log_.SetCell(r, colName, name);
     log_.SetCell(r, colQTH, qth);
     log_.SetCell(r, colRemarks, rem);
+    // Until the write succeeds the fields stand for this row: saving again rewrites it.
+    SelectQuietly(r);
+    shownRow_ = log_.Row(r);
+    correcting_ = true;
     SaveBaseNow();
+    SelectQuietly(FindRow(shownRow_));
+    ForgetShownRow();
     for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
     edTime->setText(QStringLiteral("00:00"));
 }
 
+void TForm3::SelectQuietly(int row) {
+    if (row < 1) return;
+    refreshing_ = true;
+    SelectRow(row);
+    refreshing_ = false;
+    lastRow_ = SelectedRow();
+}
+
 void TForm3::btNewClick() {
     for (QLineEdit* e : {edCall, edWWL, edBEX, edTime, edTimeE, edRem}) e->clear();
+    ForgetShownRow();
     edDate->setFocus();
     const int last = log_.DataRowCount();
     if (!TrimField(log_.Cell(last, colCallsign)).empty()) {
@@ -957,6 +1021,10 @@ void TForm3::btDelQSOClick() {
         const int row = log_.DataRowCount() > 1 ? SelectedRow() : 0;
         TakeInUnreadLog();
         DelSelQSO(log_, row, ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
+        // What the fields showed may be gone: they are empty and stand for a new QSO.
+        ForgetShownRow();
+        for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
+        edTime->setText(QStringLiteral("00:00"));
     }
     SetCounter();
 }
@@ -964,6 +1032,7 @@ void TForm3::btDelQSOClick() {
 void TForm3::btClearAllClick() {
     if (!AskQuestion(this, Text(Msg::DeleteAllQuestion))) return;
     ClearAllQSOs(log_, LogFilePath());
+    ForgetShownRow();
     unreadLog_ = false;  // the user chose to be rid of the file's QSOs too
     RefreshGrid();
     Panel4->setText(QStringLiteral("0"));

@@ -150,6 +150,14 @@ protected:
 private:
     bool FilterKey(QWidget* field, QKeyEvent* key);
     void KeepFocus(QWidget* field);
+    // Copies a row into the entry fields; they then stand for that row.
+    void ShowRow(int row);
+    // The data row whose trimmed fields are those of `row` (the current row first), or 0.
+    int FindRow(const kx::QSORow& row) const;
+    // The entry fields stand for a new QSO from now on.
+    void ForgetShownRow();
+    // Makes a row current without copying it into the fields.
+    void SelectQuietly(int row);
     // Reads a time text as Save QSO does; false when it is not a time of day.
     bool ReadTimeField(QLineEdit* field, std::string& out);
     // Before every write of the log: while "QSO.dat" could not be read at start it still
@@ -170,6 +178,10 @@ private:
     bool refreshing_ = false;
     bool pullingBack_ = false;  // KeepFocus is moving the focus back
     int lastRow_ = -1;
+    // The row last copied into the entry fields, and whether the fields still stand for
+    // it (Save QSO then corrects it) rather than for a new QSO.
+    kx::QSORow shownRow_;
+    bool correcting_ = false;
     QString importFile_;
     QString exportFile_;  // the file of the last export in this run
     int importCount_ = 0;

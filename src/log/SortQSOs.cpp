@@ -189,7 +189,9 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     if (gone < 1 || gone > n || n <= 1) gone = 0;
     const int first = gone == 1 ? 2 : 1;  // row 1 once `gone` is out
     const int afterDelete = n - (gone ? 1 : 0);
-    const bool dropFirst = afterDelete > 1 && log.Cell(first, colDate).size() < 3;
+    // Only the empty row that New QSO adds goes: a real QSO without a date keeps its place.
+    const bool dropFirst = afterDelete > 1 && log.Cell(first, colDate).size() < 3 &&
+                           log.Field(first, colCallsign).empty();
     if (afterDelete - (dropFirst ? 1 : 0) <= 1) {
         // One row left: no sort, the row stays as it stands.
         QSOLog next = log;

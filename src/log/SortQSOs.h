@@ -38,8 +38,9 @@ std::string SortEntry(const QSORow& row, SortKey key);
 // log.
 void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump = {});
 
-// After every change made by hand, by deleting or by the import: drops row 1 when its
-// untrimmed Date is shorter than 3 characters (the only data row is kept), sorts, and
+// After every change made by hand, by deleting or by the import: drops row 1 when it is
+// the row New QSO adds (untrimmed Date shorter than 3 characters and no Callsign; the only
+// data row is kept), sorts, and
 // writes the file. All or nothing: when the write fails the exception propagates and
 // both the table and the old file are exactly as they were before the call.
 void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump = {});

@@ -158,16 +158,27 @@ TEST(SortCleaning, ASingleDataRowIsLeftAsItIs) {
     EXPECT_EQ(log.Cell(1, colEUTC), "");
 }
 
-TEST(SaveBase, DropsAFirstRowWithoutDateSortsAndWrites) {
+TEST(SaveBase, DropsOnlyTheEmptyFirstRowThenSortsAndWrites) {
     kxtest::TempFolder folder;
-    QSORow undated = Dated("", "12:00", "LY9Z");
-    QSOLog log =
-        LogOf({undated, Dated("2009-05-13", "1", "LY2B"), Dated("2009-05-12", "1", "LY1A")});
+    QSOLog log = LogOf(
+        {Dated("", "", ""), Dated("2009-05-13", "1", "LY2B"), Dated("2009-05-12", "1", "LY1A")});
     SaveBase(log, SortKey::DateTime, folder.file("QSO.dat"));
     EXPECT_EQ(Calls(log), (Strings{"LY1A", "LY2B"}));
     QSOLog read("EN");
     read.Load(folder.file("QSO.dat"), "EN");
     EXPECT_EQ(read.Rows(), log.Rows());
+}
+
+TEST(SaveBase, KeepsAQsoWithoutDateThatSortsFirstUnderEveryKey) {
+    kxtest::TempFolder folder;
+    for (SortKey key :
+         {SortKey::DateTime, SortKey::Callsign, SortKey::Band, SortKey::Mode, SortKey::BEX}) {
+        QSOLog log =
+            LogOf({Dated("2009-05-13", "1", "LY2B"), QsoRow({"", "", "", "LY1A", "10M", "AM"})});
+        SaveBase(log, key, folder.file("QSO.dat"));
+        SaveBase(log, key, folder.file("QSO.dat"));
+        EXPECT_EQ(log.QSOCount(), 2) << static_cast<int>(key);
+    }
 }
 
 TEST(SaveBase, KeepsTheOnlyDataRowEvenWithoutDate) {
