@@ -293,10 +293,11 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
 
 bool QSOLog::Load(const std::string& path, const std::string& language) {
     QSOLog fresh(language);
-    // Anything under the name counts: a folder in the way is an unreadable log, not a
-    // missing one.
+    // Anything under the name counts: a folder in the way, or a link that leads nowhere
+    // or round in a loop, is an unreadable log, not a missing one.
     std::error_code ec;
-    bool existed = std::filesystem::exists(path, ec) || FileExists(path);
+    bool existed =
+        std::filesystem::exists(std::filesystem::symlink_status(path, ec)) || FileExists(path);
     if (existed) fresh.ReadFromBytes(kx::ReadFileBytes(path));
     fresh.SetHeader(language);
     *this = std::move(fresh);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <numeric>
 
 #include "platform/Collation.h"
@@ -238,7 +239,16 @@ void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const
 }
 
 void ClearAllQSOs(QSOLog& log, const std::string& path) {
-    QSOLog::DeleteFile(path);
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        // The log lives where the link leads (a synced folder): it is emptied there, so
+        // that the link goes on leading to it.
+        QSOLog empty = log;
+        empty.Clear();
+        empty.Write(path);
+    } else {
+        QSOLog::DeleteFile(path);
+    }
     log.Clear();
 }
 

@@ -1,13 +1,16 @@
 #include "platform/FileIO.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <utility>
 
 #include "platform/Cp1257.h"
@@ -23,6 +26,9 @@ namespace {
 std::string ErrnoText(int err) {
     return SystemErrorText(err);
 }
+
+// What a temporary file's name adds to the name of the file it will replace.
+constexpr const char* kTempMark = ".tmp";
 
 }  // namespace
 
@@ -73,9 +79,56 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+std::string WriteTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    // A link (a log kept in a synced folder): the file it leads to is the one replaced.
+    // A link that leads nowhere or round in a loop is an error; nothing is written.
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) {
+        const int err = errno;
+        throw FileWriteError(path, err == ELOOP
+                                       ? "The link leads round in a loop."
+                                       : "The link leads to no file (" + ErrnoText(err) + ").");
+    }
+    std::string target(real);
+    std::free(real);
+    return target;
+}
+
+namespace {
+
+// Removes the temporary files that an earlier write of `target` left when it was cut
+// short (a crash, a power cut): "<name>.tmp" followed by digits, beside the file.
+void RemoveLeftovers(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string prefix =
+        (slash == std::string::npos ? target : target.substr(slash + 1)) + kTempMark;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+        if (name.substr(prefix.size()).find_first_not_of("0123456789") != std::string_view::npos)
+            continue;
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
     static std::mt19937_64 rng{std::random_device{}()};
-    const std::string temp = path + ".tmp" + std::to_string(rng() % 1000000000ULL);
+    const std::string target = WriteTarget(path);
+    // A file the user may not write is not replaced behind the user's back.
+    struct stat old {};
+    const bool hasOld = ::stat(target.c_str(), &old) == 0;
+    if (hasOld && (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        throw FileWriteError(path, ErrnoText(EACCES) + ".");
+    RemoveLeftovers(target);
+    const std::string temp = target + kTempMark + std::to_string(rng() % 1000000000ULL);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw FileWriteError(path, ErrnoText(errno) + ".");
     auto fail = [&](int err) {
@@ -94,8 +147,7 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
     }
     if (::fsync(fd) != 0) fail(errno);
     // Keep the old file's permissions when there is one.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    if (hasOld) ::fchmod(fd, old.st_mode & 07777);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
@@ -105,7 +157,7 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         throw FileWriteError(path, CpMessage(Msg::FileWriteRefused));
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         throw FileWriteError(path, ErrnoText(err) + ".");

@@ -20,10 +20,19 @@ std::optional<std::string> TryReadFileBytes(const std::string& path);
 
 bool FileExists(const std::string& path);
 
-// Replaces the file at path by bytes atomically: writes a temporary file in the same
-// folder, flushes it to disk and renames it over the old one. On any failure the old
-// file is left whole, the temporary is removed and FileWriteError is thrown.
+// Replaces the file at path by bytes atomically: writes a temporary file "<name>.tmp<digits>"
+// in the same folder, flushes it to disk and renames it over the old one. On any failure
+// the old file is left whole, the temporary is removed and FileWriteError is thrown.
+// - path a symbolic link: the file it leads to is replaced (the temporary beside it); a
+//   link that leads nowhere or round in a loop throws and writes nothing;
+// - a file the user may not write (or with no write permission at all) is not replaced:
+//   FileWriteError with the system's "Permission denied";
+// - temporaries that an earlier write of the same file left behind (a crash) are removed.
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// The file a write of path replaces: path itself, or the file a symbolic link at path
+// leads to. A link that leads nowhere or round in a loop throws FileWriteError.
+std::string WriteTarget(const std::string& path);
 
 // What identifies one version of a file on disk; equal identities mean an unchanged
 // file for the caches of the reference tables.
