@@ -81,22 +81,25 @@ int RunKvadrix(int argc, char** argv) {
     app.setWindowIcon(QIcon(QStringLiteral(":/kvadrix/icon.png")));
     // The program ends when the start window closes, even while it is hidden.
     app.setQuitOnLastWindowClosed(false);
-    // One Kvadrix per program folder: a second start on the same log leaves everything
-    // as it is.
+    // One writer per log. A second start on a log in use leaves everything as it is; a
+    // log that cannot be locked at all is opened read-only.
     QString folder = Svc().ExecutableFolder();
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-    FolderLock lock(QFile::encodeName(folder).toStdString());
-    if (lock.TryLock() == LockResult::Held) {
-        SettingsFile.Open(QFile::encodeName(folder).toStdString() + "Kvadrix.ini");
-        Language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
-        ApplyQtLanguage();
+    const std::string bytes = QFile::encodeName(folder).toStdString();
+    SettingsFile.Open(bytes + "Kvadrix.ini");
+    const std::string language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+    FolderLock lock(bytes);
+    const LockResult locked = lock.TryLock();
+    if (locked == LockResult::Held) {
         MessageBoxSpec box;
         box.title = QStringLiteral("Kvadrix");
-        box.text = Text(Msg::AlreadyRunning).arg(folder);
+        box.text = FromCp(LockHeldMessage(lock, "\x01", language));
+        box.text.replace(QChar(1), QFile::decodeName(lock.LockPath().c_str()));
         Svc().ShowMessage(nullptr, box);
         return 0;
     }
     CreateForms();
+    if (locked == LockResult::Failed) Form3->SetReadOnly(lock.Reason(), lock.LockPath());
     QObject::connect(Form0, &TForm0::closed, &app, &QCoreApplication::quit);
     Form0->show();
     const int rc = app.exec();

@@ -1,13 +1,14 @@
 #include "platform/FolderLock.h"
 
 #include <fcntl.h>
-#include <sys/types.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <string_view>
+
+#include "platform/Cp1257.h"
 
 namespace kx {
 namespace {
@@ -17,98 +18,105 @@ std::string LockPathOf(std::string folder) {
     return folder + kLockFileName;
 }
 
-// The process id written in a lock file, or 0 when the file is missing or holds no
-// number.
-long ReadPid(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    char buf[32] = {};
-    ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
-    if (n <= 0) return 0;
-    long pid = 0;
-    for (ssize_t i = 0; i < n; ++i) {
-        char c = buf[i];
-        if (c < '0' || c > '9') break;
-        pid = pid * 10 + (c - '0');
-        if (pid > 0x7fffffffL) return 0;
-    }
-    return pid;
-}
-
-bool ProcessAlive(long pid) {
-    if (pid <= 0) return false;
-    if (::kill(static_cast<pid_t>(pid), 0) == 0) return true;
-    return errno == EPERM;  // exists, but belongs to someone else
-}
-
 }  // namespace
 
-FolderLock::FolderLock(std::string folder) : path_(LockPathOf(std::move(folder))) {}
+FolderLock::FolderLock(std::string folder, std::string owner)
+    : path_(LockPathOf(std::move(folder))), owner_(std::move(owner)) {}
 
 FolderLock::~FolderLock() {
     Release();
 }
 
+std::string FolderLock::Holder(const std::string& language) const {
+    const bool lt = language == "LT";
+    std::string who = !holderName_.empty() ? holderName_
+                      : lt                 ? Cp1257("kita programa")
+                                           : std::string("another program");
+    if (holderPid_ > 0)
+        who += (lt ? " (procesas " : " (process ") + std::to_string(holderPid_) + ")";
+    return who;
+}
+
+std::string LockHeldMessage(const FolderLock& lock, const std::string& lockPath,
+                            const std::string& language) {
+    if (language == "LT")
+        return Cp1257("Žurnalą naudoja ") + lock.Holder(language) +
+               Cp1257(": antrą kartą jis neatveriamas.\nUžrakto failas: ") + lockPath;
+    return "The log is in use by " + lock.Holder(language) +
+           ": it is not opened a second time.\nLock file: " + lockPath;
+}
+
+std::string LockFailedMessage(const std::string& reason, const std::string& lockPath,
+                              const std::string& language) {
+    if (language == "LT")
+        return Cp1257("Žurnalo nepavyksta užrakinti nuo antros jį rašančios programos (") + reason +
+               Cp1257("). Užrakto failas: ") + lockPath +
+               Cp1257("\nŽurnalas atvertas tik skaitymui: į QSO.dat nieko nerašoma.");
+    return "The log cannot be locked against a second program writing it (" + reason +
+           "). Lock file: " + lockPath +
+           "\nThe log is open read-only: nothing is written to QSO.dat.";
+}
+
 LockResult FolderLock::TryLock() {
-    if (owned_) return LockResult::Acquired;
-    const long me = static_cast<long>(::getpid());
-    // The id is written to a private file first and linked to the lock name, so the lock
-    // file never exists without its id in it.
-    const std::string temp = path_ + "." + std::to_string(me) + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        reason_ = std::strerror(errno);
-        return LockResult::Failed;
-    }
-    const std::string text = std::to_string(me) + "\n";
-    bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    if (!written) {
-        reason_ = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return LockResult::Failed;
-    }
-    LockResult result = LockResult::Failed;
+    if (fd_ >= 0) return LockResult::Acquired;
+    reason_.clear();
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (::link(temp.c_str(), path_.c_str()) == 0) {
-            owned_ = true;
-            result = LockResult::Acquired;
-            break;
-        }
-        if (errno != EEXIST) {
+        const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) {
             reason_ = std::strerror(errno);
-            break;
+            return LockResult::Failed;
         }
-        long pid = ReadPid(path_);
-        if (pid == 0) {
-            // Unreadable or empty: written by a program that did not use the id-first
-            // order, or removed just now. Give it a moment before calling it stale.
-            ::usleep(20000);
-            pid = ReadPid(path_);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            if (err != EWOULDBLOCK) {
+                reason_ = std::strerror(err);
+                ::close(fd);
+                return LockResult::Failed;
+            }
+            // "NAME PID" as the holder wrote it; an older lock file holds the id alone.
+            char buf[256] = {};
+            const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+            ::close(fd);
+            std::string text(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+            while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+            const std::size_t blank = text.rfind(' ');
+            holderName_ = blank == std::string::npos ? std::string() : text.substr(0, blank);
+            holderPid_ = 0;
+            for (char c : text.substr(blank == std::string::npos ? 0 : blank + 1)) {
+                if (c < '0' || c > '9' || holderPid_ > 0x7fffffffL) {
+                    holderPid_ = 0;
+                    break;
+                }
+                holderPid_ = holderPid_ * 10 + (c - '0');
+            }
+            return LockResult::Held;
         }
-        if (ProcessAlive(pid)) {
-            holder_ = pid;
-            result = LockResult::Held;
-            break;
+        // A holder that was just letting go removed the file after this one opened it:
+        // the lock is then on a file nobody else will ever open. Open the name again.
+        struct stat mine {
+        }, named{};
+        if (::fstat(fd, &mine) != 0 || ::stat(path_.c_str(), &named) != 0 ||
+            mine.st_dev != named.st_dev || mine.st_ino != named.st_ino) {
+            ::close(fd);
+            continue;
         }
-        // Stale: remove it only if it is still the same stale file.
-        if (ReadPid(path_) == pid) ::unlink(path_.c_str());
+        // Who holds it, for the messages of the others. A full disk leaves the file
+        // empty; the lock holds all the same.
+        const std::string text = owner_ + " " + std::to_string(::getpid()) + "\n";
+        if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, text.data(), text.size(), 0);
+        fd_ = fd;
+        return LockResult::Acquired;
     }
-    ::unlink(temp.c_str());
-    if (result == LockResult::Failed && reason_.empty()) reason_ = "the lock file keeps changing";
-    return result;
+    reason_ = "the lock file keeps changing";
+    return LockResult::Failed;
 }
 
 void FolderLock::Release() {
-    if (!owned_) return;
-    if (ReadPid(path_) == static_cast<long>(::getpid())) ::unlink(path_.c_str());
-    owned_ = false;
-}
-
-long FolderLock::LiveHolder(const std::string& folder) {
-    long pid = ReadPid(LockPathOf(folder));
-    return ProcessAlive(pid) ? pid : 0;
+    if (fd_ < 0) return;
+    // Removed while still held: whoever opens the name next makes a new file.
+    ::unlink(path_.c_str());
+    ::close(fd_);
+    fd_ = -1;
 }
 
 }  // namespace kx

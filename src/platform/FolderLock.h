@@ -1,6 +1,8 @@
-// One program per log: a lock file "QSO.lock" beside "QSO.dat" in a program folder,
-// holding the process id of its owner as decimal text. A lock whose process no longer
-// exists (a crashed run) is stale and is taken over by the next one who asks.
+// One writer per log: an advisory lock (flock) on the file "QSO.lock" beside "QSO.dat".
+// The system releases the lock when its holder ends, however it ends, so a crash never
+// leaves the log locked; the file itself needs no hard links and works on any local file
+// system. While held, the file names its holder ("Kvadrix 1234"), so that a refused
+// program can say who has the log.
 #pragma once
 
 #include <string>
@@ -10,40 +12,54 @@ namespace kx {
 inline constexpr const char* kLockFileName = "QSO.lock";
 
 enum class LockResult {
-    Acquired,  // this object owns the lock now
-    Held,      // a live process owns it (HolderPid tells which)
-    Failed,    // the lock file could not be made (folder missing, not writable)
+    Acquired,  // this object holds the lock now
+    Held,      // another program holds it (HolderName and HolderPid tell which)
+    Failed,    // no lock could be had (folder missing or not writable, "QSO.lock" a
+               // folder, a file system without locks): Reason tells why
 };
 
 class FolderLock {
 public:
-    // folder: a program folder, with or without its trailing '/'.
-    explicit FolderLock(std::string folder);
+    // folder: the folder of the log, with or without its trailing '/'; owner: the name
+    // of this program as the lock file shows it to others.
+    explicit FolderLock(std::string folder, std::string owner = "Kvadrix");
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Takes the lock, taking over a stale one. Taking it twice is harmless.
+    // Takes the lock. Taking it twice is harmless.
     LockResult TryLock();
-    // Removes the lock file when this object owns it.
+    // Gives the lock up and removes the lock file.
     void Release();
 
-    bool Owned() const { return owned_; }
-    // The process that held the lock at the last TryLock that answered Held.
-    long HolderPid() const { return holder_; }
+    bool Owned() const { return fd_ >= 0; }
+    // Who held the lock at the last TryLock that answered Held: the program's name
+    // (empty when the file did not say) and its process id (0 when unknown).
+    const std::string& HolderName() const { return holderName_; }
+    long HolderPid() const { return holderPid_; }
+    // "NAME (process PID)" of the holder as far as known, in a language ("LT" or other).
+    std::string Holder(const std::string& language) const;
     const std::string& LockPath() const { return path_; }
     // The system's reason of the last Failed.
     const std::string& Reason() const { return reason_; }
 
-    // The live process holding the folder's lock, or 0 when nobody does (no file, or a
-    // stale one). Nothing is changed.
-    static long LiveHolder(const std::string& folder);
-
 private:
     std::string path_;
+    std::string owner_;
     std::string reason_;
-    bool owned_ = false;
-    long holder_ = 0;
+    std::string holderName_;
+    long holderPid_ = 0;
+    int fd_ = -1;
 };
+
+// Messages (Windows-1257) in a language ("LT" or other). The lock file's path is put in
+// as given (callers that show it in a window pass a placeholder and put the decoded path
+// there).
+// Another program holds the lock: who, and the lock file.
+std::string LockHeldMessage(const FolderLock& lock, const std::string& lockPath,
+                            const std::string& language);
+// No lock could be had: why, the lock file, and that the log is open read-only.
+std::string LockFailedMessage(const std::string& reason, const std::string& lockPath,
+                              const std::string& language);
 
 }  // namespace kx
