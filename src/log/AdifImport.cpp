@@ -55,10 +55,19 @@ std::string LogValue(std::string_view raw, bool utf8File, AdifCodePage codePage)
     return std::string(TrimField(text));
 }
 
-// "20090512" gives "2009-05-12"; any other length gives nothing.
+// "20090512" gives "2009-05-12", and so do "2009-05-12", "2009/05/12" and "2009.05.12":
+// the eight digits in order, with nothing but separators between them. Anything else
+// gives nothing.
 std::string DateText(const std::string& v) {
-    if (v.size() != 8) return {};
-    return v.substr(0, 4) + "-" + v.substr(4, 2) + "-" + v.substr(6, 2);
+    std::string digits;
+    for (char c : v) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c != '-' && c != '/' && c != '.' && c != ' ')
+            return {};
+    }
+    if (digits.size() != 8) return {};
+    return digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2);
 }
 
 // "123045" or "1230" gives "12:30"; shorter values give nothing.
@@ -285,6 +294,11 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
             ReadAdifQSO(bytes.substr(rec.start), layout.utf8, codePage, toBex, kvadrixFile);
         const std::string& call = q.fields[colCallsign];
         if (!IsLYCall(call)) continue;
+        // A QSO without a date would be a row that no sort or award can place: refused.
+        if (q.fields[colDate].empty()) {
+            ++result.noDate;
+            continue;
+        }
         if (!known
                  .insert(DuplicateKey(q.fields[colDate], q.fields[colSUTC], call, q.fields[colBand],
                                       q.fields[colMode]))
@@ -339,6 +353,13 @@ std::string AdifBadFormatMessage(const std::string& fileName, const std::string&
     if (const auto slash = bare.find_last_of("/\\"); slash != std::string::npos)
         bare.erase(0, slash + 1);
     return CpMessage(Msg::AdifBadFormat, LangOf(language), {bare});
+}
+
+std::string AdifNoDateMessage(int refused, const std::string& language) {
+    if (refused <= 0) return {};
+    if (language == "LT")
+        return Cp1257("Neimportuota įrašų be QSO datos: ") + std::to_string(refused) + ".";
+    return "Records not imported because they have no QSO date: " + std::to_string(refused) + ".";
 }
 
 std::string AdifProgressTitle(const std::string& language) {

@@ -1,6 +1,7 @@
 // The ADIF import: adds the Lithuanian QSOs of an ADI file to the QSO log.
 //
-// A record is taken when its CALL begins with "LY" and has at least 4 characters, and the
+// A record is taken when its CALL begins with "LY" and has at least 4 characters, its
+// QSO_DATE holds the eight digits of a date (separators between them allowed), and the
 // log does not already hold a QSO with the same Date, start time, Callsign, Band and Mode
 // (compared exactly, each trimmed). Values arrive decoded to Windows-1257 (UTF-8 where a
 // value is UTF-8, else the file's one 8-bit code page), in capitals by the code page's
@@ -41,6 +42,7 @@ struct AdifImportResult {
     int records = 0;     // records of the file
     int lyRecords = 0;   // records with an LY call sign
     int duplicates = 0;  // LY records the log already held
+    int noDate = 0;      // LY records refused: no QSO_DATE that reads as a date
 };
 
 // One QSO as the import reads it from a record: the 13 fields of the log's columns.
@@ -83,5 +85,7 @@ AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
 std::string AdifMissingFileMessage(const std::string& fileName, const std::string& language);
 std::string AdifBadFormatMessage(const std::string& fileName, const std::string& language);
 std::string AdifProgressTitle(const std::string& language);
+// How many records were refused for want of a date (empty when none was).
+std::string AdifNoDateMessage(int refused, const std::string& language);
 
 }  // namespace kx

@@ -36,7 +36,10 @@
 #include "award/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
+#include "platform/Cp1257.h"
+#include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/qt/QtText.h"
@@ -476,6 +479,7 @@ void TForm3::showEvent(QShowEvent* event) {
 void TForm3::FormShow() {
     BusyCursor busy;
     std::exception_ptr loadError;
+    const bool firstShow = !loaded_;
     if (!loaded_) {
         PlaceWindow(this, {SettingsFile.ReadInteger("WINDOWS", "X3", 100),
                            SettingsFile.ReadInteger("WINDOWS", "Y3", 100)});
@@ -493,6 +497,7 @@ void TForm3::FormShow() {
     RefreshGrid();
     FitColumns();
     SetCounter();
+    if (firstShow && ReadOnly()) ShowError(this, FromCp(ReadOnlyText()));
     if (loadError) std::rethrow_exception(loadError);
 }
 
@@ -529,19 +534,51 @@ bool TForm3::FormCloseQuery() {
 }
 
 bool TForm3::FormClose() {
-    // The log is the user's only data: when it cannot be written the window stays open
-    // (the next close asks and tries again) instead of ending the program.
-    if (!Guard([this] {
-            TakeInUnreadLog();
-            log_.Write();
-        }))
-        return false;
+    // The log is the user's only data: when it cannot be written and the window holds
+    // QSOs that the file lacks, the user chooses between keeping the window open (to make
+    // room and try again) and losing them. With nothing to lose the window just closes.
+    try {
+        ChangeLog([this] { log_.Write(); });
+    } catch (const std::exception& e) {
+        const int unsaved = UnsavedQSOs();
+        if (unsaved > 0) {
+            ReportError(ExceptionText(e));
+            if (!MayCloseWithoutSaving(unsaved)) return false;
+        }
+    }
     Guard([this] {
         const QPoint place = WindowPlace(this);
         SettingsFile.WriteInteger("WINDOWS", "X3", place.x());
         SettingsFile.WriteInteger("WINDOWS", "Y3", place.y());
     });
     return true;
+}
+
+bool TForm3::MayCloseWithoutSaving(int unsaved) {
+    const QString n = QString::number(unsaved);
+    MessageBoxSpec box;
+    box.kind = MessageKind::Question;
+    box.title = IsLithuanian() ? QStringLiteral("PATVIRTINKITE") : QStringLiteral("CONFIRM");
+    box.icon = QMessageBox::Question;
+    box.buttons = QMessageBox::Yes | QMessageBox::No;
+    box.defaultButton = QMessageBox::Yes;
+    box.text = IsLithuanian() ? QString::fromUtf8(
+                                    "Į QSO.dat neįrašyta QSO: %1.\n\nPalikti langą atvertą? "
+                                    "Taip: langas lieka, atlaisvinkite vietos ir vėl "
+                                    "spauskite „Baigti“. Ne: uždaryti neįrašius.")
+                                    .arg(n)
+                              : QStringLiteral(
+                                    "%1 QSOs are not saved in QSO.dat.\n\nKeep the window open? "
+                                    "Yes: the window stays; free some space and press Exit "
+                                    "again. No: close without saving.")
+                                    .arg(n);
+    if (Svc().ShowMessage(this, box) != QMessageBox::No) return false;
+    box.defaultButton = QMessageBox::No;
+    box.icon = QMessageBox::Warning;
+    box.text = IsLithuanian()
+                   ? QString::fromUtf8("Uždaryti neįrašius? Bus prarasta QSO: %1.").arg(n)
+                   : QStringLiteral("Close without saving? %1 QSOs will be lost.").arg(n);
+    return Svc().ShowMessage(this, box) == QMessageBox::Yes;
 }
 
 // ---- grid ---------------------------------------------------------------------------
@@ -645,8 +682,71 @@ void TForm3::SaveBaseNow() {
             form->SetCounter();
         }
     } refresh{this};
-    TakeInUnreadLog();
-    SaveBase(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });
+    ChangeLog([this] { SaveBase(log_, ChosenSortKey(), [] { kx::ProcessEvents(); }); });
+}
+
+namespace {
+
+// What a failed write of the log means for the user's data, appended to its error.
+std::string NotWrittenText(bool import) {
+    if (import)
+        return IsLithuanian()
+                   ? Cp1257("\n\nNieko neimportuota; QSO.dat diske nepakeistas.")
+                   : std::string("\n\nNothing was imported; QSO.dat on disk is unchanged.");
+    return IsLithuanian()
+               ? Cp1257(
+                     "\n\nQSO.dat diske nepakeistas; QSO tebėra šiame lange. Kad juos "
+                     "įrašytumėte, atlaisvinkite vietos (ar leiskite rašyti į aplanką): tada "
+                     "bet kuris pakeitimas ar „Baigti“ vėl įrašys žurnalą.")
+               : std::string(
+                     "\n\nQSO.dat on disk is unchanged; the QSOs are still in this "
+                     "window. To save them, free some space (or make the folder "
+                     "writable): any change or Exit then writes the log again.");
+}
+
+// A row as the comparison of the window's log with the file sees it.
+std::string RowKey(const QSORow& row) {
+    std::string key;
+    for (const auto& field : row) (key += TrimField(field)) += '\t';
+    return key;
+}
+
+}  // namespace
+
+void TForm3::ChangeLog(const std::function<void()>& write, LogChange change) {
+    const bool import = change == LogChange::Import;
+    if (ReadOnly()) throw KxError(ReadOnlyText() + NotWrittenText(import));
+    try {
+        // Delete All is the user's choice to be rid of the file's QSOs too.
+        if (change != LogChange::DeleteAll) TakeInUnreadLog();
+        write();
+    } catch (const KxError& e) {
+        throw KxError(e.what() + NotWrittenText(import));
+    }
+}
+
+void TForm3::SetReadOnly(const std::string& reason, const std::string& lockPath) {
+    readOnlyReason_ = reason;
+    lockPath_ = lockPath;
+}
+
+std::string TForm3::ReadOnlyText() const {
+    return LockFailedMessage(readOnlyReason_, lockPath_, Language);
+}
+
+int TForm3::UnsavedQSOs() const {
+    std::unordered_set<std::string> onDisk;
+    if (!unreadLog_) {
+        if (auto bytes = TryReadFileBytes(LogFilePath())) {
+            QSOLog file("EN");
+            file.ReadFromBytes(*bytes);
+            for (int r = 1; r <= file.DataRowCount(); ++r) onDisk.insert(RowKey(file.Row(r)));
+        }
+    }
+    int unsaved = 0;
+    for (int r = 1; r <= log_.DataRowCount(); ++r)
+        if (!log_.Field(r, colCallsign).empty() && !onDisk.count(RowKey(log_.Row(r)))) ++unsaved;
+    return unsaved;
 }
 
 void TForm3::SGrid1SelectCell(int row) {
@@ -801,8 +901,9 @@ void TForm3::ADIFImport(const QString& fileName) {
     };
     hooks.counter = [this](int taken) { importCount_ = taken; };
     hooks.pump = Pacer(showCount);
-    TakeInUnreadLog();
-    const AdifImportResult result = ImportAdifFile(log_, path, LogFilePath(), hooks);
+    AdifImportResult result;
+    ChangeLog([&] { result = ImportAdifFile(log_, path, LogFilePath(), hooks); },
+              LogChange::Import);
     showCount();
     if (result.status == AdifImportStatus::MissingFile) {
         missing();
@@ -814,6 +915,8 @@ void TForm3::ADIFImport(const QString& fileName) {
         model_->Reset();
         FitColumns();
         if (Form5) Form5->Finish();
+        if (result.noDate > 0)
+            ShowInformation(this, FromCp(AdifNoDateMessage(result.noDate, Language)));
     }
     finished = true;
 }
@@ -1019,8 +1122,9 @@ void TForm3::btDelQSOClick() {
         // The table's only row is never removed, also when the rows of a log file that
         // could not be read at start join it now; the other rows keep their places.
         const int row = log_.DataRowCount() > 1 ? SelectedRow() : 0;
-        TakeInUnreadLog();
-        DelSelQSO(log_, row, ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
+        ChangeLog([&] {
+            DelSelQSO(log_, row, ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
+        });
         // What the fields showed may be gone: they are empty and stand for a new QSO.
         ForgetShownRow();
         for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
@@ -1031,9 +1135,13 @@ void TForm3::btDelQSOClick() {
 
 void TForm3::btClearAllClick() {
     if (!AskQuestion(this, Text(Msg::DeleteAllQuestion))) return;
-    ClearAllQSOs(log_, LogFilePath());
+    ChangeLog(
+        [this] {
+            ClearAllQSOs(log_, LogFilePath());
+            unreadLog_ = false;
+        },
+        LogChange::DeleteAll);
     ForgetShownRow();
-    unreadLog_ = false;  // the user chose to be rid of the file's QSOs too
     RefreshGrid();
     Panel4->setText(QStringLiteral("0"));
 }

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "log/QSOLog.h"
@@ -134,6 +135,11 @@ public:
     void cbBandExit();
 
     const std::string& DateMemory() const { return dateMemory_; }
+    // The log could not be locked against a second writer: nothing is written to it in
+    // this run, and every attempt says so (the reason and the lock file), as the window
+    // also does once when it first comes up.
+    void SetReadOnly(const std::string& reason, const std::string& lockPath);
+    bool ReadOnly() const { return !lockPath_.empty(); }
     // How often the import and the finder let pending window messages run, at most (ms);
     // 0: before every step (window tests watch every step).
     static inline int PumpIntervalMs = 15;
@@ -166,6 +172,17 @@ private:
     // run and the write goes on. While it still cannot be read this raises the reading
     // error and the caller writes nothing.
     void TakeInUnreadLog();
+    // Every change that writes "QSO.dat" runs here: refused while the log is read-only,
+    // after TakeInUnreadLog, and a failure's message says what became of the data (for
+    // an import: that nothing was imported).
+    enum class LogChange { Write, Import, DeleteAll };
+    void ChangeLog(const std::function<void()>& write, LogChange change = LogChange::Write);
+    std::string ReadOnlyText() const;
+    // QSOs of the window that "QSO.dat" does not hold as they are.
+    int UnsavedQSOs() const;
+    // Closing after a failed write with QSOs that would be lost: keep the window open
+    // (the default) or, after a second confirmation naming the count, close.
+    bool MayCloseWithoutSaving(int unsaved);
     // Hides the grid and locks the controls while the import or the finder runs.
     void BeginLogChange();
     void EndLogChange();
@@ -174,7 +191,10 @@ private:
     LogGridModel* model_ = nullptr;
     std::string dateMemory_;
     bool loaded_ = false;
-    bool unreadLog_ = false;  // "QSO.dat" was there at start but could not be read
+    bool unreadLog_ = false;
+    // Why the log could not be locked, and the lock file; empty while it may be written.
+    std::string readOnlyReason_;
+    std::string lockPath_;  // "QSO.dat" was there at start but could not be read
     bool refreshing_ = false;
     bool pullingBack_ = false;  // KeepFocus is moving the focus back
     int lastRow_ = -1;

@@ -235,10 +235,11 @@ int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
     return r.found ? kOk : kNotFound;
 }
 
-// Holds the folder's lock for a command that changes the log.
+// Holds the lock of the log's folder for a command that changes the log; without it
+// nothing is written.
 class WriteLock {
 public:
-    WriteLock() : lock_(kx::ProgramFolder) {
+    WriteLock() : lock_(LogFolder(), "kvadrix-tool") {
         switch (lock_.TryLock()) {
             case kx::LockResult::Acquired:
                 return;
@@ -251,6 +252,10 @@ public:
     }
 
 private:
+    static std::string LogFolder() {
+        const std::string log = kx::LogFilePath();
+        return log.substr(0, log.rfind('/') + 1);
+    }
     kx::FolderLock lock_;
 };
 
@@ -274,8 +279,9 @@ int Import(const std::vector<std::string_view>& files) {
             continue;
         }
         kx::FindBEXs(log);
-        kx::SaveBase(log, kx::SortKey::DateTime);
-        std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates\n";
+        kx::SaveBase(log, key);
+        std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates, "
+                  << r.noDate << " refused without a date\n";
     }
     return status;
 }
@@ -316,7 +322,7 @@ int FindSquares(const std::vector<std::string_view>& args) {
     kx::QSOLog log;
     log.Load();
     kx::FindBEXs(log);
-    kx::SaveBase(log, kx::SortKey::DateTime);
+    kx::SaveBase(log, key);
     std::cout << "QSOs: " << log.QSOCount() << "\n";
     return kOk;
 }

@@ -14,13 +14,19 @@
 
 namespace {
 
-// One record in ADI form from name/value pairs (lengths in bytes).
+// One record in ADI form from name/value pairs (lengths in bytes). A record without a
+// QSO_DATE is given one, as every logger writes it.
 std::string Rec(const std::vector<std::pair<std::string, std::string>>& fields) {
     std::string out;
-    for (const auto& [name, value] : fields)
+    bool dated = false;
+    for (const auto& [name, value] : fields) {
         out += "<" + name + ":" + std::to_string(value.size()) + ">" + value + " ";
-    return out + "<EOR>\n";
+        dated = dated || name == "QSO_DATE";
+    }
+    return out + (dated ? "" : "<QSO_DATE:8>20240101 ") + "<EOR>\n";
 }
+
+const std::string kDated = "<QSO_DATE:8>20240101<EOR>";
 
 const std::string kHeader = "Exported by a logger\n<ADIF_VER:5>3.1.4 <EOH>\n";
 
@@ -181,12 +187,21 @@ TEST_F(AdifImportTest, TheLogIsWrittenUnsortedInFileOrder) {
     EXPECT_EQ(back.Cell(2, kx::colCallsign), "LY1A");
 }
 
-TEST_F(AdifImportTest, RecordsWithoutADateKeepRowsOfTheirOwn) {
-    // A row whose Date is empty must not receive the next record's fields.
-    Import(kHeader + Rec({{"CALL", "LY1A"}, {"BAND", "20M"}}) +
-           Rec({{"CALL", "LY2B"}, {"MODE", "CW"}}));
-    EXPECT_EQ(Column(kx::colBand), (V{"LY1A|20M", "LY2B|"}));
-    EXPECT_EQ(Column(kx::colMode), (V{"LY1A|", "LY2B|CW"}));
+TEST_F(AdifImportTest, DatesWithSeparatorsAreReadAndRecordsWithoutADateAreRefused) {
+    const auto result = Import(kHeader + "<CALL:4>LY1A<QSO_DATE:10>2020-03-04<EOR>\n" +
+                               "<CALL:4>LY2A<QSO_DATE:10:D>2020/03/05<EOR>\n" +
+                               "<CALL:4>LY3A<QSO_DATE:10>2020.03.06<EOR>\n" +
+                               "<CALL:4>LY4A<BAND:3>20M<EOR>\n" +           // no date
+                               "<CALL:4>LY5A<QSO_DATE:6>200307<EOR>\n" +    // too few digits
+                               "<CALL:4>LY6A<QSO_DATE:8>2020031X<EOR>\n" +  // not a date
+                               "<CALL:4>DL1A<EOR>\n");
+    EXPECT_EQ(Column(kx::colDate), (V{"LY1A|2020-03-04", "LY2A|2020-03-05", "LY3A|2020-03-06"}));
+    EXPECT_EQ(result.taken, 3);
+    EXPECT_EQ(result.noDate, 3);
+    EXPECT_EQ(folder.read("QSO.dat").find("LY4A"), std::string::npos);
+    EXPECT_EQ(kx::AdifNoDateMessage(3, "EN"),
+              "Records not imported because they have no QSO date: 3.");
+    EXPECT_EQ(kx::AdifNoDateMessage(3, "LT"), kx::Cp1257("Neimportuota įrašų be QSO datos: 3."));
 }
 
 TEST_F(AdifImportTest, MissingFileAndCancelChangeNothing) {
@@ -219,15 +234,20 @@ TEST_F(AdifImportTest, BadFilesAreReportedAndChangeNothing) {
 }
 
 TEST_F(AdifImportTest, AFileWithoutHeaderIsReadFromItsFirstRecord) {
-    EXPECT_EQ(Import("<CALL:4>LY1A <EOR>\n<CALL:4>LY2A <EOR>\n").taken, 2);
+    EXPECT_EQ(Import("<CALL:4>LY1A " + kDated + "\n<CALL:4>LY2A " + kDated + "\n").taken, 2);
 }
 
 TEST_F(AdifImportTest, SeveralRecordsOnOneLineAreAllTaken) {
-    EXPECT_EQ(Import(kHeader + "<CALL:4>LY1A<EOR><CALL:4>LY2A<EOR><CALL:4>LY3A<EOR>").taken, 3);
+    EXPECT_EQ(Import(kHeader + "<CALL:4>LY1A" + kDated + "<CALL:4>LY2A" + kDated + "<CALL:4>LY3A" +
+                     kDated)
+                  .taken,
+              3);
 }
 
 TEST_F(AdifImportTest, ALastRecordWithoutEorIsNotLost) {
-    EXPECT_EQ(Import(kHeader + "<CALL:4>LY1A<EOR>\n<CALL:4>LY2A <QSO_DATE:8>20240101\n").taken, 2);
+    EXPECT_EQ(
+        Import(kHeader + "<CALL:4>LY1A" + kDated + "\n<CALL:4>LY2A <QSO_DATE:8>20240101\n").taken,
+        2);
 }
 
 TEST_F(AdifImportTest, ControlCharactersInValuesBecomeBlanks) {
@@ -238,8 +258,8 @@ TEST_F(AdifImportTest, ControlCharactersInValuesBecomeBlanks) {
 }
 
 TEST_F(AdifImportTest, Utf8NamesArriveAsWindows1257Letters) {
-    Import(kHeader + "<CALL:5>LY5AB <QTH:9>Šiauliai <NAME:8>Žydrūnas <EOR>\n" +
-           "<CALL:5>LY6AB <NAME:10>Žydrūnas <COMMENT:4>Niño <EOR>\n");
+    Import(kHeader + "<CALL:5>LY5AB <QTH:9>Šiauliai <NAME:8>Žydrūnas " + kDated + "\n" +
+           "<CALL:5>LY6AB <NAME:10>Žydrūnas <COMMENT:4>Niño " + kDated + "\n");
     EXPECT_EQ(log.Cell(1, kx::colQTH), kx::Cp1257("ŠIAULIAI"));
     EXPECT_EQ(log.Cell(1, kx::colName), kx::Cp1257("ŽYDRŪNAS"));
     EXPECT_EQ(log.Cell(2, kx::colName), kx::Cp1257("ŽYDRŪNAS"));
@@ -248,7 +268,7 @@ TEST_F(AdifImportTest, Utf8NamesArriveAsWindows1257Letters) {
 
 TEST_F(AdifImportTest, Windows1257FilesArriveInTheirOwnLetters) {
     const std::string qth = kx::Cp1257("Marijampolė");
-    Import(kHeader + "<CALL:5>LY5AB <QTH:" + std::to_string(qth.size()) + ">" + qth + "<EOR>");
+    Import(kHeader + "<CALL:5>LY5AB <QTH:" + std::to_string(qth.size()) + ">" + qth + kDated);
     EXPECT_EQ(log.Cell(1, kx::colQTH), kx::Cp1257("MARIJAMPOLĖ"));
 }
 

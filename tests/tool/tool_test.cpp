@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Cp1257.h"
 #include "platform/FolderLock.h"
@@ -202,35 +203,85 @@ TEST(ToolAward, LithuanianLettersOfTheLogComeOutAsUtf8) {
     EXPECT_EQ(r.out, "1.\tK26\tLY1ŽĖ\t20M\tCW\t2024-01-01\t12:00\nWorked squares: 1\n");
 }
 
-TEST(ToolLock, RefusesToChangeTheLogWhileTheFolderIsLocked) {
+TEST(ToolLock, RefusesToChangeTheLogWhileAnotherProgramHoldsItsLock) {
     ToolFolder f;
     f.write("a.adi", kAdi);
-    kx::FolderLock lock(f.dir());
-    ASSERT_EQ(lock.TryLock(), kx::LockResult::Acquired);
-    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("Kvadrix is running"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(f.file("QSO.dat")));
-    EXPECT_EQ(Tool(f, "find-squares").status, 2);
-    EXPECT_EQ(Tool(f, "award").status, 1);  // reading is fine
-    lock.Release();
+    for (const char* holder : {"Kvadrix", "kvadrix-tool"}) {
+        kx::FolderLock lock(f.dir(), holder);
+        ASSERT_EQ(lock.TryLock(), kx::LockResult::Acquired);
+        ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(std::string(holder) + " (process " + std::to_string(getpid()) + ")"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(f.file("QSO.lock")), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(f.file("QSO.dat")));
+        EXPECT_EQ(Tool(f, "find-squares").status, 2);
+        EXPECT_EQ(Tool(f, "award").status, 1);  // reading is fine
+    }
+    EXPECT_FALSE(std::filesystem::exists(f.file("QSO.lock")));  // removed when let go
     EXPECT_EQ(Tool(f, "import '" + f.file("a.adi") + "'").status, 0);
 }
 
-TEST(ToolLock, StaleLockIsTakenOver) {
+TEST(ToolLock, ALockFileLeftByACrashLocksNobody) {
     ToolFolder f;
     f.write("a.adi", kAdi);
-    // A process that has ended: its id is free.
-    pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);
-    f.write(kx::kLockFileName, std::to_string(child) + "\n");
-    EXPECT_EQ(kx::FolderLock::LiveHolder(f.dir()), 0);
+    // The id in the file is that of a live process (init): the file alone locks nothing.
+    f.write(kx::kLockFileName, "Kvadrix 1\n");
     EXPECT_EQ(Tool(f, "import '" + f.file("a.adi") + "'").status, 0);
+    f.write(kx::kLockFileName, "1\n");
     kx::FolderLock lock(f.dir());
-    f.write(kx::kLockFileName, std::to_string(child) + "\n");
     EXPECT_EQ(lock.TryLock(), kx::LockResult::Acquired);
-    EXPECT_EQ(kx::FolderLock::LiveHolder(f.dir()), static_cast<long>(getpid()));
+    EXPECT_EQ(f.read(kx::kLockFileName), "Kvadrix " + std::to_string(getpid()) + "\n");
+}
+
+TEST(ToolLock, WithoutALockTheLogIsNotWritten) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    std::filesystem::create_directory(f.file(kx::kLockFileName));
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot be locked"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(f.file("QSO.lock")), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(f.file("QSO.dat")));
+}
+
+TEST(ToolSort, ImportAndFindSquaresSaveInTheOrderOfTheKeyAndKeepUndatedQsos) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    const std::string header =
+        "Date\tsUTC\teUTC\tCallsign\tBand\tMode\tQTH\tName\tWWL\tBEX\tMyWWL\tMyBEX\tRemarks\t\r\n";
+    // A QSO without a date, first by call sign.
+    f.write("QSO.dat", header + "\t\t\tLY0AA\t10M\tAM\t\t\t\t\t\t\t\t\r\n");
+    ToolRun r = Tool(f, "import --sort call '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    auto order = [&] {
+        const std::string log = f.read("QSO.dat");
+        std::vector<std::size_t> at;
+        for (const char* call : {"LY0AA", "LY1AB", "LY2XY"}) at.push_back(log.find(call));
+        return at;
+    };
+    auto at = order();
+    EXPECT_TRUE(at[0] != std::string::npos && at[0] < at[1] && at[1] < at[2]) << f.read("QSO.dat");
+    EXPECT_EQ(Tool(f, "find-squares --sort=band").status, 0);
+    at = order();  // 10M, 20M, 40M
+    EXPECT_TRUE(at[0] != std::string::npos && at[0] < at[1] && at[1] < at[2]) << f.read("QSO.dat");
+    EXPECT_EQ(Tool(f, "find-squares --sort date").status, 0);
+    at = order();  // the undated QSO last
+    EXPECT_TRUE(at[1] < at[2] && at[2] < at[0]) << f.read("QSO.dat");
+    EXPECT_EQ(Tool(f, "find-squares --sort size").status, 2);
+    EXPECT_EQ(Tool(f, "import --sort").status, 2);
+}
+
+TEST(ToolImport, RecordsWithoutADateAreRefusedAndCounted) {
+    ToolFolder f;
+    f.write("a.adi", "<EOH><CALL:4>LY1A<QSO_DATE:10>2020/03/04<EOR><CALL:4>LY2A<EOR>");
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("1 taken, 0 duplicates, 1 refused without a date"), std::string::npos)
+        << r.out;
+    EXPECT_NE(f.read("QSO.dat").find("2020-03-04\t"), std::string::npos);
+    EXPECT_EQ(f.read("QSO.dat").find("LY2A"), std::string::npos);
 }
 
 TEST(ToolHelp, DescribesEveryCommandInTheEnvironmentsLanguage) {

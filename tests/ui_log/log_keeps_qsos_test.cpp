@@ -134,3 +134,105 @@ TEST_F(LogKeepsQsos, ABadEndTimeChangesNoRow) {
     EXPECT_EQ(cell(1, kx::colDate), "2009-05-12");
     EXPECT_EQ(cell(1, kx::colSUTC), "12:00");
 }
+
+TEST_F(LogKeepsQsos, ALogThatCouldNotBeLockedIsNeverWrittenAndEveryAttemptSaysSo) {
+    writeLog({kA});
+    const std::string before = logFile();
+    form = std::make_unique<TForm3>();
+    form->SetReadOnly("Resource temporarily unavailable", folder.file("QSO.lock"));
+    form->show();
+    ASSERT_EQ(fake.count(kx::MessageKind::Error), 1);  // told once when the window comes up
+    EXPECT_TRUE(lastText().contains("read-only")) << lastText().toStdString();
+    EXPECT_TRUE(lastText().contains(QString::fromStdString(folder.file("QSO.lock"))));
+
+    fake.clear();
+    enterQso("LY2BB", "2009-05-20", "1000");
+    form->btEntry->click();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
+    EXPECT_TRUE(lastText().contains("read-only")) << lastText().toStdString();
+    EXPECT_TRUE(lastText().contains("still in this window")) << lastText().toStdString();
+    fake.replies = {QMessageBox::Yes};
+    form->btClearAll->click();
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 2);
+    EXPECT_EQ(form->Log().QSOCount(), 2);
+    folder.write("in.adi", "<EOH><CALL:4>LY9Z<QSO_DATE:8>20200304<EOR>");
+    fake.openFileAnswers.push_back(QString::fromStdString(folder.file("in.adi")));
+    form->btImport->click();
+    EXPECT_TRUE(lastText().contains("Nothing was imported")) << lastText().toStdString();
+    EXPECT_EQ(calls(), (std::vector<std::string>{"LY1AA", "LY2BB"}));
+    EXPECT_EQ(logFile(), before);
+
+    // Closing: the unsaved QSO makes the window ask; keeping it open is the default.
+    fake.replies = {QMessageBox::Yes, QMessageBox::Yes};
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    const auto* keep = fake.lastMessage();
+    ASSERT_NE(keep, nullptr);
+    EXPECT_EQ(keep->kind, kx::MessageKind::Question);
+    EXPECT_EQ(keep->defaultButton, QMessageBox::Yes);
+    EXPECT_TRUE(keep->text.startsWith("1 QSOs are not saved")) << keep->text.toStdString();
+    // No, then No to "Close without saving?": still open. No, then Yes: closed.
+    fake.replies = {QMessageBox::Yes, QMessageBox::No, QMessageBox::No};
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(fake.lastMessage()->defaultButton, QMessageBox::No);
+    EXPECT_TRUE(lastText().contains("1 QSOs will be lost")) << lastText().toStdString();
+    fake.replies = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Yes};
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(logFile(), before);
+}
+
+TEST_F(LogKeepsQsos, ClosingWithNothingToWriteNeverTrapsTheUser) {
+    // The write fails (an unwritable folder); the log holds nothing the file lacks.
+    writeLog({kA});
+    const std::string before = logFile();
+    open();
+    form->rbCall->click();  // another order is still the same QSOs
+    kx::WriteFaultHook = [](const std::string& temp) {
+        return temp.find("QSO.dat") == std::string::npos;
+    };
+    fake.clear();
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(fake.messages.size(), 1u) << fake.messageTexts().join("|").toStdString();
+    EXPECT_EQ(logFile(), before);
+
+    // An empty log with no file at all.
+    std::filesystem::remove(folder.file("QSO.dat"));
+    open();
+    fake.clear();
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(fake.messages.size(), 1u);
+}
+
+TEST_F(LogKeepsQsos, ImportRefusesRecordsWithoutADateAndSaysHowMany) {
+    folder.write("in.adi",
+                 "<EOH><CALL:4>LY1A<QSO_DATE:10>2020-03-04<TIME_ON:4>1200<EOR>"
+                 "<CALL:4>LY2A<TIME_ON:4>1200<EOR><CALL:4>LY3A<QSO_DATE:3>bad<EOR>");
+    open();
+    fake.openFileAnswers.push_back(QString::fromStdString(folder.file("in.adi")));
+    form->btImport->click();
+    EXPECT_EQ(calls(), std::vector<std::string>{"LY1A"});
+    EXPECT_EQ(lastText(), "Records not imported because they have no QSO date: 2.");
+    EXPECT_EQ(logFile(),
+              kxtest::kEnglishHeader + kxtest::LogLine({"2020-03-04", "12:00", "", "LY1A"}));
+}
+
+TEST_F(LogKeepsQsos, ALinkedLogIsWrittenWhereItLives) {
+    std::filesystem::create_directory(folder.file("synced"));
+    folder.write("synced/QSO.dat", kxtest::kEnglishHeader + kxtest::LogLine(kA));
+    std::filesystem::create_symlink(folder.file("synced/QSO.dat"), folder.file("QSO.dat"));
+    open();
+    save("LY2BB", "2009-05-20", "1000", "40M", "SSB");
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("QSO.dat")));
+    EXPECT_EQ(folder.read("synced/QSO.dat"),
+              kxtest::kEnglishHeader + kxtest::LogLine(Sorted(kA)) +
+                  kxtest::LogLine(Sorted({"2009-05-20", "10:00", "", "LY2BB", "40M", "SSB"})));
+}
