@@ -87,13 +87,13 @@ int RunKvadrix(int argc, char** argv) {
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     const std::string bytes = QFile::encodeName(folder).toStdString();
     SettingsFile.Open(bytes + "Kvadrix.ini");
-    const std::string language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+    Language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
     FolderLock lock(bytes);
     const LockResult locked = lock.TryLock();
     if (locked == LockResult::Held) {
         MessageBoxSpec box;
         box.title = QStringLiteral("Kvadrix");
-        box.text = FromCp(LockHeldMessage(lock, "\x01", language));
+        box.text = FromCp(LockHeldMessage(lock, "\x01"));
         box.text.replace(QChar(1), QFile::decodeName(lock.LockPath().c_str()));
         Svc().ShowMessage(nullptr, box);
         return 0;

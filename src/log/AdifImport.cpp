@@ -355,11 +355,9 @@ std::string AdifBadFormatMessage(const std::string& fileName, const std::string&
     return CpMessage(Msg::AdifBadFormat, LangOf(language), {bare});
 }
 
-std::string AdifNoDateMessage(int refused, const std::string& language) {
-    if (refused <= 0) return {};
-    if (language == "LT")
-        return Cp1257("Neimportuota įrašų be QSO datos: ") + std::to_string(refused) + ".";
-    return "Records not imported because they have no QSO date: " + std::to_string(refused) + ".";
+std::string AdifNoDateMessage(int refused) {
+    return refused > 0 ? CpMessage(Msg::AdifRefusedNoDate, {std::to_string(refused)})
+                       : std::string();
 }
 
 std::string AdifProgressTitle(const std::string& language) {

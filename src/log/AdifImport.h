@@ -86,6 +86,6 @@ std::string AdifMissingFileMessage(const std::string& fileName, const std::strin
 std::string AdifBadFormatMessage(const std::string& fileName, const std::string& language);
 std::string AdifProgressTitle(const std::string& language);
 // How many records were refused for want of a date (empty when none was).
-std::string AdifNoDateMessage(int refused, const std::string& language);
+std::string AdifNoDateMessage(int refused);
 
 }  // namespace kx

@@ -558,26 +558,15 @@ bool TForm3::MayCloseWithoutSaving(int unsaved) {
     const QString n = QString::number(unsaved);
     MessageBoxSpec box;
     box.kind = MessageKind::Question;
-    box.title = IsLithuanian() ? QStringLiteral("PATVIRTINKITE") : QStringLiteral("CONFIRM");
+    box.title = Text(Msg::TitleConfirm);
     box.icon = QMessageBox::Question;
     box.buttons = QMessageBox::Yes | QMessageBox::No;
     box.defaultButton = QMessageBox::Yes;
-    box.text = IsLithuanian() ? QString::fromUtf8(
-                                    "Į QSO.dat neįrašyta QSO: %1.\n\nPalikti langą atvertą? "
-                                    "Taip: langas lieka, atlaisvinkite vietos ir vėl "
-                                    "spauskite „Baigti“. Ne: uždaryti neįrašius.")
-                                    .arg(n)
-                              : QStringLiteral(
-                                    "%1 QSOs are not saved in QSO.dat.\n\nKeep the window open? "
-                                    "Yes: the window stays; free some space and press Exit "
-                                    "again. No: close without saving.")
-                                    .arg(n);
+    box.text = Text(Msg::UnsavedKeepOpenQuestion).arg(n);
     if (Svc().ShowMessage(this, box) != QMessageBox::No) return false;
     box.defaultButton = QMessageBox::No;
     box.icon = QMessageBox::Warning;
-    box.text = IsLithuanian()
-                   ? QString::fromUtf8("Uždaryti neįrašius? Bus prarasta QSO: %1.").arg(n)
-                   : QStringLiteral("Close without saving? %1 QSOs will be lost.").arg(n);
+    box.text = Text(Msg::CloseWithoutSavingQuestion).arg(n);
     return Svc().ShowMessage(this, box) == QMessageBox::Yes;
 }
 
@@ -689,19 +678,7 @@ namespace {
 
 // What a failed write of the log means for the user's data, appended to its error.
 std::string NotWrittenText(bool import) {
-    if (import)
-        return IsLithuanian()
-                   ? Cp1257("\n\nNieko neimportuota; QSO.dat diske nepakeistas.")
-                   : std::string("\n\nNothing was imported; QSO.dat on disk is unchanged.");
-    return IsLithuanian()
-               ? Cp1257(
-                     "\n\nQSO.dat diske nepakeistas; QSO tebėra šiame lange. Kad juos "
-                     "įrašytumėte, atlaisvinkite vietos (ar leiskite rašyti į aplanką): tada "
-                     "bet kuris pakeitimas ar „Baigti“ vėl įrašys žurnalą.")
-               : std::string(
-                     "\n\nQSO.dat on disk is unchanged; the QSOs are still in this "
-                     "window. To save them, free some space (or make the folder "
-                     "writable): any change or Exit then writes the log again.");
+    return CpMessage(import ? Msg::ImportNothingNote : Msg::LogNotWrittenNote);
 }
 
 // A row as the comparison of the window's log with the file sees it.
@@ -731,7 +708,7 @@ void TForm3::SetReadOnly(const std::string& reason, const std::string& lockPath)
 }
 
 std::string TForm3::ReadOnlyText() const {
-    return LockFailedMessage(readOnlyReason_, lockPath_, Language);
+    return LockFailedMessage(readOnlyReason_, lockPath_);
 }
 
 int TForm3::UnsavedQSOs() const {
@@ -915,8 +892,7 @@ void TForm3::ADIFImport(const QString& fileName) {
         model_->Reset();
         FitColumns();
         if (Form5) Form5->Finish();
-        if (result.noDate > 0)
-            ShowInformation(this, FromCp(AdifNoDateMessage(result.noDate, Language)));
+        if (result.noDate > 0) ShowInformation(this, FromCp(AdifNoDateMessage(result.noDate)));
     }
     finished = true;
 }

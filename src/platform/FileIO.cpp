@@ -88,8 +88,8 @@ std::string WriteTarget(const std::string& path) {
     if (!real) {
         const int err = errno;
         throw FileWriteError(path, err == ELOOP
-                                       ? "The link leads round in a loop."
-                                       : "The link leads to no file (" + ErrnoText(err) + ").");
+                                       ? CpMessage(Msg::FileLinkLoop)
+                                       : CpMessage(Msg::FileLinkDangling, {ErrnoText(err)}));
     }
     std::string target(real);
     std::free(real);

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/Cp1257.h"
+#include "platform/Messages.h"
 
 namespace kx {
 namespace {
@@ -27,34 +27,18 @@ FolderLock::~FolderLock() {
     Release();
 }
 
-std::string FolderLock::Holder(const std::string& language) const {
-    const bool lt = language == "LT";
-    std::string who = !holderName_.empty() ? holderName_
-                      : lt                 ? Cp1257("kita programa")
-                                           : std::string("another program");
-    if (holderPid_ > 0)
-        who += (lt ? " (procesas " : " (process ") + std::to_string(holderPid_) + ")";
-    return who;
+std::string FolderLock::Holder() const {
+    const std::string who = holderName_.empty() ? CpMessage(Msg::LockHolderUnknown) : holderName_;
+    if (holderPid_ <= 0) return who;
+    return CpMessage(Msg::LockHolderProcess, {who, std::to_string(holderPid_)});
 }
 
-std::string LockHeldMessage(const FolderLock& lock, const std::string& lockPath,
-                            const std::string& language) {
-    if (language == "LT")
-        return Cp1257("Žurnalą naudoja ") + lock.Holder(language) +
-               Cp1257(": antrą kartą jis neatveriamas.\nUžrakto failas: ") + lockPath;
-    return "The log is in use by " + lock.Holder(language) +
-           ": it is not opened a second time.\nLock file: " + lockPath;
+std::string LockHeldMessage(const FolderLock& lock, const std::string& lockPath) {
+    return CpMessage(Msg::LockHeld, {lock.Holder(), lockPath});
 }
 
-std::string LockFailedMessage(const std::string& reason, const std::string& lockPath,
-                              const std::string& language) {
-    if (language == "LT")
-        return Cp1257("Žurnalo nepavyksta užrakinti nuo antros jį rašančios programos (") + reason +
-               Cp1257("). Užrakto failas: ") + lockPath +
-               Cp1257("\nŽurnalas atvertas tik skaitymui: į QSO.dat nieko nerašoma.");
-    return "The log cannot be locked against a second program writing it (" + reason +
-           "). Lock file: " + lockPath +
-           "\nThe log is open read-only: nothing is written to QSO.dat.";
+std::string LockFailedMessage(const std::string& reason, const std::string& lockPath) {
+    return CpMessage(Msg::LockFailed, {reason, lockPath});
 }
 
 LockResult FolderLock::TryLock() {

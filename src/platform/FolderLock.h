@@ -37,8 +37,8 @@ public:
     // (empty when the file did not say) and its process id (0 when unknown).
     const std::string& HolderName() const { return holderName_; }
     long HolderPid() const { return holderPid_; }
-    // "NAME (process PID)" of the holder as far as known, in a language ("LT" or other).
-    std::string Holder(const std::string& language) const;
+    // "NAME (process PID)" of the holder as far as known (Windows-1257, kx::Language).
+    std::string Holder() const;
     const std::string& LockPath() const { return path_; }
     // The system's reason of the last Failed.
     const std::string& Reason() const { return reason_; }
@@ -52,14 +52,12 @@ private:
     int fd_ = -1;
 };
 
-// Messages (Windows-1257) in a language ("LT" or other). The lock file's path is put in
+// Messages (Windows-1257) in kx::Language. The lock file's path is put in
 // as given (callers that show it in a window pass a placeholder and put the decoded path
 // there).
 // Another program holds the lock: who, and the lock file.
-std::string LockHeldMessage(const FolderLock& lock, const std::string& lockPath,
-                            const std::string& language);
+std::string LockHeldMessage(const FolderLock& lock, const std::string& lockPath);
 // No lock could be had: why, the lock file, and that the log is open read-only.
-std::string LockFailedMessage(const std::string& reason, const std::string& lockPath,
-                              const std::string& language);
+std::string LockFailedMessage(const std::string& reason, const std::string& lockPath);
 
 }  // namespace kx

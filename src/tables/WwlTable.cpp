@@ -10,6 +10,7 @@
 #include "geo/Locator.h"
 #include "platform/Errors.h"
 #include "platform/Globals.h"
+#include "platform/Messages.h"
 #include "tables/CommaList.h"
 #include "tables/TableFile.h"
 
@@ -147,8 +148,26 @@ std::optional<std::array<std::string, 8>> FindWWLfromBEX(std::string_view code) 
     return locators;
 }
 
+namespace {
+
+// The table as it is now; a file without a single square (a file of junk, an empty one)
+// raises as a missing one does, instead of every lookup answering "?".
+std::shared_ptr<const WwlTable> RequiredTable() {
+    auto table = Cache().require(TablePath());
+    if (table->bex)
+        for (const IniEntry& e : table->bex->entries)
+            if (!e.value.empty()) return table;
+    throw FileOpenError(TablePath(), CpMessage(Msg::WwlTableNoSquares));
+}
+
+}  // namespace
+
+void RequireWwlTable() {
+    (void)RequiredTable();
+}
+
 std::optional<std::string> FindLineOfWWL(std::string_view locator) {
-    const auto table = Cache().require(TablePath());
+    const auto table = RequiredTable();
     const long i = table->firstLineContaining(UpperCp1257(locator));
     if (i < 0) return std::nullopt;
     const std::string& line = table->text.lines[static_cast<size_t>(i)];

@@ -41,9 +41,13 @@ bool FindWWLfromBEX(std::string_view code,
 // The square of the first line of the table file that contains the locator (a text of any
 // length, not trimmed; a-z folded to upper case on both sides): the line's text before its
 // first "=", or the empty text for a matching line without "=". "?" when no line contains
-// it; the empty text matches nothing. A missing or unreadable file raises FileOpenError
-// with the file's path.
+// it; the empty text matches nothing. A missing or unreadable file, or one without any
+// square, raises FileOpenError with the file's path.
 std::string FindBEXfromWWL(std::string_view locator);
+
+// Raises FileOpenError with the file's path when the table is missing or unreadable or
+// holds no square at all (a file of junk): lookups in it could only answer "?".
+void RequireWwlTable();
 
 // As FindBEXfromWWL, but nothing when no line matched, so that a display can tell a match
 // from a miss exactly (it then shows the square's locators with FindWWLfromBEX).

@@ -244,8 +244,7 @@ public:
             case kx::LockResult::Acquired:
                 return;
             case kx::LockResult::Held:
-                throw Failure{M(kx::Msg::ToolKvadrixRunning,
-                                {kx::ProgramFolder, std::to_string(lock_.HolderPid())})};
+                throw Failure{Out(kx::LockHeldMessage(lock_, lock_.LockPath()))};
             case kx::LockResult::Failed:
                 throw Failure{M(kx::Msg::ToolCannotLock, {kx::ProgramFolder, lock_.Reason()})};
         }
@@ -483,6 +482,10 @@ int Run(int argc, char** argv) {
         std::cout << M(kx::Msg::ToolHelp);
         return kOk;
     }
+    // Every answer of these comes from the WWL/BEX table: without a usable one the tool
+    // says so once and ends with status 2 instead of answering "?" to everything.
+    if (cmd == "square" || cmd == "info" || cmd == "import" || cmd == "find-squares")
+        kx::RequireWwlTable();
     if (cmd == "square") return RunLookup(Square, rest);
     if (cmd == "locator") return RunLookup(Locator, rest);
     if (cmd == "info") return RunLookup(Info, rest);

@@ -45,13 +45,15 @@ protected:
 
 // ---- BEXWWL.dat ----------------------------------------------------------------------
 
-TEST_F(DamagedTables, EmptyWwlTableKnowsNoSquareAndFindsNoLocator) {
+TEST_F(DamagedTables, EmptyWwlTableKnowsNoSquareAndIsReportedLikeAMissingOne) {
     folder.write("BEXWWL.dat", "");
     EXPECT_EQ(SquareEntry("K26"), "");
     EXPECT_FALSE(FindWWLfromBEX("K26"));
     EXPECT_EQ(fWWLtoBEX("KO24PQ"), "");
     EXPECT_EQ(CalcBEX(54.68611f, 25.28333f), "?");
-    EXPECT_EQ(FindBEXfromWWL("KO24PQ"), "?");  // the file opens: no line matches
+    // Not "?" for every locator in silence: the table is reported as unusable.
+    EXPECT_THROW(FindBEXfromWWL("KO24PQ"), FileOpenError);
+    EXPECT_THROW(RequireWwlTable(), FileOpenError);
 }
 
 TEST_F(DamagedTables, WwlTableCutOffMidEntryKeepsTheEntriesBeforeTheCut) {
@@ -75,13 +77,18 @@ TEST_F(DamagedTables, WwlTableCutOffMidEntryKeepsTheEntriesBeforeTheCut) {
     EXPECT_EQ(FindBEXfromWWL("KO24PQ"), "?");
 }
 
-TEST_F(DamagedTables, BinaryWwlTableKnowsNoSquare) {
+TEST_F(DamagedTables, BinaryWwlTableKnowsNoSquareAndIsReportedLikeAMissingOne) {
     folder.write("BEXWWL.dat", BinaryJunk(64 * 1024));
     EXPECT_EQ(SquareEntry("K26"), "");
     EXPECT_FALSE(FindWWLfromBEX("K26"));
     EXPECT_EQ(fWWLtoBEX("KO24PQ"), "");
     EXPECT_EQ(CalcBEX(54.68611f, 25.28333f), "?");
-    EXPECT_EQ(FindBEXfromWWL("KO24PQ"), "?");
+    try {
+        FindBEXfromWWL("KO24PQ");
+        FAIL() << "no error";
+    } catch (const FileOpenError& e) {
+        EXPECT_EQ(e.path(), folder.file("BEXWWL.dat"));
+    }
 }
 
 TEST_F(DamagedTables, FolderInPlaceOfTheWwlTableIsUnreadable) {

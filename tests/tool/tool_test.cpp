@@ -284,6 +284,18 @@ TEST(ToolImport, RecordsWithoutADateAreRefusedAndCounted) {
     EXPECT_EQ(f.read("QSO.dat").find("LY2A"), std::string::npos);
 }
 
+TEST(ToolTables, AWwlTableOfJunkIsAnErrorNotAMiss) {
+    ToolFolder f;
+    f.write("BEXWWL.dat", "not a table\r\n");
+    for (const char* args : {"square KO24PQ", "square 54.68 25.28", "info K26", "find-squares"}) {
+        ToolRun r = Tool(f, args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("BEXWWL.dat"), std::string::npos) << args << ": " << r.err;
+        EXPECT_EQ(r.out, "") << args;
+    }
+    EXPECT_EQ(Tool(f, "locator 54.68 25.28").status, 0);  // needs no table
+}
+
 TEST(ToolHelp, DescribesEveryCommandInTheEnvironmentsLanguage) {
     ToolFolder f;
     for (const char* lang : {"C", "lt_LT.UTF-8"}) {
