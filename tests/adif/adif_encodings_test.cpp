@@ -152,7 +152,7 @@ TEST_F(AdifEncodingTest, CodePageSignsOutsideTheLettersArriveToo) {
 
 TEST_F(AdifEncodingTest, OneLatin1ValueInAUtf8FileIsReadInItsOwnCodePage) {
     std::string file = AdiFile(kLithuanian, "UTF-8");
-    file += "<CALL:5>LY4AA <NAME:5>Mu\xF1oz <QTH:7>Ca\xF1\xF3n <EOR>\n";
+    file += "<CALL:5>LY4AA <QSO_DATE:8>20240101 <NAME:5>Mu\xF1oz <QTH:7>Ca\xF1\xF3n <EOR>\n";
     EXPECT_EQ(ImportAndRead(file), Joined(kLithuanianStored, {"LY4AA|MUNOZ|CANÓN"}));
 }
 
