@@ -258,7 +258,42 @@ private:
     kx::FolderLock lock_;
 };
 
-int Import(const std::vector<std::string_view>& files) {
+// The sort key of "--sort date|call|band|mode|bex" among the arguments (removed from
+// them); date when not given.
+kx::SortKey TakeSortKey(std::vector<std::string_view>& args) {
+    kx::SortKey key = kx::SortKey::DateTime;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view value;
+        std::size_t used = 1;
+        if (args[i].starts_with("--sort=")) {
+            value = args[i].substr(7);
+        } else if (args[i] == "--sort") {
+            if (i + 1 >= args.size()) throw Failure{"--sort needs date, call, band, mode or bex"};
+            value = args[i + 1];
+            used = 2;
+        } else {
+            continue;
+        }
+        if (value == "date")
+            key = kx::SortKey::DateTime;
+        else if (value == "call")
+            key = kx::SortKey::Callsign;
+        else if (value == "band")
+            key = kx::SortKey::Band;
+        else if (value == "mode")
+            key = kx::SortKey::Mode;
+        else if (value == "bex")
+            key = kx::SortKey::BEX;
+        else
+            throw Failure{"--sort is date, call, band, mode or bex"};
+        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i + used));
+        --i;
+    }
+    return key;
+}
+
+int Import(std::vector<std::string_view> files) {
+    const kx::SortKey key = TakeSortKey(files);
     if (files.empty()) throw Failure{M(kx::Msg::ToolImportUsage)};
     WriteLock lock;
     kx::QSOLog log;
@@ -315,7 +350,8 @@ int Export(const std::vector<std::string_view>& args) {
     return kOk;
 }
 
-int FindSquares(const std::vector<std::string_view>& args) {
+int FindSquares(std::vector<std::string_view> args) {
+    const kx::SortKey key = TakeSortKey(args);
     if (!args.empty()) throw Failure{M(kx::Msg::ToolFindSquaresUsage)};
     WriteLock lock;
     kx::QSOLog log;
