@@ -246,7 +246,7 @@ public:
             case kx::LockResult::Held:
                 throw Failure{Out(kx::LockHeldMessage(lock_, lock_.LockPath()))};
             case kx::LockResult::Failed:
-                throw Failure{M(kx::Msg::ToolCannotLock, {kx::ProgramFolder, lock_.Reason()})};
+                throw Failure{M(kx::Msg::ToolCannotLock, {lock_.LockPath(), lock_.Reason()})};
         }
     }
 
