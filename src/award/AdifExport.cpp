@@ -34,7 +34,7 @@ std::string DateOf(int year, int month, int day) {
     if (year < 1930 || year > 9999 || month < 1 || month > 12 || day < 1 ||
         day > DaysIn(year, month))
         return {};
-    char buf[16];
+    char buf[40];  // room for any int, so that the compiler sees no truncation
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", year, month, day);
     return buf;
 }
@@ -192,7 +192,7 @@ std::string AdifTime(std::string_view field) {
         }
     }
     if (count == 0 || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return {};
-    char buf[8];
+    char buf[32];  // room for any int, so that the compiler sees no truncation
     std::snprintf(buf, sizeof buf, "%02d%02d", parts[0], parts[1]);
     return buf;
 }
