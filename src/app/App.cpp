@@ -91,7 +91,7 @@ int RunKvadrix(int argc, char** argv) {
     FolderLock lock(bytes);
     const LockResult locked = lock.TryLock();
     if (locked == LockResult::Held) {
-        MessageBoxSpec box;
+        MessageBoxRequest box;
         box.title = QStringLiteral("Kvadrix");
         box.text = FromCp(LockHeldMessage(lock, "\x01"));
         box.text.replace(QChar(1), QFile::decodeName(lock.LockPath().c_str()));

@@ -408,7 +408,7 @@ void TForm4::btPrintClick() {
 }
 
 void TForm4::btSaveClick() {
-    kx::FileDialogSpec dialog;
+    kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterRtf);
     dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
     const QString name = kx::Svc().SaveFileName(this, dialog);
@@ -423,7 +423,7 @@ void TForm4::btSaveClick() {
 }
 
 void TForm4::btSavePdfClick() {
-    kx::FileDialogSpec dialog;
+    kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterPdf);
     dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
     dialog.defaultSuffix = QStringLiteral("pdf");

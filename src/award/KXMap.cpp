@@ -752,7 +752,7 @@ void TForm6::pbMapDoubleClick(const QString& code) {
 }
 
 void TForm6::btSaveClick() {
-    kx::FileDialogSpec dialog;
+    kx::FileDialogRequest dialog;
     dialog.caption = Text(Msg::MapSavePicture);
     dialog.filter = Text(Msg::FilterPng);
     dialog.folder = FromCp(kx::ProgramFolder) + QStringLiteral("BEX-map.png");

@@ -556,7 +556,7 @@ bool TForm3::FormClose() {
 
 bool TForm3::MayCloseWithoutSaving(int unsaved) {
     const QString n = QString::number(unsaved);
-    MessageBoxSpec box;
+    MessageBoxRequest box;
     box.kind = MessageKind::Question;
     box.title = Text(Msg::TitleConfirm);
     box.icon = QMessageBox::Question;
@@ -786,7 +786,7 @@ void TForm3::SortClick() {
 // ---- buttons ------------------------------------------------------------------------
 
 void TForm3::btImportClick() {
-    FileDialogSpec dialog;
+    FileDialogRequest dialog;
     dialog.filter = Text(Msg::FilterAdif);
     dialog.defaultSuffix = QStringLiteral("adi");
     dialog.folder = importFile_;
@@ -953,7 +953,7 @@ void TForm3::btExportClick() {
     TakeInUnreadLog();
     RefreshGrid();
     SetCounter();
-    FileDialogSpec dialog;
+    FileDialogRequest dialog;
     dialog.caption = btExport->text();
     dialog.filter = Text(Msg::AdifExportFilter);
     dialog.defaultSuffix = QStringLiteral("adi");
@@ -997,7 +997,7 @@ bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
     if (!t.empty() && !IsTimeOfDay(t)) {
         field->setFocus();
         field->selectAll();
-        MessageBoxSpec box;
+        MessageBoxRequest box;
         box.kind = MessageKind::Information;
         box.title = QApplication::applicationName().isEmpty() ? QStringLiteral("Kvadrix")
                                                               : QApplication::applicationName();

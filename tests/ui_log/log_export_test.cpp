@@ -39,7 +39,7 @@ TEST_F(LogExportTest, WritesEveryQsoAndTellsHowMany) {
     const std::string text = exportTo(QString::fromStdString(folder.file("my log.adi")));
 
     ASSERT_EQ(fake.saveDialogs.size(), 1u);
-    const kx::FileDialogSpec& dialog = fake.saveDialogs[0];
+    const kx::FileDialogRequest& dialog = fake.saveDialogs[0];
     EXPECT_TRUE(dialog.filter.contains(QStringLiteral("(*.adi)")));
     EXPECT_EQ(dialog.defaultSuffix, QStringLiteral("adi"));
     EXPECT_EQ(dialog.folder, QString::fromStdString(folder.file("Kvadrix-LY-20261208.adi")));

@@ -58,9 +58,9 @@ TEST_F(MessageBoxes, ErrorsHaveOkAnInformationIconAndTheErrorTitle) {
 TEST_F(MessageBoxes, ButtonsSpeakTheProgramsLanguageWithOrWithoutQtsCatalogue) {
     const auto labels = [](const char* lang) {
         kx::Language = lang;
-        kx::MessageBoxSpec spec;
-        spec.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok;
-        const auto box = kx::MakeMessageBox(nullptr, spec);
+        kx::MessageBoxRequest request;
+        request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok;
+        const auto box = kx::MakeMessageBox(nullptr, request);
         QStringList texts;
         for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok})
             texts << box->button(which)->text().remove(QLatin1Char('&'));

@@ -18,7 +18,7 @@ QString FakeServices::lastMessageText() const {
     return messages.empty() ? QString() : messages.back().box.text;
 }
 
-const MessageBoxSpec* FakeServices::lastMessage() const {
+const MessageBoxRequest* FakeServices::lastMessage() const {
     return messages.empty() ? nullptr : &messages.back().box;
 }
 
@@ -37,7 +37,7 @@ void FakeServices::clear() {
     printJobTitles.clear();
 }
 
-QMessageBox::StandardButton FakeServices::ShowMessage(QWidget* parent, const MessageBoxSpec& box) {
+QMessageBox::StandardButton FakeServices::ShowMessage(QWidget* parent, const MessageBoxRequest& box) {
     messages.push_back({box, parent});
     if (box.kind != MessageKind::Question) return QMessageBox::Ok;
     if (replies.empty()) return defaultReply;
@@ -46,7 +46,7 @@ QMessageBox::StandardButton FakeServices::ShowMessage(QWidget* parent, const Mes
     return reply;
 }
 
-QString FakeServices::OpenFileName(QWidget*, const FileDialogSpec& dialog) {
+QString FakeServices::OpenFileName(QWidget*, const FileDialogRequest& dialog) {
     openDialogs.push_back(dialog);
     if (openFileAnswers.empty()) return {};
     QString answer = openFileAnswers.front();
@@ -54,7 +54,7 @@ QString FakeServices::OpenFileName(QWidget*, const FileDialogSpec& dialog) {
     return answer;
 }
 
-QString FakeServices::SaveFileName(QWidget*, const FileDialogSpec& dialog) {
+QString FakeServices::SaveFileName(QWidget*, const FileDialogRequest& dialog) {
     saveDialogs.push_back(dialog);
     if (saveFileAnswers.empty()) return {};
     QString answer = saveFileAnswers.front();

@@ -21,12 +21,12 @@ class FakeServices : public Services {
 public:
     // ---- what the windows asked for ----
     struct ShownMessage {
-        MessageBoxSpec box;
+        MessageBoxRequest box;
         QWidget* parent = nullptr;
     };
     std::vector<ShownMessage> messages;
-    std::vector<FileDialogSpec> openDialogs;
-    std::vector<FileDialogSpec> saveDialogs;
+    std::vector<FileDialogRequest> openDialogs;
+    std::vector<FileDialogRequest> saveDialogs;
     QStringList openedDocuments;
     QStringList printedDocuments;  // plain text of each printed document
     QStringList printJobTitles;
@@ -55,13 +55,13 @@ public:
     // Texts of all message boxes so far, and of the last one (empty when none).
     QStringList messageTexts() const;
     QString lastMessageText() const;
-    const MessageBoxSpec* lastMessage() const;
+    const MessageBoxRequest* lastMessage() const;
     int count(MessageKind kind) const;
     void clear();
 
-    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override;
-    QString OpenFileName(QWidget* parent, const FileDialogSpec& dialog) override;
-    QString SaveFileName(QWidget* parent, const FileDialogSpec& dialog) override;
+    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxRequest& box) override;
+    QString OpenFileName(QWidget* parent, const FileDialogRequest& dialog) override;
+    QString SaveFileName(QWidget* parent, const FileDialogRequest& dialog) override;
     bool OpenDocument(const QString& fileOrUrl) override;
     QDate Today() override { return today; }
     QString ShortDateFormat() override { return shortDateFormat; }

@@ -29,16 +29,16 @@ namespace {
 
 class QtServices final : public Services {
 public:
-    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) override {
+    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxRequest& box) override {
         const std::unique_ptr<QMessageBox> mb = MakeMessageBox(parent, box);
         return static_cast<QMessageBox::StandardButton>(mb->exec());
     }
 
-    QString OpenFileName(QWidget* parent, const FileDialogSpec& d) override {
+    QString OpenFileName(QWidget* parent, const FileDialogRequest& d) override {
         return Run(*MakeFileDialog(parent, d, false));
     }
 
-    QString SaveFileName(QWidget* parent, const FileDialogSpec& d) override {
+    QString SaveFileName(QWidget* parent, const FileDialogRequest& d) override {
         return Run(*MakeFileDialog(parent, d, true));
     }
 
@@ -99,7 +99,7 @@ Services* current = nullptr;
 
 }  // namespace
 
-std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpec& box) {
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxRequest& box) {
     auto mb = std::make_unique<QMessageBox>(box.icon, box.title, box.text, box.buttons, parent);
     if (box.defaultButton != QMessageBox::NoButton) mb->setDefaultButton(box.defaultButton);
     const std::pair<QMessageBox::StandardButton, Msg> labels[] = {
@@ -111,7 +111,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpe
     return mb;
 }
 
-std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogSpec& d, bool save) {
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogRequest& d, bool save) {
     auto dialog = std::make_unique<QFileDialog>(parent, d.caption, d.folder, d.filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     if (save) {
@@ -145,7 +145,7 @@ ScopedServices::~ScopedServices() {
 }
 
 bool AskQuestion(QWidget* parent, const QString& text) {
-    MessageBoxSpec box;
+    MessageBoxRequest box;
     box.kind = MessageKind::Question;
     box.title = Text(Msg::TitleConfirm);
     box.text = text;
@@ -156,7 +156,7 @@ bool AskQuestion(QWidget* parent, const QString& text) {
 }
 
 void ShowError(QWidget* parent, const QString& text) {
-    MessageBoxSpec box;
+    MessageBoxRequest box;
     box.kind = MessageKind::Error;
     box.title = Text(Msg::TitleError);
     box.text = text;
@@ -166,7 +166,7 @@ void ShowError(QWidget* parent, const QString& text) {
 }
 
 void ShowInformation(QWidget* parent, const QString& text) {
-    MessageBoxSpec box;
+    MessageBoxRequest box;
     box.kind = MessageKind::Information;
     box.title = QStringLiteral("Kvadrix");
     box.text = text;
@@ -176,7 +176,7 @@ void ShowInformation(QWidget* parent, const QString& text) {
 }
 
 void ReportError(const QString& text) {
-    MessageBoxSpec box;
+    MessageBoxRequest box;
     box.kind = MessageKind::ErrorReport;
     box.title = QStringLiteral("Kvadrix");
     box.text = text;

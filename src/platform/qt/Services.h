@@ -36,7 +36,7 @@ namespace kx {
 // One message box as the program wants it shown.
 enum class MessageKind { Question, Error, Information, ErrorReport };
 
-struct MessageBoxSpec {
+struct MessageBoxRequest {
     MessageKind kind = MessageKind::Information;
     QString title;
     QString text;
@@ -46,7 +46,7 @@ struct MessageBoxSpec {
 };
 
 // What a file dialog is asked for.
-struct FileDialogSpec {
+struct FileDialogRequest {
     QString caption;
     QString folder;         // starting folder (or file), may be empty
     QString filter;         // Qt filter text: "ADIF files (*.adi);;All files (*)"
@@ -58,11 +58,11 @@ public:
     virtual ~Services() = default;
 
     // Shows a message box modally; returns the button pressed (Ok for a box with one).
-    virtual QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxSpec& box) = 0;
+    virtual QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxRequest& box) = 0;
 
     // File dialogs: the chosen full path, or an empty text when the user cancels.
-    virtual QString OpenFileName(QWidget* parent, const FileDialogSpec& dialog) = 0;
-    virtual QString SaveFileName(QWidget* parent, const FileDialogSpec& dialog) = 0;
+    virtual QString OpenFileName(QWidget* parent, const FileDialogRequest& dialog) = 0;
+    virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& dialog) = 0;
 
     // The shell's open-document call: opens a local file (absolute path) or a web address
     // ("https://...") in the user's default application. False when it could not.
@@ -94,13 +94,13 @@ public:
     virtual void ProcessEvents() = 0;
 };
 
-// The Qt message box of a spec, with its buttons labelled in the language of kx::Language
+// The Qt message box of a request, with its buttons labelled in the language of kx::Language
 // (whether or not Qt's own catalogue is installed).
-std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxSpec& box);
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxRequest& box);
 
 // Qt's own file dialog (never the desktop's, so that its texts follow kx::Language through
 // Qt's catalogue) for an open or a save dialog.
-std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogSpec& dialog,
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogRequest& dialog,
                                             bool save);
 
 // The services in use: the Qt implementation unless a test installed another.
