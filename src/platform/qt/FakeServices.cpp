@@ -37,7 +37,8 @@ void FakeServices::clear() {
     printJobTitles.clear();
 }
 
-QMessageBox::StandardButton FakeServices::ShowMessage(QWidget* parent, const MessageBoxRequest& box) {
+QMessageBox::StandardButton FakeServices::ShowMessage(QWidget* parent,
+                                                      const MessageBoxRequest& box) {
     messages.push_back({box, parent});
     if (box.kind != MessageKind::Question) return QMessageBox::Ok;
     if (replies.empty()) return defaultReply;

@@ -29,7 +29,8 @@ namespace {
 
 class QtServices final : public Services {
 public:
-    QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxRequest& box) override {
+    QMessageBox::StandardButton ShowMessage(QWidget* parent,
+                                            const MessageBoxRequest& box) override {
         const std::unique_ptr<QMessageBox> mb = MakeMessageBox(parent, box);
         return static_cast<QMessageBox::StandardButton>(mb->exec());
     }
@@ -111,7 +112,8 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxReq
     return mb;
 }
 
-std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogRequest& d, bool save) {
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogRequest& d,
+                                            bool save) {
     auto dialog = std::make_unique<QFileDialog>(parent, d.caption, d.folder, d.filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     if (save) {

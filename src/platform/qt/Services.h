@@ -58,7 +58,8 @@ public:
     virtual ~Services() = default;
 
     // Shows a message box modally; returns the button pressed (Ok for a box with one).
-    virtual QMessageBox::StandardButton ShowMessage(QWidget* parent, const MessageBoxRequest& box) = 0;
+    virtual QMessageBox::StandardButton ShowMessage(QWidget* parent,
+                                                    const MessageBoxRequest& box) = 0;
 
     // File dialogs: the chosen full path, or an empty text when the user cancels.
     virtual QString OpenFileName(QWidget* parent, const FileDialogRequest& dialog) = 0;
