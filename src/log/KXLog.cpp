@@ -955,7 +955,7 @@ void TForm3::btExportClick() {
     SetCounter();
     FileDialogRequest dialog;
     dialog.caption = btExport->text();
-    dialog.filter = Text(Msg::AdifExportFilter);
+    dialog.filter = Text(Msg::FilterAdif);
     dialog.defaultSuffix = QStringLiteral("adi");
     // The folder of the last export, else of the last import, else the program folder.
     const QString last = !exportFile_.isEmpty() ? exportFile_ : importFile_;
