@@ -7,6 +7,7 @@
 
 #include "log/QSOLog.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 
 namespace kxbench {
 
@@ -104,7 +105,7 @@ public:
         std::filesystem::create_directories(dir_);
         std::filesystem::copy_file(std::string(KX_DATA_DIR) + "/BEXWWL.dat", dir_ / "BEXWWL.dat",
                                    std::filesystem::copy_options::overwrite_existing);
-        kx::ProgramFolder = dir_.string() + "/";
+        kx::UsePortableFolder(dir_.string() + "/");
     }
     ~BenchFolder() {
         std::error_code ec;

@@ -15,6 +15,7 @@
 #include "log/SortQSOs.h"
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ BENCHMARK(BM_AdifImportBytes)->Arg(100000)->Unit(benchmark::kMillisecond);
 // 20,000 rows and written, the square finder over the log, then SaveBase (sort, write).
 void BM_ImportAction(benchmark::State& state) {
     kxbench::BenchFolder folder;
-    const std::string adif = kx::ProgramFolder + "big.adi";
+    const std::string adif = kx::UserFolder() + "big.adi";
     {
         const std::string file = kxbench::BigAdif(static_cast<int>(state.range(0)));
         std::FILE* f = std::fopen(adif.c_str(), "wb");

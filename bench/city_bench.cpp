@@ -10,13 +10,14 @@
 
 #include "platform/Collation.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 
 namespace {
 
 void UseShippedFolder() {
-    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
 }
 
 const kx::CityNames& Names() {

@@ -9,6 +9,7 @@
 #include "geo/BexGrid.h"
 #include "geo/Locator.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 
@@ -33,7 +34,7 @@ struct Keys {
 };
 
 Keys ShippedKeys() {
-    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
     Keys k;
     const auto text = kx::TableTextOf(kx::kWwlTableFile);
     if (!text) return k;
@@ -60,7 +61,7 @@ struct Batch {
 
 void BM_CalcBEX(benchmark::State& state) {
     Batch batch(state);
-    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
     const auto pts = Points();
     size_t i = 0;
     for (auto _ : state) {
@@ -101,7 +102,7 @@ BENCHMARK(BM_FindBEXfromWWL)->Iterations(100'000)->ArgName("batch")->Arg(0)->Arg
 
 void BM_FindBEXfromWWL_FourCharacters(benchmark::State& state) {
     Batch batch(state);
-    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
     const std::vector<std::string> keys{"KO24", "KO15", "KO05", "KO13", "JO99"};
     size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(kx::FindBEXfromWWL(keys[i++ % keys.size()]));

@@ -31,6 +31,7 @@
 #include "log/SortQSOs.h"
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 #include "platform/Ini.h"
 #include "platform/qt/FakeServices.h"
 
@@ -49,7 +50,7 @@ class Window {
 public:
     explicit Window(int rows, bool showNow = true) {
         kx::Language = "EN";
-        kx::SettingsFile.Open(kx::ProgramFile("Kvadrix.ini"));
+        kx::SettingsFile.Open(kx::FilePath("Kvadrix.ini"));
         fake_.defaultReply = QMessageBox::Yes;
         fake_.processEventsForReal = true;
         if (rows > 0) SortedLog(rows).Write();
@@ -154,7 +155,7 @@ BENCHMARK(BM_DeleteQSO)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)-
 void BM_Import(benchmark::State& state) {
     Window window(0);
     TForm3& form = window.Form();
-    const std::string adif = kx::ProgramFile("big.adi");
+    const std::string adif = kx::FilePath("big.adi");
     kx::WriteFileAtomic(adif, kxbench::BigAdif(static_cast<int>(state.range(0)), 0, 1));
     int rows = 0;
     for (auto _ : state) {
@@ -189,13 +190,13 @@ void BM_ImportCore(benchmark::State& state) {
 BENCHMARK(BM_ImportCore)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int WriteLog(int rows, const char* folder) {
-    kx::ProgramFolder = std::string(folder) + "/";
+    kx::UsePortableFolder(folder);
     SortedLog(rows).Write();
     return 0;
 }
 
 int ShowOnce(const char* folder) {
-    kx::ProgramFolder = std::string(folder) + "/";
+    kx::UsePortableFolder(folder);
     kx::FakeServices fake;
     kx::ScopedServices use(fake);
     kx::Language = "EN";

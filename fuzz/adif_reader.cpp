@@ -14,11 +14,12 @@
 #include "log/AdifImport.h"
 #include "log/AdifReader.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 
 using kxfuzz::Check;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    kx::ProgramFolder = KX_DATA_DIR "/";  // the shipped WWL/BEX table for the locators
+    kx::UsePortableFolder(KX_DATA_DIR "/");  // the shipped WWL/BEX table for the locators
     kx::Language = "EN";
     return 0;
 }

@@ -16,11 +16,12 @@
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 
 using kxfuzz::Check;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    kx::ProgramFolder = KX_DATA_DIR "/";  // the shipped WWL/BEX table for the finder
+    kx::UsePortableFolder(KX_DATA_DIR "/");  // the shipped WWL/BEX table for the finder
     kx::Language = "EN";
     return 0;
 }

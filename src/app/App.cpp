@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "app/Forms.h"
 #include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
@@ -75,7 +79,44 @@ public:
 
 }  // namespace
 
+void DecidePaths() {
+    if (!PathsDecided())
+        UsePaths(Paths::Detect(QFile::encodeName(Svc().ExecutableFolder()).toStdString()));
+    CurrentPaths().MakeFolders();
+}
+
+namespace {
+
+const char* const kUsage =
+    "Usage: kvadrix [--help] [--version]\n"
+    "\n"
+    "Kvadrix computes BEX squares and Maidenhead locators of Lithuania, keeps a log of\n"
+    "Lithuanian QSOs and fills in the BEX award application. Started without options it\n"
+    "opens its windows. kvadrix-tool does the same work on the command line.\n"
+    "\n"
+    "Installed, Kvadrix keeps its settings in $XDG_CONFIG_HOME/kvadrix/Kvadrix.ini\n"
+    "(~/.config/kvadrix) and the log QSO.dat with its backups in $XDG_DATA_HOME/kvadrix\n"
+    "(~/.local/share/kvadrix); a portable copy keeps everything in its own folder.\n";
+
+// The answer to a terminal option, before any window (or display) is needed.
+std::optional<int> TerminalOption(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::fputs("Kvadrix " KVADRIX_VERSION_STRING "\n", stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 int RunKvadrix(int argc, char** argv) {
+    if (const auto rc = TerminalOption(argc, argv)) return *rc;
     KvadrixApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kvadrix"));
     app.setWindowIcon(QIcon(QStringLiteral(":/kvadrix/icon.png")));
@@ -83,14 +124,13 @@ int RunKvadrix(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
     // One writer per log. A second start on a log in use leaves everything as it is; a
     // log that cannot be locked at all is opened read-only.
-    QString folder = Svc().ExecutableFolder();
-    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-    const std::string bytes = QFile::encodeName(folder).toStdString();
-    SettingsFile.Open(bytes + "Kvadrix.ini");
+    DecidePaths();
+    SettingsFile.Open(FilePath("Kvadrix.ini"));
     Language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
-    FolderLock lock(bytes);
+    FolderLock lock(UserFolder());
     const LockResult locked = lock.TryLock();
     if (locked == LockResult::Held) {
+        ApplyQtLanguage();
         MessageBoxRequest box;
         box.title = QStringLiteral("Kvadrix");
         box.text = FromCp(LockHeldMessage(lock, "\x01"));

@@ -9,11 +9,13 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "app/App.h"
 #include "app/Forms.h"
 #include "app/ProgramInfo.h"
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
@@ -193,11 +195,9 @@ void TForm0::closeEvent(QCloseEvent* event) {
 void TForm0::FormShow() {
     pnMillenium->setVisible(kx::Svc().Today().year() == 2009);
 
-    QString folder = kx::Svc().ExecutableFolder();
-    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-    kx::ProgramFolder = QFile::encodeName(folder).toStdString();
+    kx::DecidePaths();
 
-    kx::SettingsFile.Open(kx::ProgramFile("Kvadrix.ini"));
+    kx::SettingsFile.Open(kx::FilePath("Kvadrix.ini"));
 
     const std::optional<QString> version = kx::Svc().FileVersion();
     const std::string versionString =
@@ -235,7 +235,7 @@ void TForm0::SetLang(const std::string& language) {
         SetCaption(lbFreeware, QStringLiteral("Freeware for\r\nAmateur Radio"));
         SetCaption(lbVersion, QStringLiteral("Version ") + version + credit);
     }
-    kx::LoadRtfFile(reInfo->document(), kx::ProgramFile(lt ? "KXInfoLT.dat" : "KXInfo.dat"));
+    kx::LoadRtfFile(reInfo->document(), kx::FilePath(lt ? "KXInfoLT.dat" : "KXInfo.dat"));
     if (lt) {
         btAbtLY->hide();
         btAbtBEX->setText(QStringLiteral("Apie BEX"));
@@ -271,7 +271,7 @@ void TForm0::btAbtLYClick() {
 
 void TForm0::btAbtBEXClick() {
     const char* page = kx::IsLithuanian() ? "ApieBEX.htm" : "AboutBEX.htm";
-    kx::Svc().OpenDocument(PathText(kx::ProgramFile(page)));
+    kx::Svc().OpenDocument(PathText(kx::FilePath(page)));
 }
 
 void TForm0::btContClick() {

@@ -26,6 +26,7 @@
 #include "platform/Errors.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/DocPrint.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
@@ -376,7 +377,7 @@ void TForm4::BuildDocument(QTextDocument* doc, bool preview) {
     data.count = list_.Count();
     data.date = kx::DocumentLineBytes(kx::TodayShortText());
 
-    kx::BuildApplicationDocument(doc, kx::ProgramFile(kx::ToCpChecked(TemplateName)), data,
+    kx::BuildApplicationDocument(doc, kx::FilePath(kx::ToCpChecked(TemplateName)), data,
                                  list_.GridRows(),
                                  preview ? kx::ListVariant::Preview : kx::ListVariant::Save);
 }
@@ -410,7 +411,7 @@ void TForm4::btPrintClick() {
 void TForm4::btSaveClick() {
     kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterRtf);
-    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
+    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::UserFolder()));
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;  // cancelled: nothing is saved, the view stays as it was
     const std::string path = PathBytes(name);
@@ -425,7 +426,7 @@ void TForm4::btSaveClick() {
 void TForm4::btSavePdfClick() {
     kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterPdf);
-    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::ProgramFolder));
+    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::UserFolder()));
     dialog.defaultSuffix = QStringLiteral("pdf");
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;

@@ -28,6 +28,7 @@
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
@@ -101,7 +102,7 @@ std::vector<std::vector<QPointF>> ParseBorder(std::string_view text) {
 }
 
 std::vector<std::vector<QPointF>> ReadBorder() {
-    const auto bytes = TryReadFileBytes(ProgramFile(kBorderFile));
+    const auto bytes = TryReadFileBytes(FilePath(kBorderFile));
     if (!bytes) return {};
     return ParseBorder(*bytes);
 }
@@ -755,7 +756,7 @@ void TForm6::btSaveClick() {
     kx::FileDialogRequest dialog;
     dialog.caption = Text(Msg::MapSavePicture);
     dialog.filter = Text(Msg::FilterPng);
-    dialog.folder = FromCp(kx::ProgramFolder) + QStringLiteral("BEX-map.png");
+    dialog.folder = FromCp(kx::UserFolder()) + QStringLiteral("BEX-map.png");
     dialog.defaultSuffix = QStringLiteral("png");
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;

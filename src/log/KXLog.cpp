@@ -42,6 +42,7 @@
 #include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
@@ -957,11 +958,11 @@ void TForm3::btExportClick() {
     dialog.caption = btExport->text();
     dialog.filter = Text(Msg::FilterAdif);
     dialog.defaultSuffix = QStringLiteral("adi");
-    // The folder of the last export, else of the last import, else the program folder.
+    // The folder of the last export, else of the last import, else the user folder.
     const QString last = !exportFile_.isEmpty() ? exportFile_ : importFile_;
     const QString folder = !last.isEmpty()
                                ? QFileInfo(last).absolutePath()
-                               : QFile::decodeName(QByteArray::fromStdString(ProgramFolder));
+                               : QFile::decodeName(QByteArray::fromStdString(UserFolder()));
     dialog.folder = QDir(folder).filePath(QString::fromStdString(
         AdifExportFileName(Svc().Today().toString(QStringLiteral("yyyyMMdd")).toStdString())));
     const QString chosen = Svc().SaveFileName(this, dialog);

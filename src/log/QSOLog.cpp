@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 #include "tables/WwlTable.h"
 
 namespace kx {
@@ -52,7 +53,7 @@ bool IsBEXShape(std::string_view t) {
 }  // namespace
 
 std::string LogFilePath() {
-    return ProgramFile(kLogFileName);
+    return FilePath(kLogFileName);
 }
 
 const std::vector<std::string>& HeaderTitles(const std::string& language) {

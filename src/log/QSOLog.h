@@ -44,7 +44,7 @@ inline constexpr int kQSOFields = 13;
 // File name of the log in the program folder.
 inline constexpr const char* kLogFileName = "QSO.dat";
 
-// ProgramFolder + "QSO.dat".
+// "QSO.dat" in the user folder (see Paths).
 std::string LogFilePath();
 
 // The 13 column titles for a language: Lithuanian for "LT", English for any other value.

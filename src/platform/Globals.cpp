@@ -2,7 +2,6 @@
 
 namespace kx {
 
-std::string ProgramFolder;
 std::string VersionText;
 std::string Language;
 

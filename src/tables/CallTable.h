@@ -1,5 +1,5 @@
-// The call-sign table "LY-BEX.dat" in ProgramFolder: the BEX square or squares from which
-// a Lithuanian station usually operates, one line per call sign in section "BEX":
+// The call-sign table "LY-BEX.dat" (the user's copy or the shipped one): the BEX square or squares
+// from which a Lithuanian station usually operates, one line per call sign in section "BEX":
 //   LY1AB=K26
 //   LY2XY=J18,J19
 // (one to four square codes, the first the one the calculator shows). The file is only

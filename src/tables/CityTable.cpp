@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 #include "tables/TableFile.h"
 
 namespace kx {
@@ -15,7 +16,7 @@ CityNames::CityNames(std::vector<std::string> entries) : entries_(std::move(entr
 CityNames CityNames::Load() {
     auto text = TableTextOf(kCityTableFile);
     if (!text) {
-        const std::string path = ProgramFile(kCityTableFile);
+        const std::string path = FilePath(kCityTableFile);
         detail::RaiseOpenErrorFor(path);
         text = TableTextOf(kCityTableFile);  // the file appeared in between
         if (!text) detail::RaiseUnreadableFor(path);

@@ -1,4 +1,4 @@
-// The city table "CityBEX.dat" in ProgramFolder: the BEX square or squares of each
+// The city table "CityBEX.dat" among the shipped files: the BEX square or squares of each
 // Lithuanian city and settlement, one line per name in section "City":
 //   Vilnius=K26,K27
 // (one to four square codes, the first the one the calculator shows). Names are
@@ -22,7 +22,7 @@ public:
     CityNames() = default;
     explicit CityNames(std::vector<std::string> entries);
 
-    // Reads the names list from "CityBEX.dat" in ProgramFolder. Throws FileOpenError
+    // Reads the names list from "CityBEX.dat". Throws FileOpenError
     // naming the file when it is missing or cannot be read.
     static CityNames Load();
 

@@ -12,6 +12,7 @@
 #include "platform/Errors.h"
 #include "platform/Globals.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 
 namespace kx {
 
@@ -273,7 +274,7 @@ std::shared_ptr<const TableText> TableTextOf(const std::string& fileName) {
     auto it = caches.find(fileName);
     if (it == caches.end())
         it = caches.emplace(fileName, CachedTable<TableText>(&TableText::FromBytes)).first;
-    return it->second.get(ProgramFile(fileName));
+    return it->second.get(FilePath(fileName));
 }
 
 std::string TableValue(const std::string& fileName, std::string_view section,

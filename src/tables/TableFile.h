@@ -208,11 +208,11 @@ void CachedTable<T>::RaiseUnreadable(const std::string& path) {
     detail::RaiseUnreadableFor(path);
 }
 
-// The INI view of a table file in ProgramFolder, by its bare name ("CityBEX.dat"). One
+// The INI view of a table file, by its bare name ("CityBEX.dat"). One
 // cache per file name, shared by every caller. nullptr when the file is missing.
 std::shared_ptr<const TableText> TableTextOf(const std::string& fileName);
 
-// The value of key in section of the table file fileName in ProgramFolder; empty when
+// The value of key in section of the table file fileName; empty when
 // the file, the section or the key is missing.
 std::string TableValue(const std::string& fileName, std::string_view section, std::string_view key);
 

@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/Globals.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "tables/CommaList.h"
 #include "tables/TableFile.h"
 
@@ -94,13 +95,13 @@ CachedTable<WwlTable>& Cache() {
     return cache;
 }
 
-// The table's path, rebuilt only when the program folder changes: the square of a point
-// is asked for millions of times in a batch.
+// The table's path, rebuilt only when the folder of the shipped files changes: the
+// square of a point is asked for millions of times in a batch.
 const std::string& TablePath() {
     static std::string folder, path;
-    if (path.empty() || folder != ProgramFolder) {
-        folder = ProgramFolder;
-        path = ProgramFile(kWwlTableFile);
+    if (path.empty() || folder != CurrentPaths().ShippedFolder()) {
+        folder = CurrentPaths().ShippedFolder();
+        path = FilePath(kWwlTableFile);
     }
     return path;
 }

@@ -1,4 +1,4 @@
-// The WWL/BEX table "BEXWWL.dat" in ProgramFolder: the squares of the award area and the
+// The WWL/BEX table "BEXWWL.dat" among the shipped files: the squares of the award area and the
 // eight locators of each, one entry per square in section "BEX":
 //   K26=KO24OT,KO24PT,KO24OS,KO24PS,KO24OR,KO24PR,KO24OQ,KO24PQ
 // (northern row first, west before east). The file is only read. Every lookup sees the

@@ -11,6 +11,7 @@
 #include "log/QSOLog.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/DocPrint.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfApplication.h"
@@ -52,7 +53,7 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
 
     const std::string templateName = IsLithuanian() ? "BEXApplicationLT.rtf" : "BEXApplication.rtf";
     QTextDocument doc;  // destroyed before the application object
-    BuildApplicationDocument(&doc, ProgramFile(templateName), data, list.GridRows(),
+    BuildApplicationDocument(&doc, FilePath(templateName), data, list.GridRows(),
                              request.pdf ? ListVariant::Preview : ListVariant::Save);
     if (request.pdf)
         PrintToPdf(doc, request.outPath);

@@ -33,6 +33,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 #include "tables/CommaList.h"
@@ -240,6 +241,8 @@ int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
 class WriteLock {
 public:
     WriteLock() : lock_(LogFolder(), "kvadrix-tool") {
+        if (std::string reason; !kx::CurrentPaths().MakeFolders(&reason))
+            throw Failure{"cannot make the folder of the log: " + reason};
         switch (lock_.TryLock()) {
             case kx::LockResult::Acquired:
                 return;
@@ -489,10 +492,14 @@ std::string OwnFolder(const char* argv0) {
 
 int Run(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
-    std::string folder = OwnFolder(argv[0]);
+    std::optional<std::string> folder;
     while (!args.empty() && args[0].starts_with("--")) {
         if (args[0] == "--help") {
             std::cout << M(kx::Msg::ToolHelp);
+            return kOk;
+        }
+        if (args[0] == "--version") {
+            std::cout << "kvadrix-tool " KVADRIX_VERSION_STRING "\n";
             return kOk;
         }
         if (args[0] == "--folder" && args.size() >= 2) {
@@ -506,10 +513,9 @@ int Run(int argc, char** argv) {
         }
     }
     if (args.empty()) throw Failure{M(kx::Msg::ToolNoCommand)};
-    if (folder.empty()) throw Failure{M(kx::Msg::ToolFolderNeeded)};
-    if (folder.back() != '/') folder += '/';
-    kx::ProgramFolder = folder;
-    kx::SettingsFile.Open(kx::ProgramFile("Kvadrix.ini"));
+    if (folder && folder->empty()) throw Failure{M(kx::Msg::ToolFolderNeeded)};
+    kx::UsePaths(folder ? kx::Paths::Portable(*folder) : kx::Paths::Detect(OwnFolder(argv[0])));
+    kx::SettingsFile.Open(kx::FilePath("Kvadrix.ini"));
     kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", "EN");
 
     std::string_view cmd = args[0];

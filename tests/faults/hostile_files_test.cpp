@@ -128,7 +128,7 @@ std::vector<Shape> HostileAdifShapes() {
 }
 
 TEST(HostileAdifFile, ImportEndsAndNeedsMemoryInProportionToTheFile) {
-    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
     for (const Shape& shape : HostileAdifShapes()) {
         QSOLog log("EN");
         kx::AdifImportResult result;
@@ -158,7 +158,7 @@ TEST(HostileAdifFile, TwoHundredMegabytesOnOneLineAreImportedFromDisk) {
     folder.write("big.adi", bytes);
     bytes = std::string();
 
-    kx::ProgramFolder = std::string(KX_DATA_DIR) + "/";
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
     QSOLog log("EN");
     kx::AdifImportResult result;
     const std::size_t peak = HeapPeakDuring(

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 
 namespace kxtest {
 
@@ -24,7 +25,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // The folder with its trailing '/', as ProgramFolder holds it.
+    // The folder with its trailing '/', as the layout holds its folders.
     std::string dir() const { return path_.string() + "/"; }
     std::string file(const std::string& name) const { return dir() + name; }
 
@@ -41,7 +42,7 @@ public:
                                    std::filesystem::copy_options::overwrite_existing);
     }
     // Makes this folder the program folder.
-    void makeProgramFolder() const { kx::ProgramFolder = dir(); }
+    void makeProgramFolder() const { kx::UsePortableFolder(dir()); }
 
 private:
     std::filesystem::path path_;

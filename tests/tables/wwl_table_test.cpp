@@ -65,7 +65,7 @@ std::string NaiveFind(const std::string& bytes, const std::string& text) {
 // The shipped table as the program's table.
 class ShippedWwlTable : public ::testing::Test {
 protected:
-    void SetUp() override { ProgramFolder = std::string(KX_DATA_DIR) + "/"; }
+    void SetUp() override { kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/"); }
 };
 
 // A table written by the test into a temporary program folder.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "platform/FolderLock.h"
 #include "support/TempFolder.h"
 #include "tables/WwlTable.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -22,21 +25,29 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs the tool with the folder, the arguments (shell words), the standard input and the
-// language of the environment (English unless a test asks for another).
-ToolRun Tool(const kxtest::TempFolder& folder, const std::string& args,
-             const std::string& input = "", const std::string& lang = "C") {
+// Runs a shell command with the standard input; its output is kept in scratch.
+ToolRun Shell(const kxtest::TempFolder& folder, const std::string& command,
+              const std::string& input = "") {
     folder.write("stdin.txt", input);
     const std::string out = folder.file("stdout.txt"), err = folder.file("stderr.txt");
-    const std::string cmd = "LC_ALL= LC_MESSAGES= LANG='" + lang + "' '" + KX_BUILD_DIR +
-                            "/kvadrix-tool' --folder '" + folder.dir() + "' " + args + " <'" +
-                            folder.file("stdin.txt") + "' >'" + out + "' 2>'" + err + "'";
+    const std::string cmd =
+        command + " <'" + folder.file("stdin.txt") + "' >'" + out + "' 2>'" + err + "'";
     ToolRun r;
     int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     r.out = folder.read("stdout.txt");
     r.err = folder.read("stderr.txt");
     return r;
+}
+
+// Runs the tool with the folder, the arguments (shell words), the standard input and the
+// language of the environment (English unless a test asks for another).
+ToolRun Tool(const kxtest::TempFolder& folder, const std::string& args,
+             const std::string& input = "", const std::string& lang = "C") {
+    return Shell(folder,
+                 "LC_ALL= LC_MESSAGES= LANG='" + lang + "' '" + KX_BUILD_DIR +
+                     "/kvadrix-tool' --folder '" + folder.dir() + "' " + args,
+                 input);
 }
 
 struct ToolFolder : kxtest::TempFolder {
@@ -296,6 +307,43 @@ TEST(ToolTables, AWwlTableOfJunkIsAnErrorNotAMiss) {
     EXPECT_EQ(Tool(f, "locator 54.68 25.28").status, 0);  // needs no table
 }
 
+// Every file under a folder with its size and modification time.
+std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> Snapshot(const std::string& dir) {
+    std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        files[e.path().string()] = {e.is_regular_file() ? e.file_size() : 0, e.last_write_time()};
+    return files;
+}
+
+TEST(ToolLayout, InstalledToolKeepsItsFilesInTheUserFoldersAndNothingUnderThePrefix) {
+    kxtest::TempFolder t;
+    fs::create_directories(t.file("usr/bin"));
+    fs::create_directories(t.file("usr/share"));
+    fs::copy_file(std::string(KX_BUILD_DIR) + "/kvadrix-tool", t.file("usr/bin/kvadrix-tool"));
+    fs::copy(KX_DATA_DIR, t.file("usr/share/kvadrix"), fs::copy_options::recursive);
+    t.write("a.adi", kAdi);
+    const auto before = Snapshot(t.file("usr"));
+    const std::string run = "env -u XDG_CONFIG_HOME -u XDG_DATA_HOME LC_ALL= LANG=C HOME='" +
+                            t.file("home") + "' '" + t.file("usr/bin/kvadrix-tool") + "' ";
+
+    ToolRun r = Shell(t, run + "import '" + t.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string log = t.read("home/.local/share/kvadrix/QSO.dat");
+    EXPECT_NE(log.find("K26"), std::string::npos) << log;  // found from the shipped table
+    // The user's own call-sign table wins over the shipped one.
+    EXPECT_EQ(Shell(t, run + "call LY1AB").status, 1);
+    t.write("home/.local/share/kvadrix/LY-BEX.dat", "[BEX]\r\nLY1AB=K26\r\n");
+    EXPECT_EQ(Shell(t, run + "call LY1AB").out, "K26\n");
+    EXPECT_EQ(Shell(t, run + "award").status, 0);
+
+    EXPECT_EQ(Snapshot(t.file("usr")), before);
+    // --folder still means a portable folder.
+    ToolFolder f;
+    EXPECT_EQ(Shell(t, run + "--folder '" + f.dir() + "' import '" + t.file("a.adi") + "'").status,
+              0);
+    EXPECT_TRUE(fs::exists(f.file("QSO.dat")));
+}
+
 TEST(ToolHelp, DescribesEveryCommandInTheEnvironmentsLanguage) {
     ToolFolder f;
     for (const char* lang : {"C", "lt_LT.UTF-8"}) {
@@ -306,6 +354,7 @@ TEST(ToolHelp, DescribesEveryCommandInTheEnvironmentsLanguage) {
             EXPECT_NE(r.out.find(word), std::string::npos) << lang << " " << word;
     }
     EXPECT_EQ(Tool(f, "--help").out.rfind("Usage: kvadrix-tool", 0), 0u);
+    EXPECT_EQ(Tool(f, "--version").out, "kvadrix-tool " KVADRIX_VERSION_STRING "\n");
     EXPECT_EQ(Tool(f, "--help", "", "lt_LT.UTF-8").out.rfind("Naudojimas: kvadrix-tool", 0), 0u);
     // A language that is not Lithuanian gives English.
     EXPECT_EQ(Tool(f, "--help", "", "de_DE").out.rfind("Usage:", 0), 0u);

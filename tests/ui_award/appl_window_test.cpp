@@ -624,7 +624,7 @@ TEST_F(ApplicationWindow, SavedFileHasTheListWithoutPageHeadersAndViewKeepsPrevi
     form->btSave->click();
     ASSERT_EQ(fake.saveDialogs.size(), 1u);
     EXPECT_TRUE(fake.saveDialogs[0].filter.contains("*.rtf"));
-    EXPECT_EQ(kx::ToCpChecked(fake.saveDialogs[0].folder), kx::ProgramFolder);
+    EXPECT_EQ(kx::ToCpChecked(fake.saveDialogs[0].folder), kx::UserFolder());
     EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
 
     const std::string saved = folder.read("saved.rtf");
@@ -705,7 +705,7 @@ TEST_F(ApplicationWindow, SaveIntoAFolderWithLithuanianLettersInItsName) {
 TEST_F(ApplicationWindow, SaveDialogStartsInAProgramFolderWithLithuanianLetters) {
     const std::string dir = folder.file("Kvadrix Šiauliai/");
     std::filesystem::create_directory(dir);
-    kx::ProgramFolder = dir;
+    kx::UsePortableFolder(dir);
     const kx::QSOLog log = MixedLog();
     Show(log);
     fake.saveFileAnswers.push_back(QString());

@@ -132,7 +132,7 @@ TEST_F(DamagedTemplate, CutOffStillGivesTheListAndSaves) {
 class DamagedInfoText : public ::testing::Test {
 protected:
     void SetUp() override {
-        kx::ProgramFolder.clear();
+        kx::ForgetPaths();
         kx::VersionText.clear();
         kx::Language.clear();
         folder.copyData("KXInfo.dat");

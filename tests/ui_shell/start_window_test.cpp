@@ -15,6 +15,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/FakeServices.h"
 #include "support/TempFolder.h"
 
@@ -28,7 +29,7 @@ protected:
     std::unique_ptr<TForm0> form;
 
     void SetUp() override {
-        kx::ProgramFolder.clear();
+        kx::ForgetPaths();
         kx::VersionText.clear();
         kx::Language.clear();
         folder.copyData("KXInfo.dat");
@@ -75,7 +76,7 @@ protected:
 
 TEST_F(StartWindow, FirstStartCreatesTheSettingsFileWithVersionAndLanguage) {
     start();
-    EXPECT_EQ(kx::ProgramFolder, folder.dir());
+    EXPECT_EQ(kx::UserFolder(), folder.dir());
     EXPECT_EQ(kx::SettingsFile.FileName(), folder.file("Kvadrix.ini"));
     EXPECT_EQ(folder.read("Kvadrix.ini"),
               "[Kvadrix]\r\nVersion =Kvadrix v. 1.0.0.1\r\nLanguage =EN\r\n");
@@ -134,6 +135,31 @@ TEST_F(StartWindow, ProgramFolderUnderARegularFileIsUnwritableToo) {
     EXPECT_EQ(fake.lastMessageText().toStdString(),
               "Unable to write to " + folder.file("plain/Kvadrix.ini"));
     EXPECT_EQ(kx::Language, "");
+}
+
+TEST_F(StartWindow, InstalledProgramReadsTheShareFolderAndKeepsSettingsInTheConfigFolder) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder.file("usr/bin"));
+    fs::create_directories(folder.file("usr/share"));
+    fs::copy(KX_DATA_DIR, folder.file("usr/share/kvadrix"));
+    fake.executableFolder = QString::fromStdString(folder.file("usr/bin"));
+    const std::string config = folder.file("cfg"), data = folder.file("data");
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    start();
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
+    EXPECT_EQ(kx::SettingsFile.FileName(), config + "/kvadrix/Kvadrix.ini");
+    EXPECT_NE(folder.read("cfg/kvadrix/Kvadrix.ini").find("Language =EN"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(data + "/kvadrix"));
+    EXPECT_EQ(kx::UserFolder(), data + "/kvadrix/");
+    EXPECT_TRUE(form->reInfo->toPlainText().contains("BEX"));  // the shipped info text
+    EXPECT_FALSE(fs::exists(folder.file("usr/bin/Kvadrix.ini")));
+    EXPECT_FALSE(fs::exists(folder.file("usr/share/kvadrix/Kvadrix.ini")));
+    form->btAbtBEX->click();
+    EXPECT_EQ(fake.openedDocuments.value(0).toStdString(),
+              folder.file("usr/share/kvadrix/AboutBEX.htm"));
 }
 
 TEST_F(StartWindow, StoredLithuanianShowsLithuanianTextsWithoutAboutLithuania) {

@@ -5,6 +5,7 @@
 #include <QTextDocument>
 
 #include "platform/Globals.h"
+#include "platform/Paths.h"
 
 namespace kx {
 
@@ -70,7 +71,7 @@ bool FakeServices::OpenDocument(const QString& fileOrUrl) {
 
 QString FakeServices::ExecutableFolder() {
     if (executableFolder) return *executableFolder;
-    QString folder = QFile::decodeName(QByteArray::fromStdString(ProgramFolder));
+    QString folder = QFile::decodeName(QByteArray::fromStdString(UserFolder()));
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
     return folder;
 }

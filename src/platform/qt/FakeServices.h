@@ -47,8 +47,8 @@ public:
     QString shortDateFormat = QStringLiteral("yyyy-MM-dd");
     std::optional<QString> version = QStringLiteral("1.0.0.1");
     bool processEventsForReal = true;  // also run QCoreApplication::processEvents()
-    // The executable's folder; when unset, the current kx::ProgramFolder (so a test that
-    // made a temporary program folder keeps it when the start window sets it again).
+    // The executable's folder; when unset, the user folder of the layout in use (so a test
+    // that made a temporary program folder keeps it).
     std::optional<QString> executableFolder;
 
     // ---- convenience ----
