@@ -36,6 +36,7 @@
 #include "award/AdifExport.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
+#include "log/LogBackup.h"
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
@@ -207,6 +208,15 @@ QVariant LogGridModel::headerData(int section, Qt::Orientation orientation, int 
 
 TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     setObjectName(QStringLiteral("TForm3"));
+    // Every change of the log goes through this window.
+    kx::BackupFailureReport = [](const kx::BackupFailure& failure) {
+        kx::ShowError(nullptr, QString::fromUtf8(kx::IsLithuanian()
+                                                     ? "Žurnalas išsaugotas, bet jo atsarginės "
+                                                       "kopijos padaryti nepavyko:\n"
+                                                     : "The log is saved, but its backup could "
+                                                       "not be made:\n") +
+                                   kx::FromCp(failure.reason));
+    };
     resize(754, 595);
     setMinimumSize(540, 320);
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "log/LogBackup.h"
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
@@ -306,12 +307,16 @@ bool QSOLog::Load(const std::string& path, const std::string& language) {
 }
 
 void QSOLog::Write(const std::string& path) const {
+    const auto backupFailure = BackUpLogOnce(path);
     WriteFileAtomic(path, ToFileBytes());
+    ReportBackupFailure(backupFailure);
 }
 
 void QSOLog::DeleteFile(const std::string& path) {
+    const auto backupFailure = BackUpLogOnce(path);
     if (std::remove(path.c_str()) != 0 && errno != ENOENT)
         throw FileWriteError(path, SystemErrorText(errno));
+    ReportBackupFailure(backupFailure);
 }
 
 }  // namespace kx

@@ -153,13 +153,14 @@ public:
     bool Load(const std::string& path, const std::string& language);
     bool Load() { return Load(LogFilePath(), CurrentLanguage()); }
 
-    // Write: replaces the file atomically by the whole table. Throws FileWriteError (or
+    // Write: replaces the file atomically by the whole table; the first change of a log
+    // in a run backs the old file up first (LogBackup.h). Throws FileWriteError (or
     // FileOpenError) on failure; the old file stays whole and the table is not touched.
     void Write(const std::string& path) const;
     void Write() const { Write(LogFilePath()); }
 
-    // Deletes the log file. A missing file is not an error; a file that cannot be
-    // removed throws FileWriteError.
+    // Deletes the log file, backed up as by Write. A missing file is not an error; a file that
+    // cannot be removed throws FileWriteError.
     static void DeleteFile(const std::string& path);
     static void DeleteFile() { DeleteFile(LogFilePath()); }
 

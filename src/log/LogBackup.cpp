@@ -1,0 +1,110 @@
+#include "log/LogBackup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+
+namespace kx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string>& BackedUp() {
+    static std::set<std::string> logs;
+    return logs;
+}
+
+// The name a backup would take at this moment: QSO-YYYYMMDD-HHMMSS.
+std::string Stamp(std::time_t now) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "QSO-%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+// A backup's name: "QSO-" 8 digits "-" 6 digits, maybe "-N" when two fell in one second.
+bool IsBackupName(const std::string& name) {
+    if (name.size() < 23 || name.rfind("QSO-", 0) != 0 || !name.ends_with(".dat")) return false;
+    const std::string stem = name.substr(0, name.size() - 4);
+    for (size_t i = 4; i < stem.size(); ++i) {
+        const bool dash = i == 12 || i == 19;
+        if (dash ? stem[i] != '-' : !std::isdigit(static_cast<unsigned char>(stem[i])))
+            return false;
+    }
+    return stem.size() == 19 || (stem.size() > 20 && stem[19] == '-');
+}
+
+// Oldest first: by time, then by the counter of the same second.
+bool Older(const fs::path& a, const fs::path& b) {
+    const std::string sa = a.stem().string(), sb = b.stem().string();
+    if (sa.substr(0, 19) != sb.substr(0, 19)) return sa < sb;
+    if (sa.size() != sb.size()) return sa.size() < sb.size();
+    return sa < sb;
+}
+
+void RemoveOldBackups(const fs::path& folder) {
+    std::error_code ec;
+    std::vector<fs::path> backups;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (entry.is_regular_file(ec) && IsBackupName(entry.path().filename().string()))
+            backups.push_back(entry.path());
+    }
+    std::sort(backups.begin(), backups.end(), Older);
+    for (size_t i = 0; i + kKeptBackups < backups.size(); ++i) fs::remove(backups[i], ec);
+}
+
+}  // namespace
+
+std::function<void(const BackupFailure&)> BackupFailureReport = [](const BackupFailure& f) {
+    std::fprintf(stderr, "kvadrix: the log was saved, but its backup could not be made: %s\n",
+                 f.reason.c_str());
+};
+
+std::optional<std::string> BackUpLog(const std::string& logPath, std::time_t now) {
+    const std::optional<std::string> bytes = TryReadFileBytes(logPath);
+    if (!bytes) {
+        if (!FileExists(logPath)) return std::nullopt;
+        throw FileWriteError(logPath, "The log cannot be read.");
+    }
+    const fs::path folder = fs::path(logPath).parent_path() / kBackupFolderName;
+    std::string stem = Stamp(now);
+    fs::path target = folder / (stem + ".dat");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) throw FileWriteError(folder.string(), ec.message());
+    for (int n = 1; fs::exists(target, ec); ++n)
+        target = folder / (stem + "-" + std::to_string(n) + ".dat");
+    WriteFileAtomic(target.string(), *bytes);
+    RemoveOldBackups(folder);
+    return target.string();
+}
+
+std::optional<BackupFailure> BackUpLogOnce(const std::string& logPath) {
+    if (!BackedUp().insert(logPath).second) return std::nullopt;
+    try {
+        BackUpLog(logPath, std::time(nullptr));
+    } catch (const FileWriteError& e) {
+        return BackupFailure{e.path(), e.what()};
+    } catch (const std::exception& e) {
+        return BackupFailure{logPath, e.what()};
+    }
+    return std::nullopt;
+}
+
+void ReportBackupFailure(const std::optional<BackupFailure>& failure) {
+    if (failure && BackupFailureReport) BackupFailureReport(*failure);
+}
+
+void ForgetLogBackups() {
+    BackedUp().clear();
+}
+
+}  // namespace kx

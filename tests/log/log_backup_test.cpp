@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "LogTestSupport.h"
+#include "log/LogBackup.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The moment 2026-12-08 10:15:00 local time, plus seconds.
+std::time_t At(int seconds) {
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 11;
+    t.tm_mday = 8;
+    t.tm_hour = 10;
+    t.tm_min = 15;
+    t.tm_sec = seconds;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+std::vector<std::string> Names(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct LogBackups : ::testing::Test {
+    kxtest::TempFolder folder;
+    std::string log = folder.file("QSO.dat");
+    std::vector<kx::BackupFailure> reported;
+    std::function<void(const kx::BackupFailure&)> saved = kx::BackupFailureReport;
+
+    void SetUp() override {
+        kx::ForgetLogBackups();
+        kx::BackupFailureReport = [this](const kx::BackupFailure& f) { reported.push_back(f); };
+    }
+    void TearDown() override { kx::BackupFailureReport = saved; }
+};
+
+}  // namespace
+
+TEST_F(LogBackups, CopyIsNamedByTheMomentAndTheNewestTenAreKept) {
+    EXPECT_EQ(kx::BackUpLog(log, At(0)), std::nullopt);  // no log yet: nothing to keep
+    EXPECT_FALSE(fs::exists(folder.file("backups")));
+
+    folder.write("QSO.dat", "Date\tsUTC\r\n\xB0 bytes as they are\r\n");
+    EXPECT_EQ(kx::BackUpLog(log, At(0)), folder.file("backups/QSO-20261208-101500.dat"));
+    EXPECT_EQ(folder.read("backups/QSO-20261208-101500.dat"), folder.read("QSO.dat"));
+    // Two in one second both stay.
+    EXPECT_EQ(kx::BackUpLog(log, At(0)), folder.file("backups/QSO-20261208-101500-1.dat"));
+
+    folder.write("backups/notes.txt", "mine");
+    folder.write("backups/QSO-old.dat", "mine too");
+    for (int s = 1; s <= 10; ++s) kx::BackUpLog(log, At(s));
+    std::vector<std::string> expected = {"QSO-old.dat", "notes.txt"};
+    for (int s = 1; s <= 10; ++s) {
+        char name[32];
+        std::snprintf(name, sizeof name, "QSO-20261208-1015%02d.dat", s);
+        expected.push_back(name);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(folder.file("backups")), expected);
+}
+
+TEST_F(LogBackups, FirstChangeInARunKeepsTheOldLogAndLaterOnesDoNot) {
+    kxtest::LogOf({kxtest::QsoRow({"2024-01-01", "12:00", "", "LY1AB", "20M", "CW"})}).Write(log);
+    EXPECT_FALSE(fs::exists(folder.file("backups")));  // there was nothing to keep
+    const std::string first = folder.read("QSO.dat");
+
+    kx::ForgetLogBackups();  // a new run
+    kxtest::LogOf({kxtest::QsoRow({"2024-01-02", "12:00", "", "LY2XY", "40M", "SSB"})}).Write(log);
+    kxtest::LogOf({}).Write(log);
+    kx::QSOLog::DeleteFile(log);
+    ASSERT_EQ(Names(folder.file("backups")).size(), 1u);
+    EXPECT_EQ(folder.read("backups/" + Names(folder.file("backups"))[0]), first);
+
+    kx::ForgetLogBackups();  // a run that deletes the whole log keeps it first
+    kxtest::LogOf({kxtest::QsoRow({"2024-01-03", "12:00", "", "LY3Z", "20M", "CW"})}).Write(log);
+    kx::ForgetLogBackups();
+    kx::QSOLog::DeleteFile(log);
+    EXPECT_FALSE(fs::exists(log));
+    EXPECT_GE(Names(folder.file("backups")).size(), 2u);
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(LogBackups, FailedBackupIsReportedAfterTheLogIsWritten) {
+    folder.write("QSO.dat", "old");
+    folder.write("backups", "a file where the folder should be");
+    const auto log1 =
+        kxtest::LogOf({kxtest::QsoRow({"2024-01-01", "12:00", "", "LY1AB", "20M", "CW"})});
+    kx::BackupFailureReport = [&](const kx::BackupFailure& f) {
+        reported.push_back(f);
+        EXPECT_NE(folder.read("QSO.dat"), "old");  // told only once the change is saved
+    };
+    log1.Write(log);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].reason.find("backups"), std::string::npos) << reported[0].reason;
+    EXPECT_NE(folder.read("QSO.dat").find("LY1AB"), std::string::npos);
+    log1.Write(log);  // told once a run
+    EXPECT_EQ(reported.size(), 1u);
+}
