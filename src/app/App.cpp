@@ -119,6 +119,7 @@ int RunKvadrix(int argc, char** argv) {
     if (const auto rc = TerminalOption(argc, argv)) return *rc;
     KvadrixApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Kvadrix"));
+    app.setDesktopFileName(QStringLiteral(KVADRIX_APP_ID));
     app.setWindowIcon(QIcon(QStringLiteral(":/kvadrix/icon.png")));
     // The program ends when the start window closes, even while it is hidden.
     app.setQuitOnLastWindowClosed(false);
