@@ -210,12 +210,8 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     setObjectName(QStringLiteral("TForm3"));
     // Every change of the log goes through this window.
     kx::BackupFailureReport = [](const kx::BackupFailure& failure) {
-        kx::ShowError(nullptr, QString::fromUtf8(kx::IsLithuanian()
-                                                     ? "Žurnalas išsaugotas, bet jo atsarginės "
-                                                       "kopijos padaryti nepavyko:\n"
-                                                     : "The log is saved, but its backup could "
-                                                       "not be made:\n") +
-                                   kx::FromCp(failure.reason));
+        kx::ShowError(nullptr, QString::fromStdString(kx::Utf8Message(
+                                   kx::Msg::LogBackupFailed, {kx::Cp1257ToUtf8(failure.reason)})));
     };
     resize(754, 595);
     setMinimumSize(540, 320);

@@ -7,8 +7,10 @@
 #include <set>
 #include <vector>
 
+#include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/Messages.h"
 
 namespace kx {
 
@@ -64,8 +66,9 @@ void RemoveOldBackups(const fs::path& folder) {
 }  // namespace
 
 std::function<void(const BackupFailure&)> BackupFailureReport = [](const BackupFailure& f) {
-    std::fprintf(stderr, "kvadrix: the log was saved, but its backup could not be made: %s\n",
-                 f.reason.c_str());
+    std::string text = Utf8Message(Msg::LogBackupFailed, {Cp1257ToUtf8(f.reason)});
+    std::replace(text.begin(), text.end(), '\n', ' ');  // one line on the terminal
+    std::fprintf(stderr, "kvadrix: %s\n", text.c_str());
 };
 
 std::optional<std::string> BackUpLog(const std::string& logPath, std::time_t now) {

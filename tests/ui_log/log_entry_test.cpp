@@ -6,6 +6,7 @@
 
 #include "LogWindowFixture.h"
 #include "calc/KXCalc.h"
+#include "log/LogBackup.h"
 
 using kxtest::LogWindowTest;
 
@@ -462,4 +463,33 @@ TEST_F(LogEntry, LettersTheCodePageLacksAreFoldedAndOtherCharactersRefused) {
     EXPECT_EQ(cell(1, kx::colRemarks), kx::Cp1257("Ærø Reka, A Coruna"));
     EXPECT_NE(logFile().find("\tMunoz\t"), std::string::npos);
     EXPECT_NE(logFile().find(kx::Cp1257("\tÆrø Reka, A Coruna\t")), std::string::npos);
+}
+
+TEST_F(LogEntry, FirstSaveOfARunKeepsTheOldLogAndAFailedBackupIsToldAfterTheSave) {
+    writeLog({{"2009-05-13", "10:00", " ", "LY9ZZ", "20M", "CW"}});
+    const std::string before = logFile();
+    kx::ForgetLogBackups();
+    open();
+    enterQso("LY2AB", "2009-05-12", "09:00");
+    form->btEntry->click();
+    ASSERT_TRUE(fake.messages.empty()) << lastText().toStdString();
+    std::vector<std::filesystem::path> kept;
+    for (const auto& e : std::filesystem::directory_iterator(folder.file("backups")))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(folder.read("backups/" + kept[0].filename().string()), before);
+
+    // Another run, in Lithuanian, where the backup folder cannot be made.
+    form.reset();
+    kx::ForgetLogBackups();
+    std::filesystem::remove_all(folder.file("backups"));
+    folder.write("backups", "");
+    kx::Language = "LT";
+    open();
+    enterQso("LY3CD", "2009-05-14", "09:00");
+    form->btEntry->click();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(lastText().startsWith(QString::fromUtf8("Žurnalas išsaugotas, bet jo atsarginės")))
+        << lastText().toStdString();
+    EXPECT_NE(logFile().find("LY3CD"), std::string::npos);
 }
