@@ -177,7 +177,7 @@ BENCHMARK(BM_Import)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->It
 // The same import without the windows (the core's share of BM_Import).
 void BM_ImportCore(benchmark::State& state) {
     kxbench::BenchFolder folder;
-    const std::string adif = kx::ProgramFile("big.adi");
+    const std::string adif = kx::FilePath("big.adi");
     kx::WriteFileAtomic(adif, kxbench::BigAdif(static_cast<int>(state.range(0)), 0, 1));
     for (auto _ : state) {
         kx::QSOLog log("EN");
