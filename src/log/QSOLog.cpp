@@ -307,8 +307,12 @@ bool QSOLog::Load(const std::string& path, const std::string& language) {
 }
 
 void QSOLog::Write(const std::string& path) const {
+    WriteFileBytes(path, ToFileBytes());
+}
+
+void QSOLog::WriteFileBytes(const std::string& path, const std::string& bytes) {
     const auto backupFailure = BackUpLogOnce(path);
-    WriteFileAtomic(path, ToFileBytes());
+    WriteFileAtomic(path, bytes);
     ReportBackupFailure(backupFailure);
 }
 

@@ -158,6 +158,8 @@ public:
     // FileOpenError) on failure; the old file stays whole and the table is not touched.
     void Write(const std::string& path) const;
     void Write() const { Write(LogFilePath()); }
+    // Replaces the log file at path by bytes already in file format, backed up as by Write.
+    static void WriteFileBytes(const std::string& path, const std::string& bytes);
 
     // Deletes the log file, backed up as by Write. A missing file is not an error; a file that
     // cannot be removed throws FileWriteError.

@@ -219,7 +219,7 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     QSOLog::AppendFileLine(bytes, log.Row(0));
     if (order.empty()) QSOLog::AppendFileLine(bytes, QSORow(log.ColCount()));
     for (int r : order) QSOLog::AppendFileLine(bytes, log.Row(r), true);
-    WriteFileAtomic(path, bytes);
+    QSOLog::WriteFileBytes(path, bytes);
     ApplyOrder(log, order, pump);
 }
 
