@@ -88,7 +88,8 @@ std::string NowUtc() {
     return buf;
 }
 
-void PutRecord(std::string& out, const QSORow& row, DateOrder order, AdifExportResult& result) {
+void PutRecord(std::string& out, const std::vector<std::string_view>& row, DateOrder order,
+               AdifExportResult& result) {
     auto field = [&](int col) { return TrimField(row[static_cast<std::size_t>(col)]); };
     Put(out, "CALL", field(colCallsign));
     const std::string date = AdifDate(field(colDate), order);
@@ -224,8 +225,9 @@ std::string AdifExportText(const QSOLog& log, const AdifExportOptions& options,
     Put(out, "PROGRAMVERSION", KVADRIX_VERSION_STRING, "\r\n");
     Put(out, "CREATED_TIMESTAMP", options.created.empty() ? NowUtc() : options.created, "\r\n");
     out += "<EOH>\r\n";
+    std::vector<std::string_view> row;
     for (int r = 1; r < log.RowCount(); ++r) {
-        const QSORow& row = log.Row(r);
+        SplitLine(log.Line(r), row);
         if (TrimField(row[colCallsign]).empty()) continue;
         PutRecord(out, row, options.dateOrder, result);
     }
@@ -246,9 +248,10 @@ std::string AdifExportFileName(std::string_view yyyymmdd) {
 
 std::string AdifExportedMessage(const std::string& fileName, const AdifExportResult& result) {
     std::string text = CpMessage(Msg::AdifExported, {std::to_string(result.qsos), fileName});
-    if (result.withoutDate > 0)
-        text +=
-            "\n" + CpMessage(Msg::AdifExportedWithoutDate, {std::to_string(result.withoutDate)});
+    if (result.withoutDate > 0) {
+        text += '\n';
+        text += CpMessage(Msg::AdifExportedWithoutDate, {std::to_string(result.withoutDate)});
+    }
     return text;
 }
 

@@ -132,9 +132,9 @@ std::string DuplicateKey(std::string_view date, std::string_view sutc, std::stri
 }
 
 bool RowIsBlank(const QSOLog& log, int row) {
-    for (int c = 0; c < log.ColCount(); ++c)
-        if (!log.Field(row, c).empty()) return false;
-    return true;
+    // Every field trims to nothing: the line holds only blanks, control characters and
+    // the TABs between its fields.
+    return TrimField(log.Line(row)).empty();
 }
 
 struct LYRecord {
@@ -281,6 +281,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
                                   log.Cell(r, colMode)));
 
     int shown = -1;
+    std::vector<std::string_view> fields;
     for (const LYRecord& rec : ly) {
         const int percent =
             static_cast<int>(static_cast<long long>(rec.index) * 100 / result.records);
@@ -310,8 +311,12 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
 
         int row = log.RowCount() - 1;
         if (!RowIsBlank(log, row)) row = log.AddEmptyRow();
+        // The row's blank fields stay as they are where the record has no text.
+        SplitLine(log.Line(row), fields);
+        fields.resize(kQSOFields);
         for (int c = 0; c < kQSOFields; ++c)
-            if (!TrimField(q.fields[c]).empty()) log.SetCell(row, c, q.fields[c]);
+            if (!TrimField(q.fields[c]).empty()) fields[c] = q.fields[c];
+        log.SetFields(row, fields);
         if (hooks.counter) hooks.counter(result.taken);
         if (hooks.pump) hooks.pump();
     }

@@ -513,10 +513,9 @@ void TForm3::TakeInUnreadLog() {
     QSOLog file(Language);
     if (file.Load()) {  // raises while the file still cannot be read
         // The empty log's row is no QSO of this run.
-        std::vector<QSORow> rows;
-        if (!log_.IsEmptyLog()) rows = log_.TakeDataRows();
-        for (int r = 1; r <= file.DataRowCount(); ++r) rows.push_back(file.Row(r));
-        log_.ReplaceDataRows(std::move(rows));
+        const bool empty = log_.IsEmptyLog();
+        log_.AppendDataRows(file);
+        if (empty) log_.DeleteRow(1);
     }
     unreadLog_ = false;
 }
@@ -617,24 +616,29 @@ void TForm3::FitColumns() {
     std::array<qreal, 256> advance{};
     for (int b = 0; b < 256; ++b)
         advance[b] = cells.horizontalAdvance(FromCp(std::string(1, static_cast<char>(b))));
-    using Priced = std::pair<qreal, const std::string*>;
+    using Priced = std::pair<qreal, std::string_view>;
     auto dearer = [](const Priced& a, const Priced& b) { return a.first > b.first; };
-    const auto& rows = log_.Rows();
     const int cols = log_.ColCount();
     // Per column a heap of its kept texts with the cheapest on top.
     std::vector<std::vector<Priced>> kept(cols);
-    for (std::size_t r = 1; r < rows.size(); ++r) {
+    for (int r = 1; r < log_.RowCount(); ++r) {
+        // The fields of the row one after another, each ended by a TAB or the line's end.
+        const std::string_view line = log_.Line(r);
+        std::size_t start = 0;
         for (int c = 0; c < cols; ++c) {
-            const std::string& text = rows[r][c];
             qreal price = 0;
-            for (unsigned char ch : text) price += advance[ch];
+            std::size_t end = start;
+            for (; end < line.size() && line[end] != '\t'; ++end)
+                price += advance[static_cast<unsigned char>(line[end])];
+            const std::string_view text = line.substr(std::min(start, line.size()), end - start);
+            start = end + 1;
             auto& heap = kept[c];
             if (heap.size() < kKept) {
-                heap.emplace_back(price, &text);
+                heap.emplace_back(price, text);
                 std::push_heap(heap.begin(), heap.end(), dearer);
             } else if (price > heap.front().first) {
                 std::pop_heap(heap.begin(), heap.end(), dearer);
-                heap.back() = {price, &text};
+                heap.back() = {price, text};
                 std::push_heap(heap.begin(), heap.end(), dearer);
             }
         }
@@ -648,10 +652,10 @@ void TForm3::FitColumns() {
         for (const auto& [price, text] : texts) {
             if (price + kSlack <= widest || static_cast<int>(measured.size()) >= kMostMeasured)
                 break;
-            if (measured.insert(*text).second)
-                widest = std::max(widest, exact.horizontalAdvance(FromCp(*text)));
+            if (measured.insert(text).second)
+                widest = std::max(widest, exact.horizontalAdvance(FromCp(text)));
         }
-        const int title = head.horizontalAdvance(FromCp(rows[0][c])) + 16;
+        const int title = head.horizontalAdvance(FromCp(log_.Cell(0, c))) + 16;
         SGrid1->setColumnWidth(c, std::max(title, widest + 10));
     }
 }
@@ -689,9 +693,9 @@ std::string NotWrittenText(bool import) {
 }
 
 // A row as the comparison of the window's log with the file sees it.
-std::string RowKey(const QSORow& row) {
+std::string RowKey(const QSOLog& log, int row) {
     std::string key;
-    for (const auto& field : row) (key += TrimField(field)) += '\t';
+    for (int c = 0; c < log.ColCount(); ++c) (key += log.Field(row, c)) += '\t';
     return key;
 }
 
@@ -724,12 +728,12 @@ int TForm3::UnsavedQSOs() const {
         if (auto bytes = TryReadFileBytes(LogFilePath())) {
             QSOLog file("EN");
             file.ReadFromBytes(*bytes);
-            for (int r = 1; r <= file.DataRowCount(); ++r) onDisk.insert(RowKey(file.Row(r)));
+            for (int r = 1; r <= file.DataRowCount(); ++r) onDisk.insert(RowKey(file, r));
         }
     }
     int unsaved = 0;
     for (int r = 1; r <= log_.DataRowCount(); ++r)
-        if (!log_.Field(r, colCallsign).empty() && !onDisk.count(RowKey(log_.Row(r)))) ++unsaved;
+        if (!log_.Field(r, colCallsign).empty() && !onDisk.count(RowKey(log_, r))) ++unsaved;
     return unsaved;
 }
 
@@ -743,7 +747,7 @@ void TForm3::SGrid1SelectCell(int row) {
 }
 
 void TForm3::ShowRow(int row) {
-    const QSORow& r = log_.Row(row);
+    const QSORow r = log_.Row(row);
     ShowWhole(edDate, FromCp(r[colDate]));
     ShowWhole(edTime, FromCp(r[colSUTC]));
     ShowWhole(edTimeE, FromCp(r[colEUTC]));
@@ -763,11 +767,12 @@ void TForm3::ShowRow(int row) {
 }
 
 int TForm3::FindRow(const QSORow& row) const {
+    std::vector<std::string_view> other;
     auto same = [&](int r) {
-        const QSORow& other = log_.Row(r);
+        SplitLine(log_.Line(r), other);
         for (std::size_t c = 0; c < std::max(row.size(), other.size()); ++c)
-            if (TrimField(c < row.size() ? row[c] : std::string()) !=
-                TrimField(c < other.size() ? other[c] : std::string()))
+            if (TrimField(c < row.size() ? std::string_view(row[c]) : std::string_view()) !=
+                TrimField(c < other.size() ? other[c] : std::string_view()))
                 return false;
         return true;
     };

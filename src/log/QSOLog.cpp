@@ -105,6 +105,85 @@ bool fTestMyBEX(std::string_view text) {
            !SquareEntry(t.substr(1)).empty();
 }
 
+// ---- Rows ---------------------------------------------------------------------------
+
+void SplitLine(std::string_view line, std::vector<std::string_view>& fields) {
+    // Fields are short: a plain loop beats a library search per field.
+    fields.clear();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\t') continue;
+        fields.push_back(line.substr(start, i - start));
+        start = i + 1;
+    }
+    fields.push_back(line.substr(start));
+}
+
+PackedRow::PackedRow(std::string_view a, std::string_view b, std::string_view c) {
+    const std::size_t size = a.size() + b.size() + c.size();
+    if (size == 0) return;
+    block_ = new char[sizeof size + size];
+    std::memcpy(block_, &size, sizeof size);
+    char* out = block_ + sizeof size;
+    for (std::string_view part : {a, b, c}) {
+        if (!part.empty()) std::memcpy(out, part.data(), part.size());
+        out += part.size();
+    }
+}
+
+PackedRow& PackedRow::operator=(const PackedRow& other) {
+    if (this != &other) *this = PackedRow(other);
+    return *this;
+}
+
+PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
+    if (this != &other) {
+        delete[] block_;
+        block_ = other.block_;
+        other.block_ = nullptr;
+    }
+    return *this;
+}
+
+std::string_view PackedRow::View() const {
+    if (!block_) return {};
+    std::size_t size;
+    std::memcpy(&size, block_, sizeof size);
+    return {block_ + sizeof size, size};
+}
+
+namespace {
+
+// Where field `col` of a row text begins and ends; {npos, npos} when the row has fewer
+// fields.
+std::pair<std::size_t, std::size_t> FieldSpan(std::string_view line, int col) {
+    std::size_t start = 0;
+    std::size_t i = 0;
+    for (int c = 0; c < col; ++c) {
+        while (i < line.size() && line[i] != '\t') ++i;
+        if (i == line.size()) return {std::string_view::npos, std::string_view::npos};
+        start = ++i;
+    }
+    while (i < line.size() && line[i] != '\t') ++i;
+    return {start, i};
+}
+
+std::size_t FieldCount(std::string_view line) {
+    return static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1;
+}
+
+// The row text with `missing` empty fields added at its end.
+PackedRow Padded(std::string_view line, std::size_t missing) {
+    if (missing == 0) return PackedRow(line);
+    return PackedRow(line, std::string(missing, '\t'), {});
+}
+
+bool HasBreak(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), IsLineOrFieldBreak);
+}
+
+}  // namespace
+
 // ---- QSOLog ---------------------------------------------------------------------------
 
 const std::string& QSOLog::CurrentLanguage() {
@@ -114,8 +193,13 @@ const std::string& QSOLog::CurrentLanguage() {
 QSOLog::QSOLog() : QSOLog(Language) {}
 
 QSOLog::QSOLog(const std::string& language) {
-    rows_.assign(2, QSORow(kQSOFields));
+    rows_.push_back(EmptyRow());
+    rows_.push_back(EmptyRow());
     SetHeader(language);
+}
+
+PackedRow QSOLog::EmptyRow() const {
+    return PackedRow(std::string(static_cast<std::size_t>(cols_ - 1), '\t'));
 }
 
 int QSOLog::QSOCount() const {
@@ -123,7 +207,7 @@ int QSOLog::QSOCount() const {
 }
 
 bool QSOLog::IsEmptyLog() const {
-    return DataRowCount() == 1 && TrimField(rows_[1][colCallsign]).empty();
+    return DataRowCount() == 1 && Field(1, colCallsign).empty();
 }
 
 void QSOLog::CheckIndex(int row, int col) const {
@@ -131,23 +215,64 @@ void QSOLog::CheckIndex(int row, int col) const {
     if (col < 0 || col >= cols_) throw IndexError(col);
 }
 
-const std::string& QSOLog::Cell(int row, int col) const {
+std::string_view QSOLog::Cell(int row, int col) const {
     CheckIndex(row, col);
-    return rows_[row][col];
+    const std::string_view line = rows_[row].View();
+    const auto [start, end] = FieldSpan(line, col);
+    return line.substr(start, end - start);
 }
 
 void QSOLog::SetCell(int row, int col, std::string_view text) {
     CheckIndex(row, col);
-    rows_[row][col] = CleanFieldText(text);
+    const std::string_view line = rows_[row].View();
+    const auto [start, end] = FieldSpan(line, col);
+    const std::string cleaned = HasBreak(text) ? CleanFieldText(text) : std::string();
+    if (!cleaned.empty()) text = cleaned;
+    // The new text is copied before the old one goes: text may be a view into this row.
+    rows_[row] = PackedRow(line.substr(0, start), text, line.substr(end));
 }
 
-const QSORow& QSOLog::Row(int row) const {
+void QSOLog::SetFields(int row, const std::vector<std::string_view>& fields) {
     if (row < 0 || row >= RowCount()) throw IndexError(row);
-    return rows_[row];
+    Widen(static_cast<int>(fields.size()));
+    const std::string_view line = rows_[row].View();
+    std::string text;
+    text.reserve(line.size() + 64);
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+        if (c) text += '\t';
+        if (HasBreak(fields[c]))
+            text += CleanFieldText(fields[c]);
+        else
+            text += fields[c];
+    }
+    if (fields.size() < static_cast<std::size_t>(cols_)) {
+        const auto span = FieldSpan(line, static_cast<int>(fields.size()));
+        if (!fields.empty()) text += '\t';
+        text += line.substr(span.first);
+    }
+    rows_[row] = PackedRow(text);
+}
+
+std::string_view QSOLog::Line(int row) const {
+    if (row < 0 || row >= RowCount()) throw IndexError(row);
+    return rows_[row].View();
+}
+
+QSORow QSOLog::Row(int row) const {
+    std::vector<std::string_view> fields;
+    SplitLine(Line(row), fields);
+    return QSORow(fields.begin(), fields.end());
+}
+
+std::vector<QSORow> QSOLog::Rows() const {
+    std::vector<QSORow> rows;
+    rows.reserve(rows_.size());
+    for (int r = 0; r < RowCount(); ++r) rows.push_back(Row(r));
+    return rows;
 }
 
 int QSOLog::AddEmptyRow() {
-    rows_.emplace_back(cols_);
+    rows_.push_back(EmptyRow());
     return RowCount() - 1;
 }
 
@@ -159,26 +284,24 @@ bool QSOLog::DeleteRow(int row) {
 
 void QSOLog::Clear() {
     rows_.resize(1);
-    rows_.emplace_back(cols_);
+    rows_.push_back(EmptyRow());
 }
 
 void QSOLog::SetHeader(const std::string& language) {
     const auto& titles = HeaderTitles(language);
-    QSORow& header = rows_[0];
-    for (int c = 0; c < cols_; ++c) header[c] = c < kQSOFields ? titles[c] : std::string();
+    std::string line;
+    for (int c = 0; c < cols_; ++c) {
+        if (c) line += '\t';
+        if (c < kQSOFields) line += titles[c];
+    }
+    rows_[0] = PackedRow(line);
 }
 
 void QSOLog::Widen(int cols) {
     if (cols <= cols_) return;
+    const std::size_t missing = static_cast<std::size_t>(cols - cols_);
     cols_ = cols;
-    for (auto& row : rows_) row.resize(cols_);
-}
-
-std::vector<QSORow> QSOLog::TakeDataRows() {
-    std::vector<QSORow> rows(std::make_move_iterator(rows_.begin() + 1),
-                             std::make_move_iterator(rows_.end()));
-    Clear();
-    return rows;
+    for (auto& row : rows_) row = Padded(row.View(), missing);
 }
 
 void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
@@ -187,39 +310,103 @@ void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
     Widen(widest);
     rows_.resize(1);
     if (rows.empty()) {
-        rows_.emplace_back(cols_);
+        rows_.push_back(EmptyRow());
         return;
     }
     rows_.reserve(rows.size() + 1);
+    std::string line;
     for (auto& row : rows) {
-        row.resize(cols_);
-        for (auto& field : row)
-            if (std::any_of(field.begin(), field.end(), IsLineOrFieldBreak))
-                field = CleanFieldText(field);
-        rows_.push_back(std::move(row));
+        line.clear();
+        for (int c = 0; c < cols_; ++c) {
+            if (c) line += '\t';
+            if (c < static_cast<int>(row.size())) line += CleanFieldText(row[c]);
+        }
+        rows_.emplace_back(line);
     }
+}
+
+void QSOLog::AppendDataRows(const QSOLog& other) {
+    const int cols = std::max(cols_, other.cols_);
+    Widen(cols);
+    rows_.reserve(rows_.size() + other.rows_.size() - 1);
+    for (std::size_t r = 1; r < other.rows_.size(); ++r)
+        rows_.push_back(
+            Padded(other.rows_[r].View(), static_cast<std::size_t>(cols - other.cols_)));
+}
+
+namespace {
+
+// The row text with every empty field made one blank, appended to out.
+void AppendBlankingEmpty(std::string& out, std::string_view line) {
+    bool fieldEmpty = true;
+    for (char c : line) {
+        if (c == '\t') {
+            if (fieldEmpty) out += ' ';
+            fieldEmpty = true;
+        } else {
+            fieldEmpty = false;
+        }
+        out += c;
+    }
+    if (fieldEmpty) out += ' ';
+}
+
+// The number of empty fields of a row text.
+std::size_t EmptyFields(std::string_view line) {
+    std::size_t empty = 0;
+    bool fieldEmpty = true;
+    for (char c : line) {
+        if (c == '\t') {
+            empty += fieldEmpty ? 1 : 0;
+            fieldEmpty = true;
+        } else {
+            fieldEmpty = false;
+        }
+    }
+    return empty + (fieldEmpty ? 1 : 0);
+}
+
+}  // namespace
+
+void QSOLog::KeepDataRows(const std::vector<int>& order, bool blankEmpty) {
+    std::vector<PackedRow> kept;
+    kept.reserve(order.size() + 2);
+    kept.push_back(std::move(rows_[0]));
+    std::string blanked;
+    for (int r : order) {
+        PackedRow row = std::move(rows_.at(static_cast<std::size_t>(r)));
+        if (blankEmpty && EmptyFields(row.View()) > 0) {
+            blanked.clear();
+            AppendBlankingEmpty(blanked, row.View());
+            row = PackedRow(blanked);
+        }
+        kept.push_back(std::move(row));
+    }
+    rows_ = std::move(kept);
+    if (rows_.size() == 1) rows_.push_back(EmptyRow());
 }
 
 std::string QSOLog::ToFileBytes() const {
     std::size_t size = 0;
-    for (const auto& row : rows_)
-        for (const auto& f : row) size += f.size() + 1;
-    size += rows_.size() * 2;
+    for (const auto& row : rows_) size += row.View().size() + 3;
     std::string out;
     out.reserve(size);
-    for (const auto& row : rows_) AppendFileLine(out, row);
+    for (int r = 0; r < RowCount(); ++r) AppendFileLine(out, r);
     return out;
 }
 
-void QSOLog::AppendFileLine(std::string& out, const QSORow& row, bool emptyAsBlank) {
-    for (const auto& f : row) {
-        if (f.empty() && emptyAsBlank)
-            out += ' ';
-        else
-            out += f;
-        out += '\t';
-    }
-    out += "\r\n";
+void QSOLog::AppendFileLine(std::string& out, int row, bool emptyAsBlank) const {
+    const std::string_view line = Line(row);
+    if (emptyAsBlank && EmptyFields(line) > 0)
+        AppendBlankingEmpty(out, line);
+    else
+        out += line;
+    out += "\t\r\n";
+}
+
+std::size_t QSOLog::FileLineSize(int row, bool emptyAsBlank) const {
+    const std::string_view line = Line(row);
+    return line.size() + 3 + (emptyAsBlank ? EmptyFields(line) : 0);
 }
 
 namespace {
@@ -255,10 +442,15 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
     const std::size_t maxCols =
         std::max({static_cast<std::size_t>(cols_), static_cast<std::size_t>(kQSOFields),
                   rowsAfter ? 4 * bytes.size() / rowsAfter : 0});
+    // Rows read here hold only their line's fields until the width is known at the end.
+    const std::size_t oldRows = rows_.size();
+    const std::size_t oldCols = static_cast<std::size_t>(cols_);
+    std::size_t widest = oldCols;
+    rows_.reserve(rowsAfter);
     std::size_t pos = 0;
-    int k = 0;
-    std::vector<std::string> fields;
-    while (pos < bytes.size()) {
+    std::size_t k = 0;
+    std::string capped;
+    for (; pos < bytes.size(); ++k) {
         std::size_t end = FindLineEnd(bytes, pos);
         if (end == std::string_view::npos) end = bytes.size();
         std::string_view line = bytes.substr(pos, end - pos);
@@ -268,28 +460,42 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
             ++pos;
         }
         // Fields: the text before each TAB of the line with one TAB appended, as long as
-        // more than that one TAB remains.
-        fields.clear();
-        std::size_t f = 0;
-        while (line.size() + 1 - f > 1) {
-            std::size_t tab = line.find('\t', f);
-            if (tab == std::string_view::npos) tab = line.size();
-            fields.emplace_back(line.substr(f, tab - f));
-            f = tab + 1;
+        // more than that one TAB remains; an empty line has none.
+        std::size_t fields = 0;
+        if (!line.empty()) {
+            if (line.back() == '\t') line.remove_suffix(1);
+            fields = FieldCount(line);
         }
-        if (fields.size() > maxCols) {
-            while (fields.size() > maxCols && fields.back().empty()) fields.pop_back();
-            if (fields.size() > maxCols) {
-                std::string& last = fields[maxCols - 1];
-                for (std::size_t c = maxCols; c < fields.size(); ++c) (last += ' ') += fields[c];
-                fields.resize(maxCols);
+        if (fields > maxCols) {
+            while (fields > maxCols && !line.empty() && line.back() == '\t') {
+                line.remove_suffix(1);
+                --fields;
+            }
+            if (fields > maxCols) {
+                capped.assign(line);
+                const std::size_t last = FieldSpan(capped, static_cast<int>(maxCols - 1)).first;
+                std::replace(capped.begin() + static_cast<std::ptrdiff_t>(last), capped.end(), '\t',
+                             ' ');
+                line = capped;
+                fields = maxCols;
             }
         }
-        if (k >= RowCount()) rows_.emplace_back(cols_);
-        Widen(static_cast<int>(fields.size()));
-        QSORow& row = rows_[k];
-        for (std::size_t c = 0; c < fields.size(); ++c) row[c] = std::move(fields[c]);
-        ++k;
+        widest = std::max(widest, fields);
+        if (k >= oldRows) {
+            rows_.emplace_back(line);
+        } else if (fields >= oldCols) {
+            rows_[k] = PackedRow(line);
+        } else if (fields > 0) {
+            // The row keeps its fields beyond the line's.
+            const std::string_view old = rows_[k].View();
+            rows_[k] =
+                PackedRow(line, "\t", old.substr(FieldSpan(old, static_cast<int>(fields)).first));
+        }
+    }
+    cols_ = static_cast<int>(widest);
+    for (auto& row : rows_) {
+        const std::size_t have = FieldCount(row.View());
+        if (have < widest) row = Padded(row.View(), widest - have);
     }
 }
 

@@ -77,7 +77,34 @@ bool fTestMyBEX(std::string_view text);
 
 // ---- The table ----------------------------------------------------------------------
 
+// A whole row as separate fields: what the few callers that want a row get, and what
+// tests and the sort's checks build rows from.
 using QSORow = std::vector<std::string>;
+
+// The fields of a row text (fields joined by TAB) as views into it.
+void SplitLine(std::string_view line, std::vector<std::string_view>& fields);
+
+// One row of the table: its fields joined by TAB (the file's line without its final TAB
+// and line end), in one heap block of its own that holds the length and the bytes. A log
+// of millions of rows costs little more than its file this way, and moving a row (the
+// sort) moves a pointer.
+class PackedRow {
+public:
+    PackedRow() = default;
+    explicit PackedRow(std::string_view text) : PackedRow(text, {}, {}) {}
+    // The three texts one after another.
+    PackedRow(std::string_view a, std::string_view b, std::string_view c);
+    PackedRow(const PackedRow& other) : PackedRow(other.View()) {}
+    PackedRow(PackedRow&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
+    PackedRow& operator=(const PackedRow& other);
+    PackedRow& operator=(PackedRow&& other) noexcept;
+    ~PackedRow() { delete[] block_; }
+
+    std::string_view View() const;
+
+private:
+    char* block_ = nullptr;  // the length (std::size_t) then the bytes; null: empty text
+};
 
 class QSOLog {
 public:
@@ -99,16 +126,24 @@ public:
     // The table is the empty log shape: one data row without a call sign.
     bool IsEmptyLog() const;
 
-    // Field text as held (untrimmed). Throws IndexError outside the table.
-    const std::string& Cell(int row, int col) const;
+    // Field text as held (untrimmed). Throws IndexError outside the table. The view
+    // stays valid until the table next changes.
+    std::string_view Cell(int row, int col) const;
     // Field text trimmed (see TrimField).
     std::string_view Field(int row, int col) const { return TrimField(Cell(row, col)); }
     // Sets a field; TAB, CR and LF become blanks. Throws IndexError outside the table.
     void SetCell(int row, int col, std::string_view text);
+    // Sets the first fields.size() fields of a row as SetCell does (more fields than
+    // ColCount widen the table); the others stay. Throws IndexError outside the table.
+    void SetFields(int row, const std::vector<std::string_view>& fields);
 
-    // A whole row (ColCount fields). Throws IndexError outside the table.
-    const QSORow& Row(int row) const;
-    const std::vector<QSORow>& Rows() const { return rows_; }
+    // The row's ColCount fields joined by TAB: its file line without the final TAB and
+    // line end. Valid until the table next changes. Throws IndexError outside the table.
+    std::string_view Line(int row) const;
+    // A copy of a whole row (ColCount fields). Throws IndexError outside the table.
+    QSORow Row(int row) const;
+    // A copy of the whole table as fields, header first (for checks: slow on big logs).
+    std::vector<QSORow> Rows() const;
 
     // Appends one empty data row; returns its index.
     int AddEmptyRow();
@@ -120,11 +155,16 @@ public:
     // Replaces row 0 by the titles of the language.
     void SetHeader(const std::string& language);
 
-    // Moves the data rows out; the table becomes the empty log. Used by the sort.
-    std::vector<QSORow> TakeDataRows();
     // Replaces the data rows by the given rows (each cleaned and widened to ColCount;
-    // an empty list gives the empty log). Used by the sort.
+    // an empty list gives the empty log).
     void ReplaceDataRows(std::vector<QSORow> rows);
+    // Appends the data rows of another table after the data rows of this one (the table
+    // widens to the wider of the two).
+    void AppendDataRows(const QSOLog& other);
+    // The data rows become the rows `order` names (each at most once), in that order;
+    // with blankEmpty every empty field of them becomes one blank. No rows: the empty
+    // log. Used by the sort.
+    void KeepDataRows(const std::vector<int>& order, bool blankEmpty);
 
     // ---- File ---------------------------------------------------------------------
     // "QSO.dat" format: Windows-1257, one line per row starting with the header row,
@@ -134,7 +174,9 @@ public:
     std::string ToFileBytes() const;
     // One row in file format appended to out; with emptyAsBlank an empty field is
     // written as one blank.
-    static void AppendFileLine(std::string& out, const QSORow& row, bool emptyAsBlank = false);
+    void AppendFileLine(std::string& out, int row, bool emptyAsBlank = false) const;
+    // The size of what AppendFileLine appends.
+    std::size_t FileLineSize(int row, bool emptyAsBlank = false) const;
 
     // Reads file bytes into this table: line k goes to row k (the table gains rows as
     // needed and never loses any; line 0 lands in the header row). A line ends at CR, LF
@@ -169,9 +211,13 @@ public:
 private:
     static const std::string& CurrentLanguage();
     void CheckIndex(int row, int col) const;
+    // Pads every row to cols fields (cols > ColCount) and makes that the width.
     void Widen(int cols);
+    // A row text of ColCount empty fields.
+    PackedRow EmptyRow() const;
 
-    std::vector<QSORow> rows_;
+    // Every row holds exactly cols_ fields (cols_ - 1 TABs).
+    std::vector<PackedRow> rows_;
     int cols_ = kQSOFields;
 };
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <numeric>
 
 #include "platform/Collation.h"
 #include "platform/FileIO.h"
@@ -46,10 +46,12 @@ bool NeedsQuotes(std::string_view field) {
 
 namespace {
 
+using FieldViews = std::vector<std::string_view>;
+
 // SortKeyText appended to out.
-void AppendSortKey(std::string& out, const QSORow& row, SortKey key) {
+void AppendSortKey(std::string& out, const FieldViews& row, SortKey key) {
     const std::size_t start = out.size();
-    auto keep = [&](const std::string& field) {
+    auto keep = [&](std::string_view field) {
         for (char c : field)
             if (c != '.' && c != '-' && c != ':' && c != ' ') out += c;
     };
@@ -78,10 +80,10 @@ void AppendSortKey(std::string& out, const QSORow& row, SortKey key) {
 }
 
 // CommaText appended to out.
-void AppendCommaText(std::string& out, const QSORow& row) {
+void AppendCommaText(std::string& out, const FieldViews& row) {
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i) out += ',';
-        const std::string& f = row[i];
+        const std::string_view f = row[i];
         if (!NeedsQuotes(f)) {
             out += f;
             continue;
@@ -95,90 +97,123 @@ void AppendCommaText(std::string& out, const QSORow& row) {
     }
 }
 
-void AppendSortEntry(std::string& out, const QSORow& row, SortKey key) {
+void AppendSortEntry(std::string& out, const FieldViews& row, SortKey key) {
     AppendSortKey(out, row, key);
     out += "##";
     AppendCommaText(out, row);
+}
+
+// A row of 13 or more fields as views (a shorter row reads as if padded with empty
+// fields, as the table holds it).
+FieldViews Views(const QSORow& row) {
+    FieldViews views(row.begin(), row.end());
+    if (views.size() < kQSOFields) views.resize(kQSOFields);
+    return views;
 }
 
 }  // namespace
 
 std::string SortKeyText(const QSORow& row, SortKey key) {
     std::string text;
-    AppendSortKey(text, row, key);
+    AppendSortKey(text, Views(row), key);
     return text;
 }
 
 std::string CommaText(const QSORow& row) {
     std::string out;
-    AppendCommaText(out, row);
+    AppendCommaText(out, FieldViews(row.begin(), row.end()));
     return out;
 }
 
 std::string SortEntry(const QSORow& row, SortKey key) {
     std::string out;
-    AppendSortEntry(out, row, key);
+    AppendSortKey(out, Views(row), key);
+    out += "##";
+    AppendCommaText(out, FieldViews(row.begin(), row.end()));
     return out;
 }
 
 namespace {
 
+// The sort orders rows by their entries (SortEntry) compared as collation keys: each byte
+// replaced by its rank, so that two entries compare as plain byte strings exactly as
+// CollateCompare orders them. An entry is about as long as its row; rather than a second
+// copy of the log, each row is sorted by the first kHead bytes of its collation key, and
+// only rows whose heads are equal (rare: same key, date and time) have their entries built
+// again and compared in full.
+constexpr std::size_t kHead = 28;
+
+struct SortItem {
+    std::uint32_t row;
+    unsigned char head[kHead];  // the first bytes of the collation key, 0 after its end
+};
+
+class EntryOrder {
+public:
+    EntryOrder(const QSOLog& log, SortKey key) : log_(log), key_(key) {}
+
+    // The item of a data row.
+    SortItem Item(int row) {
+        Entry(row, a_);
+        SortItem item{static_cast<std::uint32_t>(row), {}};
+        const auto& rank = CollationRanks();
+        for (std::size_t i = 0; i < kHead && i < a_.size(); ++i)
+            item.head[i] = rank[static_cast<unsigned char>(a_[i])];
+        return item;
+    }
+    // Entry order (-1, 0, 1): the heads first, the whole entries when those are equal.
+    int Compare(const SortItem& x, const SortItem& y) {
+        if (const int c = std::memcmp(x.head, y.head, kHead)) return c < 0 ? -1 : 1;
+        if (x.head[kHead - 1] == 0) return 0;  // both entries end within their heads
+        Entry(static_cast<int>(x.row), a_);
+        Entry(static_cast<int>(y.row), b_);
+        const auto& rank = CollationRanks();
+        const std::size_t n = std::min(a_.size(), b_.size());
+        for (std::size_t i = kHead; i < n; ++i) {
+            const unsigned char p = rank[static_cast<unsigned char>(a_[i])];
+            const unsigned char q = rank[static_cast<unsigned char>(b_[i])];
+            if (p != q) return p < q ? -1 : 1;
+        }
+        return a_.size() < b_.size() ? -1 : a_.size() > b_.size() ? 1 : 0;
+    }
+
+private:
+    void Entry(int row, std::string& out) {
+        SplitLine(log_.Line(row), fields_);
+        out.clear();
+        AppendSortEntry(out, fields_, key_);
+    }
+
+    const QSOLog& log_;
+    SortKey key_;
+    FieldViews fields_;
+    std::string a_, b_;
+};
+
 // The data rows the sort keeps, in their new order: rows without a call sign and those
 // marked in `skip` (indexed by row) left out, of repeats only the first in table order.
 std::vector<int> SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& skip,
                            const PumpFn& pump) {
-    const auto& rows = log.Rows();
-
-    // Each entry is stored as its collation key: the bytes replaced by their ranks, so
-    // that two entries compare as plain byte strings exactly as CollateCompare orders them.
-    // The entries stand one after another in one buffer.
-    const auto& rank = CollationRanks();
-    std::string buffer;
-    std::vector<std::size_t> bounds{0};  // entry i is buffer[bounds[i], bounds[i + 1])
-    std::vector<int> source;             // table row of each entry
-    bounds.reserve(rows.size() + 1);
-    source.reserve(rows.size());
-    for (int r = 1; r < log.RowCount(); ++r) {
-        if (skip[r] || TrimField(rows[r][colCallsign]).empty()) continue;
-        const std::size_t start = buffer.size();
-        AppendSortEntry(buffer, rows[r], key);
-        for (std::size_t i = start; i < buffer.size(); ++i)
-            buffer[i] = static_cast<char>(rank[static_cast<unsigned char>(buffer[i])]);
-        bounds.push_back(buffer.size());
-        source.push_back(r);
-    }
-    std::vector<std::string_view> entries(source.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        entries[i] = std::string_view(buffer).substr(bounds[i], bounds[i + 1] - bounds[i]);
+    EntryOrder entries(log, key);
+    std::vector<SortItem> items;
+    items.reserve(static_cast<std::size_t>(log.DataRowCount()));
+    for (int r = 1; r < log.RowCount(); ++r)
+        if (!skip[r] && !log.Field(r, colCallsign).empty()) items.push_back(entries.Item(r));
     Pump(pump);
 
-    std::vector<int> order(entries.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return entries[a] < entries[b]; });
-    // Stable order keeps, among equal entries, the one met first in the table.
-    auto last = std::unique(order.begin(), order.end(),
-                            [&](int a, int b) { return entries[a] == entries[b]; });
-    order.erase(last, order.end());
+    // Equal entries stay in table order, so that of repeats the first is kept.
+    std::sort(items.begin(), items.end(), [&](const SortItem& x, const SortItem& y) {
+        const int c = entries.Compare(x, y);
+        return c < 0 || (c == 0 && x.row < y.row);
+    });
+    auto last = std::unique(items.begin(), items.end(), [&](const SortItem& x, const SortItem& y) {
+        return entries.Compare(x, y) == 0;
+    });
     Pump(pump);
-    for (int& i : order) i = source[i];
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(last - items.begin()));
+    for (auto it = items.begin(); it != last; ++it) order.push_back(static_cast<int>(it->row));
     return order;
-}
-
-// The table becomes the rows of `order` in that order, each empty field one blank (no
-// rows: the empty log).
-void ApplyOrder(QSOLog& log, const std::vector<int>& order, const PumpFn& pump) {
-    std::vector<QSORow> all = log.TakeDataRows();
-    std::vector<QSORow> sorted;
-    sorted.reserve(order.size());
-    for (int r : order) {
-        QSORow row = std::move(all[r - 1]);
-        for (auto& field : row)
-            if (field.empty()) field.assign(1, ' ');
-        sorted.push_back(std::move(row));
-    }
-    Pump(pump);
-    log.ReplaceDataRows(std::move(sorted));
 }
 
 // SaveBase of the table without its data row `gone` (0: none; the table's only row is
@@ -206,28 +241,27 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     if (gone) skip[gone] = 1;
     if (dropFirst) skip[first] = 1;
     const std::vector<int> order = SortOrder(log, key, skip, pump);
-    // The file is built in one piece of its own size.
-    std::size_t size = 0;
-    for (const auto& f : log.Row(0)) size += f.size() + 1;
-    size += log.ColCount() + 4;  // the line ends of the header and of an empty log's row
-    for (int r : order) {
-        for (const auto& f : log.Row(r)) size += std::max<std::size_t>(f.size(), 1) + 1;
-        size += 2;
-    }
+    // The file is built in one piece of its own size: every empty field becomes a blank.
+    std::size_t size = log.FileLineSize(0) + log.ColCount() + 2;
+    for (int r : order) size += log.FileLineSize(r, true);
     std::string bytes;
     bytes.reserve(size);
-    QSOLog::AppendFileLine(bytes, log.Row(0));
-    if (order.empty()) QSOLog::AppendFileLine(bytes, QSORow(log.ColCount()));
-    for (int r : order) QSOLog::AppendFileLine(bytes, log.Row(r), true);
+    log.AppendFileLine(bytes, 0);
+    if (order.empty()) bytes.append(log.ColCount(), '\t').append("\r\n");
+    for (int r : order) log.AppendFileLine(bytes, r, true);
     QSOLog::WriteFileBytes(path, bytes);
-    ApplyOrder(log, order, pump);
+    bytes = std::string();
+    Pump(pump);
+    log.KeepDataRows(order, true);
 }
 
 }  // namespace
 
 void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     if (log.DataRowCount() <= 1) return;
-    ApplyOrder(log, SortOrder(log, key, std::vector<char>(log.RowCount(), 0), pump), pump);
+    const std::vector<int> order = SortOrder(log, key, std::vector<char>(log.RowCount(), 0), pump);
+    Pump(pump);
+    log.KeepDataRows(order, true);
 }
 
 void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {

@@ -27,7 +27,7 @@ inline kx::QSOLog LogOf(const std::vector<kx::QSORow>& rows) {
 // Call signs of the data rows in table order.
 inline std::vector<std::string> Calls(const kx::QSOLog& log) {
     std::vector<std::string> calls;
-    for (int r = 1; r < log.RowCount(); ++r) calls.push_back(log.Cell(r, kx::colCallsign));
+    for (int r = 1; r < log.RowCount(); ++r) calls.emplace_back(log.Cell(r, kx::colCallsign));
     return calls;
 }
 

@@ -74,6 +74,18 @@ TEST(LogTable, IndexesOutsideTheTableRaiseTheIndexError) {
     EXPECT_THROW(log.Row(-1), IndexError);
 }
 
+TEST(LogTable, AFieldSetFromAnotherFieldOfItsOwnRowKeepsEveryField) {
+    QSOLog log = TwoQsos();
+    const QSORow before = log.Row(1);
+    log.SetCell(1, colRemarks, log.Cell(1, colCallsign));
+    log.SetCell(1, colName, log.Cell(1, colRemarks));
+    log.SetCell(1, colDate, log.Cell(1, colDate));
+    QSORow expected = before;
+    expected[colRemarks] = expected[colName] = before[colCallsign];
+    EXPECT_EQ(log.Row(1), expected);
+    EXPECT_EQ(log.Row(2), TwoQsos().Row(2));
+}
+
 TEST(LogTable, DeleteRowNeverRemovesTheHeaderOrTheOnlyDataRow) {
     QSOLog log = TwoQsos();
     EXPECT_FALSE(log.DeleteRow(0));

@@ -230,6 +230,23 @@ TEST(DeleteQso, TheFileHoldsTheTableLeftWhicheverRowGoes) {
     }
 }
 
+namespace {
+
+// The log sorted by the key holds the rows' entries in collation order, each once.
+void ExpectCollationOrder(const std::vector<QSORow>& rows, SortKey key) {
+    QSOLog log = LogOf(rows);
+    SortQSOs(log, key);
+    std::vector<std::string> entries;
+    for (const auto& row : rows) entries.push_back(SortEntry(row, key));
+    std::stable_sort(entries.begin(), entries.end(), CollateLess);
+    entries.erase(std::unique(entries.begin(), entries.end(), CollateEqual), entries.end());
+    ASSERT_EQ(log.DataRowCount(), static_cast<int>(entries.size()));
+    for (int r = 1; r <= log.DataRowCount(); ++r)
+        EXPECT_TRUE(CollateEqual(SortEntry(log.Row(r), key), entries[r - 1])) << r;
+}
+
+}  // namespace
+
 // The sort compares prepared keys, not the entries themselves: over rows of every byte
 // value it gives the order and the repeats that the collation gives for the entries.
 TEST(SortOrder, AgreesWithTheCollationOfTheEntriesForEveryByte) {
@@ -248,15 +265,22 @@ TEST(SortOrder, AgreesWithTheCollationOfTheEntriesForEveryByte) {
         rows.push_back(row);
     }
     rows.push_back(rows[7]);  // an exact repeat
-    for (SortKey key : {SortKey::Callsign, SortKey::Band, SortKey::DateTime}) {
-        QSOLog log = LogOf(rows);
-        SortQSOs(log, key);
-        std::vector<std::string> entries;
-        for (const auto& row : rows) entries.push_back(SortEntry(row, key));
-        std::stable_sort(entries.begin(), entries.end(), CollateLess);
-        entries.erase(std::unique(entries.begin(), entries.end(), CollateEqual), entries.end());
-        ASSERT_EQ(log.DataRowCount(), static_cast<int>(entries.size()));
-        for (int r = 1; r <= log.DataRowCount(); ++r)
-            EXPECT_TRUE(CollateEqual(SortEntry(log.Row(r), key), entries[r - 1])) << r;
+    for (SortKey key : {SortKey::Callsign, SortKey::Band, SortKey::DateTime})
+        ExpectCollationOrder(rows, key);
+}
+
+// Contest rows: the same date, time, band and mode, the call signs alike; the entries
+// part only at their last fields, far into the row, and some only by case there.
+TEST(SortOrder, RowsThatPartOnlyAtTheirLastFieldsStillSortAndRepeatByThem) {
+    std::vector<QSORow> rows;
+    const std::string remarks[] = {"0", " ", "a", "A", "b", "\xE0", "\xC0", "a b", "a,b", "\"q\""};
+    for (int i = 0; i < 40; ++i) {
+        QSORow row = QsoRow({"2009-05-12", "12:30", "12:31", i % 3 ? "LY2ABC" : "ly2abc", "80M",
+                             "SSB", "Kaunas", "Jonas", "KO24OT", "K26", "*KO24PQ", "*K26"});
+        row[colRemarks] = remarks[i % 10] + std::string(static_cast<std::size_t>(i % 4), 'z');
+        rows.push_back(row);
     }
+    for (SortKey key :
+         {SortKey::DateTime, SortKey::Callsign, SortKey::Band, SortKey::Mode, SortKey::BEX})
+        ExpectCollationOrder(rows, key);
 }

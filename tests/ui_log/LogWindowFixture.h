@@ -112,7 +112,7 @@ protected:
         (void)QTest::qWaitForWindowActive(form.get());
     }
     std::string logFile() const { return folder.read("QSO.dat"); }
-    std::string cell(int row, int col) const { return form->Log().Cell(row, col); }
+    std::string cell(int row, int col) const { return std::string(form->Log().Cell(row, col)); }
     std::vector<std::string> calls() const {
         std::vector<std::string> out;
         for (int r = 1; r <= form->Log().DataRowCount(); ++r)

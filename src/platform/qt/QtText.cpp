@@ -17,8 +17,13 @@ QString Text(Msg key, Lang lang) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString FromCp(const std::string& bytes) {
-    return QString::fromStdString(Cp1257ToUtf8(bytes));
+QString FromCp(std::string_view bytes) {
+    // Every character of the code page lies in the Basic Multilingual Plane.
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (char b : bytes)
+        *to++ = QChar(static_cast<char16_t>(Cp1257ToUnicode(static_cast<unsigned char>(b))));
+    return out;
 }
 
 std::optional<std::string> ToCp(const QString& text) {

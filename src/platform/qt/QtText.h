@@ -9,6 +9,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/Messages.h"
 
@@ -20,7 +21,7 @@ QString Text(Msg key);
 QString Text(Msg key, Lang lang);
 
 // Windows-1257 bytes -> QString (every byte has a character).
-QString FromCp(const std::string& bytes);
+QString FromCp(std::string_view bytes);
 
 // QString -> Windows-1257 bytes; nothing when the text holds a character the code page
 // cannot hold (it is never replaced by another one).
