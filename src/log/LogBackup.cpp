@@ -72,11 +72,7 @@ std::function<void(const BackupFailure&)> BackupFailureReport = [](const BackupF
 };
 
 std::optional<std::string> BackUpLog(const std::string& logPath, std::time_t now) {
-    const std::optional<std::string> bytes = TryReadFileBytes(logPath);
-    if (!bytes) {
-        if (!FileExists(logPath)) return std::nullopt;
-        throw FileWriteError(logPath, "The log cannot be read.");
-    }
+    if (!FileExists(logPath)) return std::nullopt;
     const fs::path folder = fs::path(logPath).parent_path() / kBackupFolderName;
     std::string stem = Stamp(now);
     fs::path target = folder / (stem + ".dat");
@@ -85,7 +81,12 @@ std::optional<std::string> BackUpLog(const std::string& logPath, std::time_t now
     if (ec) throw FileWriteError(folder.string(), ec.message());
     for (int n = 1; fs::exists(target, ec); ++n)
         target = folder / (stem + "-" + std::to_string(n) + ".dat");
-    WriteFileAtomic(target.string(), *bytes);
+    // Copied a piece at a time: a big log is not held in memory a second time.
+    try {
+        CopyFileAtomic(logPath, target.string());
+    } catch (const FileOpenError&) {
+        throw FileWriteError(logPath, "The log cannot be read.");
+    }
     RemoveOldBackups(folder);
     return target.string();
 }

@@ -12,6 +12,7 @@
 #include <random>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
@@ -119,7 +120,25 @@ void RemoveLeftovers(const std::string& target) {
 
 }  // namespace
 
-void WriteFileAtomic(const std::string& path, const std::string& bytes) {
+namespace {
+
+// Writes all of data to fd: 0, or the errno of the failure.
+int WriteAll(int fd, const char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// WriteFileAtomic with the new file's bytes written by fill(fd), which returns 0 or the
+// errno of its failure.
+void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& fill) {
     static std::mt19937_64 rng{std::random_device{}()};
     const std::string target = WriteTarget(path);
     // A file the user may not write is not replaced behind the user's back.
@@ -136,15 +155,7 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         throw FileWriteError(path, ErrnoText(err) + ".");
     };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
+    if (const int err = fill(fd)) fail(err);
     if (::fsync(fd) != 0) fail(errno);
     // Keep the old file's permissions when there is one.
     if (hasOld) ::fchmod(fd, old.st_mode & 07777);
@@ -162,6 +173,41 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         throw FileWriteError(path, ErrnoText(err) + ".");
     }
+}
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    WriteAtomicWith(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+}
+
+void CopyFileAtomic(const std::string& source, const std::string& path) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || ::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = in < 0 ? errno : EISDIR;
+        if (in >= 0) ::close(in);
+        throw FileOpenError(source, ErrnoText(err) + ".");
+    }
+    int readError = 0;
+    try {
+        std::vector<char> buf(1 << 20);
+        WriteAtomicWith(path, [&](int fd) {
+            for (;;) {
+                const ssize_t n = ::read(in, buf.data(), buf.size());
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return readError = errno;
+                if (n == 0) return 0;
+                if (const int err = WriteAll(fd, buf.data(), static_cast<std::size_t>(n)))
+                    return err;
+            }
+        });
+    } catch (...) {
+        ::close(in);
+        if (readError) throw FileOpenError(source, ErrnoText(readError) + ".");
+        throw;
+    }
+    ::close(in);
 }
 
 FileIdentity IdentityOf(const std::string& path) {

@@ -30,6 +30,11 @@ bool FileExists(const std::string& path);
 // - temporaries that an earlier write of the same file left behind (a crash) are removed.
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
 
+// As WriteFileAtomic with the bytes of the file `source`, read a piece at a time (a big
+// file costs no memory). A source that cannot be opened or read throws FileOpenError;
+// nothing is written then.
+void CopyFileAtomic(const std::string& source, const std::string& path);
+
 // The file a write of path replaces: path itself, or the file a symbolic link at path
 // leads to. A link that leads nowhere or round in a loop throws FileWriteError.
 std::string WriteTarget(const std::string& path);
