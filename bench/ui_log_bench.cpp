@@ -7,7 +7,14 @@
 //   bench_ui_log --show FOLDER           shows the window on FOLDER's "QSO.dat" once and
 //                                        prints the time it took (for a memory reading
 //                                        under /usr/bin/time -v)
+//   bench_ui_log --memory N              the peak memory (resident set) of the window
+//                                        shown on a log of N rows, and of kvadrix-tool
+//                                        find-squares on the same file, each against the
+//                                        file's size and against an empty log
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,6 +28,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BenchData.h"
 #include "app/Forms.h"
@@ -31,8 +39,8 @@
 #include "log/SortQSOs.h"
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
-#include "platform/Paths.h"
 #include "platform/Ini.h"
+#include "platform/Paths.h"
 #include "platform/qt/FakeServices.h"
 
 namespace {
@@ -210,10 +218,80 @@ int ShowOnce(const char* folder) {
     return 0;
 }
 
+// Runs a program to its end; its peak resident set in bytes and its time in seconds
+// (user + system), or a negative peak when it failed.
+struct RunFigures {
+    double peak = -1;
+    double seconds = 0;
+};
+RunFigures Run(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return {};
+    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return {static_cast<double>(usage.ru_maxrss) * 1024,
+            secs(usage.ru_utime) + secs(usage.ru_stime)};
+}
+
+// The window (this program's --show) and then kvadrix-tool find-squares, each run on its
+// own in a folder of the portable layout.
+int MemoryReading(int rows) {
+    namespace fs = std::filesystem;
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path base = fs::temp_directory_path() / "kvadrix-bench-memory";
+    const fs::path full = base / "log", empty = base / "empty";
+    fs::remove_all(base);
+    for (const auto& dir : {full, empty}) {
+        fs::create_directories(dir);
+        fs::copy_file(std::string(KX_DATA_DIR) + "/BEXWWL.dat", dir / "BEXWWL.dat");
+        fs::copy_file(KX_TOOL_PATH, dir / "kvadrix-tool");
+    }
+    // Every step runs in a program of its own: a child's peak counts what its parent
+    // held when it started, so this one never holds a log.
+    if (Run({self.string(), "--write-log", std::to_string(rows), full.string()}).peak < 0) {
+        std::printf("the log could not be written\n");
+        return 1;
+    }
+    const fs::path log = full / "QSO.dat";
+    const double size = static_cast<double>(fs::file_size(log));
+    std::printf("log of %d rows: %.1f MB\n", rows, size / 1e6);
+    auto report = [&](const char* what, const RunFigures& loaded, const RunFigures& bare) {
+        if (loaded.peak < 0 || bare.peak < 0) {
+            std::printf("%-26s failed\n", what);
+            return;
+        }
+        std::printf(
+            "%-26s peak %7.1f MB = %.2f x the file (empty log %.1f MB; the log's own "
+            "%.2f x), %.2f s\n",
+            what, loaded.peak / 1e6, loaded.peak / size, bare.peak / 1e6,
+            (loaded.peak - bare.peak) / size, loaded.seconds);
+    };
+    report("window shown", Run({self.string(), "--show", full.string()}),
+           Run({self.string(), "--show", empty.string()}));
+    const RunFigures tool = Run({(full / "kvadrix-tool").string(), "find-squares"});
+    const RunFigures bareTool = Run({(empty / "kvadrix-tool").string(), "find-squares"});
+    report("kvadrix-tool find-squares", tool, bareTool);
+    fs::remove_all(base);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::strcmp(argv[1], "--memory") == 0)
+        return MemoryReading(std::atoi(argv[2]));
     QApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "--write-log") == 0)
         return WriteLog(std::atoi(argv[2]), argv[3]);
