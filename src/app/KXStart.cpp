@@ -135,7 +135,8 @@ TForm0::TForm0(QWidget* parent)
         bt->setIconSize(QSize(23, 14));
         bt->setCheckable(true);
         bt->setAutoRaise(true);
-        bt->setFocusPolicy(Qt::NoFocus);
+        // Tab reaches the flags, so the language can be chosen without a mouse.
+        bt->setFocusPolicy(Qt::TabFocus);
         return bt;
     };
     btLT = makeFlag("btLT", ":/kvadrix/flag_lt.png", 10);
@@ -160,6 +161,8 @@ TForm0::TForm0(QWidget* parent)
     connect(btAbtBEX, &QPushButton::clicked, this, kx::Guarded(this, &TForm0::btAbtBEXClick));
     connect(btCont, &QPushButton::clicked, this, kx::Guarded(this, &TForm0::btContClick));
 
+    setTabOrder(btLT, btEN);
+    setTabOrder(btEN, btAbtLY);
     setTabOrder(btAbtLY, btAbtBEX);
     setTabOrder(btAbtBEX, btCont);
     setTabOrder(btCont, reInfo);

@@ -214,7 +214,6 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
                                    kx::Msg::LogBackupFailed, {kx::Cp1257ToUtf8(failure.reason)})));
     };
     resize(754, 595);
-    setMinimumSize(540, 320);
 
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
@@ -226,7 +225,9 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
         // As wide as its text, so that the six buttons fit the window's width.
         b->setFixedHeight(28);
         b->setMinimumWidth(96);
-        b->setFocusPolicy(Qt::NoFocus);
+        // Tab reaches them (the keyboard has no other way to them); a click leaves the
+        // focus where it was.
+        b->setFocusPolicy(Qt::TabFocus);
         bar->addWidget(b);
     };
     tool(btImport, "btImport");
@@ -325,10 +326,14 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     edDate = MakeEdit(GroupBox2, "edDate", 10);
     edTime = MakeEdit(GroupBox2, "edTime", 7);
     edTimeE = MakeEdit(GroupBox2, "edTimeE", 7);
+    // Each box is made editable at once, so that its line edit follows it in the focus
+    // chain (see the Tab order below).
     cbMode = new QComboBox(GroupBox2);
     cbMode->setObjectName(QStringLiteral("cbMode"));
+    cbMode->setEditable(true);
     cbBand = new QComboBox(GroupBox2);
     cbBand->setObjectName(QStringLiteral("cbBand"));
+    cbBand->setEditable(true);
     edName = MakeEdit(GroupBox2, "edName", 20);
     edQTH = MakeEdit(GroupBox2, "edQTH", 30);
     edRem = MakeEdit(GroupBox2, "edRem", 0);
@@ -337,7 +342,6 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     edMyWWL = MakeEdit(GroupBox2, "edMyWWL", 15);
     edMyBEX = MakeEdit(GroupBox2, "edMyBEX", 8);
     for (QComboBox* cb : {cbMode, cbBand}) {
-        cb->setEditable(true);
         cb->setInsertPolicy(QComboBox::NoInsert);
         ForceCapitals(cb->lineEdit());
         cb->lineEdit()->installEventFilter(this);
@@ -348,7 +352,12 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
                       "70CM", "23CM", "13CM", "9CM", "6CM", "3CM"});
     cbMode->setCurrentText(QStringLiteral("SSB"));
     cbBand->setCurrentText(QStringLiteral("80M"));
-    connect(cbMode, &QComboBox::activated, this, [this] { cbBand->setFocus(); });
+    // A mode chosen from the list moves on to the band. An editable box also reports
+    // "activated" when the focus leaves it holding a text of the list: the focus then
+    // goes where the user took it.
+    connect(cbMode, &QComboBox::activated, this, [this] {
+        if (cbMode->hasFocus()) cbBand->setFocus();
+    });
     edTime->setText(QStringLiteral("00:00"));
     for (QLineEdit* e : {edCall, edDate, edTime, edTimeE, edName, edQTH, edRem, edWWL, edBEX,
                          edMyWWL, edMyBEX, cbMode->lineEdit(), cbBand->lineEdit()})
@@ -415,12 +424,16 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     button(btClearAll, "btClearAll", &TForm3::btClearAllClick);
     g->addLayout(buttons, 2, 4, 2, 8);
 
-    QWidget* order[] = {edCall, edName, edQTH, edRem, edWWL, edBEX, edMyWWL, edMyBEX};
-    (void)order;
-    QWidget* tabs[] = {edCall, edDate,   edTime,     edTimeE, cbMode, cbBand,
-                       edName, edQTH,    edRem,      edWWL,   edBEX,  btEntry,
-                       btNew,  btDelQSO, btClearAll, edMyWWL, edMyBEX};
+    // Tab order. The fields from Callsign to Name stand in it as they were made: moving an
+    // editable combo box with setTabOrder would leave its line edit behind, and the focus
+    // would come back to the box from there (Shift+Tab from the grid went to Band, Tab
+    // from Band to Mode). The tool bar comes last, before the grid, where the window
+    // starts.
+    QWidget* tabs[] = {edName,    edQTH,    edRem,      edWWL,    edBEX,   btEntry,
+                       btNew,     btDelQSO, btClearAll, edMyWWL,  edMyBEX, btImport,
+                       btBEXCalc, btCreate, btMap,      btExport, btExit};
     for (std::size_t i = 1; i < std::size(tabs); ++i) setTabOrder(tabs[i - 1], tabs[i]);
+    SGrid1->setFocus();
 
     connect(btImport, &QToolButton::clicked, this, Guarded(this, &TForm3::btImportClick));
     connect(btBEXCalc, &QToolButton::clicked, this, Guarded(this, &TForm3::btBEXCalcClick));
@@ -476,6 +489,9 @@ void TForm3::SetCaptions() {
     btEntry->setText(t("Save QSO", "Įrašyti QSO"));
     btDelQSO->setText(t("Delete QSO", "Pašalinti QSO"));
     btClearAll->setText(t("Delete All", "Pašalinti viską"));
+    // Never narrower than the fields and captions of the language need: squeezed, the
+    // grid of the QSO fields would lay labels over fields.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(540, 320)));
 }
 
 void TForm3::showEvent(QShowEvent* event) {
@@ -487,6 +503,7 @@ void TForm3::FormShow() {
     BusyCursor busy;
     std::exception_ptr loadError;
     const bool firstShow = !loaded_;
+    SetCaptions();  // before the placement: the captions decide the window's least width
     if (!loaded_) {
         PlaceWindow(this, {SettingsFile.ReadInteger("WINDOWS", "X3", 100),
                            SettingsFile.ReadInteger("WINDOWS", "Y3", 100)});
@@ -500,7 +517,6 @@ void TForm3::FormShow() {
         }
     }
     log_.SetHeader(Language);
-    SetCaptions();
     RefreshGrid();
     FitColumns();
     SetCounter();

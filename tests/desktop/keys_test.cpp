@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextEdit>
+#include <QToolButton>
 
 #include "desktop/DesktopWindows.h"
 
@@ -50,6 +52,38 @@ TEST_F(DesktopWindows, StartWindowTakesEnterOnItsButtonsAndTabLeavesTheInfoText)
         EXPECT_TRUE(Form3->isVisible());
         EXPECT_FALSE(Form0->isVisible());
     }
+}
+
+TEST_F(DesktopWindows, KeysAloneChooseTheLanguageAndReachTheLogWindowsToolBar) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form0));
+    for (int i = 0; i < 8 && !Focused(Form0->btLT); ++i) Desktop::Keys("Tab");
+    ASSERT_TRUE(Focused(Form0->btLT));
+    Desktop::Keys("space");
+    EXPECT_EQ(kx::Language, "LT");
+    EXPECT_EQ(Form0->btCont->text(), QString::fromUtf8("Tęsti"));
+    for (int i = 0; i < 8 && !Focused(Form0->btCont); ++i) Desktop::Keys("Tab");
+    ASSERT_TRUE(Focused(Form0->btCont));
+    Desktop::Keys("Return");
+    ASSERT_TRUE(Form3->isVisible());
+    ASSERT_TRUE(Desktop::ShowActive(Form3));
+    // The tool bar ends the Tab order: Shift+Tab from the grid reaches Exit.
+    ASSERT_TRUE(Focused(Form3->SGrid1));
+    Desktop::Keys("shift+Tab");
+    ASSERT_TRUE(Focused(Form3->btExit)) << "Shift+Tab reaches the tool bar";
+    fake.defaultReply = QMessageBox::No;
+    const int before = static_cast<int>(fake.messages.size());
+    Desktop::Keys("Return");  // asked, and answered No
+    ASSERT_EQ(static_cast<int>(fake.messages.size()), before + 1);
+    EXPECT_EQ(fake.messages.back().box.text,
+              QString::fromUtf8("Norite baigti darbą programoje Kvadrix?"));
+    Desktop::Keys("shift+Tab");
+    EXPECT_TRUE(Focused(Form3->btExport));
+    // Leaving the mode box, even holding a mode of its list, goes where the key says.
+    Form3->cbMode->setFocus(Qt::TabFocusReason);
+    Desktop::Keys("shift+Tab");
+    EXPECT_TRUE(Focused(Form3->edTimeE));
+    EXPECT_TRUE(Form3->isVisible());
 }
 
 TEST_F(DesktopWindows, AQsoTypedAlongTheEnterPathIsSavedWithoutTheMouse) {

@@ -232,6 +232,29 @@ TEST_F(LogEntry, EachColumnIsAsWideAsItsWidestTextNotItsLongest) {
               font.horizontalAdvance(QString::fromUtf8("Šiauliai")) + 10);
 }
 
+TEST_F(LogEntry, FieldsLabelsAndButtonsNeverOverlapInEitherLanguage) {
+    // The window grows to what its captions need: Lithuanian labels and buttons are
+    // longer than the English ones.
+    auto overlaps = [this] {
+        QStringList found;
+        const auto parts = form->GroupBox2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < parts.size(); ++i)
+            for (int j = i + 1; j < parts.size(); ++j)
+                if (parts[i]->isVisible() && parts[j]->isVisible() &&
+                    parts[i]->geometry().intersects(parts[j]->geometry()))
+                    found << parts[i]->objectName() + "/" + parts[j]->objectName();
+        return found.join(' ').toStdString();
+    };
+    open();
+    EXPECT_EQ(overlaps(), "");
+    form->hide();
+    kx::Language = "LT";
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(overlaps(), "");
+    EXPECT_GE(form->width(), form->minimumSizeHint().width());
+}
+
 TEST_F(LogEntry, DeleteSelectedAsksAndDeleteAllEmptiesTheLog) {
     writeLog({{"2009-05-12", "12:30", " ", "LY1AB", "20M", "SSB"},
               {"2009-05-13", "12:30", " ", "LY2AB", "20M", "SSB"}});
