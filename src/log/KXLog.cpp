@@ -676,6 +676,15 @@ void TForm3::FitColumns() {
     }
 }
 
+void TForm3::WidenColumnsFor(int row) {
+    if (row < 1 || row > log_.DataRowCount()) return;
+    const QFontMetrics exact(SGrid1->font());
+    for (int c = 0; c < log_.ColCount(); ++c) {
+        const int wide = exact.horizontalAdvance(FromCp(log_.Cell(row, c))) + 10;
+        if (SGrid1->columnWidth(c) < wide) SGrid1->setColumnWidth(c, wide);
+    }
+}
+
 void TForm3::SetCounter() {
     Panel4->setBackgroundRole(QPalette::Window);
     Panel4->setText(QString::number(log_.QSOCount()));
@@ -1090,7 +1099,9 @@ void TForm3::btEntryClick() {
     shownRow_ = log_.Row(r);
     correcting_ = true;
     SaveBaseNow();
-    SelectQuietly(FindRow(shownRow_));
+    const int saved = FindRow(shownRow_);
+    SelectQuietly(saved);
+    WidenColumnsFor(saved);
     ForgetShownRow();
     for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
     edTime->setText(QStringLiteral("00:00"));

@@ -92,6 +92,9 @@ public:
     void RefreshGrid();
     // Makes every column as wide as its widest text, header included.
     void FitColumns();
+    // Widens the columns that are narrower than a text of this row (a saved QSO is seen
+    // whole); no column gets narrower.
+    void WidenColumnsFor(int row);
     // Shows the number of QSOs in the counter box.
     void SetCounter();
     // The sort key of the checked radio button.

@@ -102,6 +102,12 @@ TEST_F(LogEntry, SavedQsoIsStoredSortedWrittenAndTheFieldsCleared) {
     EXPECT_EQ(form->edDate->text(), "2026-12-08");
     EXPECT_EQ(form->cbBand->currentText(), "40M");
     EXPECT_EQ(form->edMyWWL->text(), "*KO24PQ");
+    // The saved texts are seen whole: a column narrower than one of them grows.
+    const QFontMetrics font(form->SGrid1->font());
+    EXPECT_GE(form->SGrid1->columnWidth(kx::colRemarks),
+              font.horizontalAdvance(QStringLiteral("tab here  and line")) + 10);
+    EXPECT_GE(form->SGrid1->columnWidth(kx::colQTH),
+              font.horizontalAdvance(QStringLiteral("Kaunas, LT")) + 10);
 }
 
 TEST_F(LogEntry, FieldsTakeOnlyTheirCharactersAndBadSquaresAreNotStored) {
