@@ -338,48 +338,44 @@ namespace {
 
 // The row text with every empty field made one blank, appended to out.
 void AppendBlankingEmpty(std::string& out, std::string_view line) {
-    bool fieldEmpty = true;
-    for (char c : line) {
-        if (c == '\t') {
-            if (fieldEmpty) out += ' ';
-            fieldEmpty = true;
-        } else {
-            fieldEmpty = false;
-        }
-        out += c;
+    const char* field = line.data();
+    const char* const end = field + line.size();
+    for (const char* p = field; p != end; ++p) {
+        if (*p != '\t') continue;
+        if (p == field) out += ' ';
+        out.append(field, p + 1);  // the field and its TAB
+        field = p + 1;
     }
-    if (fieldEmpty) out += ' ';
-}
-
-// The number of empty fields of a row text.
-std::size_t EmptyFields(std::string_view line) {
-    std::size_t empty = 0;
-    bool fieldEmpty = true;
-    for (char c : line) {
-        if (c == '\t') {
-            empty += fieldEmpty ? 1 : 0;
-            fieldEmpty = true;
-        } else {
-            fieldEmpty = false;
-        }
-    }
-    return empty + (fieldEmpty ? 1 : 0);
+    if (field == end)
+        out += ' ';
+    else
+        out.append(field, end);
 }
 
 }  // namespace
 
-void QSOLog::KeepDataRows(const std::vector<int>& order, bool blankEmpty) {
+void QSOLog::KeepDataRows(const std::vector<int>& order, std::string_view lines) {
     std::vector<PackedRow> kept;
     kept.reserve(order.size() + 2);
     kept.push_back(std::move(rows_[0]));
     std::string blanked;
+    std::size_t pos = 0;
     for (int r : order) {
         PackedRow row = std::move(rows_.at(static_cast<std::size_t>(r)));
-        if (blankEmpty && EmptyFields(row.View()) > 0) {
+        std::string_view line;
+        if (!lines.empty()) {
+            // No field holds an LF: the next one ends the line ("\t\r\n").
+            std::size_t end = lines.find('\n', pos);
+            if (end == std::string_view::npos) end = lines.size();
+            line = lines.substr(pos, std::max(end, pos + 2) - pos - 2);
+            pos = end + 1;
+        } else {
             blanked.clear();
             AppendBlankingEmpty(blanked, row.View());
-            row = PackedRow(blanked);
+            line = blanked;
         }
+        // Blanks only ever add bytes: a row of the same size had no empty field.
+        if (line.size() != row.View().size()) row = PackedRow(line);
         kept.push_back(std::move(row));
     }
     rows_ = std::move(kept);
@@ -397,16 +393,11 @@ std::string QSOLog::ToFileBytes() const {
 
 void QSOLog::AppendFileLine(std::string& out, int row, bool emptyAsBlank) const {
     const std::string_view line = Line(row);
-    if (emptyAsBlank && EmptyFields(line) > 0)
+    if (emptyAsBlank)
         AppendBlankingEmpty(out, line);
     else
         out += line;
     out += "\t\r\n";
-}
-
-std::size_t QSOLog::FileLineSize(int row, bool emptyAsBlank) const {
-    const std::string_view line = Line(row);
-    return line.size() + 3 + (emptyAsBlank ? EmptyFields(line) : 0);
 }
 
 namespace {

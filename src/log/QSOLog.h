@@ -161,10 +161,11 @@ public:
     // Appends the data rows of another table after the data rows of this one (the table
     // widens to the wider of the two).
     void AppendDataRows(const QSOLog& other);
-    // The data rows become the rows `order` names (each at most once), in that order;
-    // with blankEmpty every empty field of them becomes one blank. No rows: the empty
-    // log. Used by the sort.
-    void KeepDataRows(const std::vector<int>& order, bool blankEmpty);
+    // The data rows become the rows `order` names (each at most once), in that order,
+    // every empty field of them made one blank; no rows: the empty log. Used by the sort.
+    // `lines`, when given, holds those rows so made in file format, one line each (as
+    // SaveBase writes them), which spares making them again.
+    void KeepDataRows(const std::vector<int>& order, std::string_view lines = {});
 
     // ---- File ---------------------------------------------------------------------
     // "QSO.dat" format: Windows-1257, one line per row starting with the header row,
@@ -175,8 +176,6 @@ public:
     // One row in file format appended to out; with emptyAsBlank an empty field is
     // written as one blank.
     void AppendFileLine(std::string& out, int row, bool emptyAsBlank = false) const;
-    // The size of what AppendFileLine appends.
-    std::size_t FileLineSize(int row, bool emptyAsBlank = false) const;
 
     // Reads file bytes into this table: line k goes to row k (the table gains rows as
     // needed and never loses any; line 0 lands in the header row). A line ends at CR, LF

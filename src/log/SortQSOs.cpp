@@ -242,17 +242,18 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     if (dropFirst) skip[first] = 1;
     const std::vector<int> order = SortOrder(log, key, skip, pump);
     // The file is built in one piece of its own size: every empty field becomes a blank.
-    std::size_t size = log.FileLineSize(0) + log.ColCount() + 2;
-    for (int r : order) size += log.FileLineSize(r, true);
+    // (At most one blank a field: what is reserved beyond the bytes is never touched.)
+    std::size_t size = log.Line(0).size() + log.ColCount() + 5;
+    for (int r : order) size += log.Line(r).size() + 3 + log.ColCount();
     std::string bytes;
     bytes.reserve(size);
     log.AppendFileLine(bytes, 0);
     if (order.empty()) bytes.append(log.ColCount(), '\t').append("\r\n");
     for (int r : order) log.AppendFileLine(bytes, r, true);
     QSOLog::WriteFileBytes(path, bytes);
-    bytes = std::string();
     Pump(pump);
-    log.KeepDataRows(order, true);
+    // The rows as written: past the header line (and the empty log's line, when no rows).
+    log.KeepDataRows(order, std::string_view(bytes).substr(bytes.find('\n') + 1));
 }
 
 }  // namespace
@@ -261,7 +262,7 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     if (log.DataRowCount() <= 1) return;
     const std::vector<int> order = SortOrder(log, key, std::vector<char>(log.RowCount(), 0), pump);
     Pump(pump);
-    log.KeepDataRows(order, true);
+    log.KeepDataRows(order);
 }
 
 void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {
