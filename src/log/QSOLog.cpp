@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 #include "log/LogBackup.h"
 #include "platform/Cp1257.h"
@@ -400,56 +401,75 @@ void QSOLog::AppendFileLine(std::string& out, int row, bool emptyAsBlank) const 
     out += "\t\r\n";
 }
 
-namespace {
+// Reads the lines of file bytes into the table as they come, a piece of the file at a
+// time. A line ends at CR, LF or CR LF; a final line end makes no extra line.
+class QSOLog::Reader {
+public:
+    explicit Reader(QSOLog& log)
+        : log_(log), oldRows_(log.rows_.size()), oldCols_(static_cast<std::size_t>(log.cols_)) {}
 
-// The first CR or LF at or after pos, or npos.
-std::size_t FindLineEnd(std::string_view bytes, std::size_t pos) {
-    for (; pos < bytes.size(); ++pos)
-        if (bytes[pos] == '\r' || bytes[pos] == '\n') return pos;
-    return std::string_view::npos;
-}
-
-// Lines of file bytes as ReadFromBytes splits them.
-std::size_t CountLines(std::string_view bytes) {
-    std::size_t lines = 0;
-    for (std::size_t pos = 0; pos < bytes.size(); ++lines) {
-        pos = FindLineEnd(bytes, pos);
-        if (pos == std::string_view::npos) break;
-        pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
-    }
-    return lines;
-}
-
-}  // namespace
-
-void QSOLog::ReadFromBytes(std::string_view bytes) {
-    // Every row is as wide as the widest line, so one very long line among very many
-    // short ones would ask for lines x fields cells from a file of a few kilobytes. The
-    // width is kept to what the file's size pays for (at least 13 columns, and always
-    // enough for any file whose lines are of like width); a line with more fields than
-    // that drops its empty last fields, and what is still too many stays in its last
-    // column, the TABs between them read as blanks.
-    const std::size_t rowsAfter = std::max(CountLines(bytes), rows_.size());
-    const std::size_t maxCols =
-        std::max({static_cast<std::size_t>(cols_), static_cast<std::size_t>(kQSOFields),
-                  rowsAfter ? 4 * bytes.size() / rowsAfter : 0});
-    // Rows read here hold only their line's fields until the width is known at the end.
-    const std::size_t oldRows = rows_.size();
-    const std::size_t oldCols = static_cast<std::size_t>(cols_);
-    std::size_t widest = oldCols;
-    rows_.reserve(rowsAfter);
-    std::size_t pos = 0;
-    std::size_t k = 0;
-    std::string capped;
-    for (; pos < bytes.size(); ++k) {
-        std::size_t end = FindLineEnd(bytes, pos);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::string_view line = bytes.substr(pos, end - pos);
-        pos = end;
-        if (pos < bytes.size()) {
-            if (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ++pos;
-            ++pos;
+    // The next piece of the bytes.
+    void Feed(std::string_view bytes) {
+        bytes_ += bytes.size();
+        std::size_t pos = 0;
+        if (afterCR_ && !bytes.empty()) {
+            if (bytes[0] == '\n') pos = 1;  // the LF of a CR LF cut between two pieces
+            afterCR_ = false;
         }
+        while (pos < bytes.size()) {
+            std::size_t end = pos;
+            while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+            if (end == bytes.size()) {
+                pending_.append(bytes.substr(pos));  // the line goes on in the next piece
+                return;
+            }
+            if (pending_.empty()) {
+                Line(bytes.substr(pos, end - pos));
+            } else {
+                pending_.append(bytes.substr(pos, end - pos));
+                Line(pending_);
+                pending_.clear();
+            }
+            if (bytes[end] == '\r') {
+                if (end + 1 == bytes.size())
+                    afterCR_ = true;
+                else if (bytes[end + 1] == '\n')
+                    ++end;
+            }
+            pos = end + 1;
+        }
+    }
+
+    // The end of the bytes: the last line, then the width of the table.
+    void Finish() {
+        if (!pending_.empty()) Line(pending_);
+        pending_ = std::string();
+        // Every row is as wide as the widest line, so one very long line among very many
+        // short ones would ask for lines x fields cells from a file of a few kilobytes.
+        // The width is kept to what the file's size pays for (at least 13 columns, and
+        // always enough for any file whose lines are of like width); a line with more
+        // fields than that drops its empty last fields, and what is still too many stays
+        // in its last column, the TABs between them read as blanks.
+        const std::size_t rowsAfter = std::max(lines_, oldRows_);
+        const std::size_t maxCols = std::max({oldCols_, static_cast<std::size_t>(kQSOFields),
+                                              rowsAfter ? 4 * bytes_ / rowsAfter : 0});
+        if (most_ > maxCols)
+            for (auto& row : log_.rows_)
+                if (FieldCount(row.View()) > maxCols) row = Capped(row.View(), maxCols);
+        const std::size_t widest = std::max(oldCols_, std::min(most_, maxCols));
+        log_.cols_ = static_cast<int>(widest);
+        if (fewest_ < widest || widest > oldCols_) {
+            for (auto& row : log_.rows_) {
+                const std::size_t have = FieldCount(row.View());
+                if (have < widest) row = Padded(row.View(), widest - have);
+            }
+        }
+    }
+
+private:
+    // Line k goes to row k; until Finish a row holds only its line's fields.
+    void Line(std::string_view line) {
+        const std::size_t k = lines_++;
         // Fields: the text before each TAB of the line with one TAB appended, as long as
         // more than that one TAB remains; an empty line has none.
         std::size_t fields = 0;
@@ -457,37 +477,52 @@ void QSOLog::ReadFromBytes(std::string_view bytes) {
             if (line.back() == '\t') line.remove_suffix(1);
             fields = FieldCount(line);
         }
-        if (fields > maxCols) {
-            while (fields > maxCols && !line.empty() && line.back() == '\t') {
-                line.remove_suffix(1);
-                --fields;
-            }
-            if (fields > maxCols) {
-                capped.assign(line);
-                const std::size_t last = FieldSpan(capped, static_cast<int>(maxCols - 1)).first;
-                std::replace(capped.begin() + static_cast<std::ptrdiff_t>(last), capped.end(), '\t',
-                             ' ');
-                line = capped;
-                fields = maxCols;
-            }
-        }
-        widest = std::max(widest, fields);
-        if (k >= oldRows) {
-            rows_.emplace_back(line);
-        } else if (fields >= oldCols) {
-            rows_[k] = PackedRow(line);
+        auto& rows = log_.rows_;
+        std::size_t held = oldCols_;
+        if (k >= oldRows_) {
+            rows.emplace_back(line);
+            held = std::max<std::size_t>(fields, 1);
+        } else if (fields >= oldCols_) {
+            rows[k] = PackedRow(line);
+            held = fields;
         } else if (fields > 0) {
             // The row keeps its fields beyond the line's.
-            const std::string_view old = rows_[k].View();
-            rows_[k] =
+            const std::string_view old = rows[k].View();
+            rows[k] =
                 PackedRow(line, "\t", old.substr(FieldSpan(old, static_cast<int>(fields)).first));
         }
+        fewest_ = std::min(fewest_, held);
+        most_ = std::max(most_, held);
     }
-    cols_ = static_cast<int>(widest);
-    for (auto& row : rows_) {
-        const std::size_t have = FieldCount(row.View());
-        if (have < widest) row = Padded(row.View(), widest - have);
+
+    // A row text of more than maxCols fields without its empty last fields, as long as
+    // it has more than maxCols, and then with the TABs after field maxCols - 1 blanks.
+    static PackedRow Capped(std::string_view line, std::size_t maxCols) {
+        std::size_t fields = FieldCount(line);
+        while (fields > maxCols && !line.empty() && line.back() == '\t') {
+            line.remove_suffix(1);
+            --fields;
+        }
+        std::string text(line);
+        if (fields > maxCols) {
+            const std::size_t last = FieldSpan(text, static_cast<int>(maxCols - 1)).first;
+            std::replace(text.begin() + static_cast<std::ptrdiff_t>(last), text.end(), '\t', ' ');
+        }
+        return PackedRow(text);
     }
+
+    QSOLog& log_;
+    const std::size_t oldRows_, oldCols_;
+    std::size_t lines_ = 0, bytes_ = 0;
+    std::size_t fewest_ = std::numeric_limits<std::size_t>::max(), most_ = 0;  // fields held
+    std::string pending_;   // a line cut by the end of a piece
+    bool afterCR_ = false;  // the last piece ended with a CR
+};
+
+void QSOLog::ReadFromBytes(std::string_view bytes) {
+    Reader reader(*this);
+    reader.Feed(bytes);
+    reader.Finish();
 }
 
 bool QSOLog::Load(const std::string& path, const std::string& language) {
@@ -497,7 +532,11 @@ bool QSOLog::Load(const std::string& path, const std::string& language) {
     std::error_code ec;
     bool existed =
         std::filesystem::exists(std::filesystem::symlink_status(path, ec)) || FileExists(path);
-    if (existed) fresh.ReadFromBytes(kx::ReadFileBytes(path));
+    if (existed) {
+        Reader reader(fresh);
+        ReadFilePieces(path, [&](std::string_view piece) { reader.Feed(piece); });
+        reader.Finish();
+    }
     fresh.SetHeader(language);
     *this = std::move(fresh);
     return existed;

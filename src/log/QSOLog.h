@@ -208,6 +208,8 @@ public:
     static void DeleteFile() { DeleteFile(LogFilePath()); }
 
 private:
+    class Reader;
+
     static const std::string& CurrentLanguage();
     void CheckIndex(int row, int col) const;
     // Pads every row to cols fields (cols > ColCount) and makes that the width.

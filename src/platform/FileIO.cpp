@@ -37,42 +37,70 @@ std::string SystemErrorText(int err) {
     return SystemTextToCp1257(std::strerror(err));
 }
 
-std::optional<std::string> TryReadFileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string data;
-    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-    char buf[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+namespace {
+
+// A file open for reading, closed when it goes.
+struct ReadingFile {
+    explicit ReadingFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat st {};
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
             ::close(fd);
-            return std::nullopt;
+            fd = -1;
+            errno = EISDIR;
         }
-        if (n == 0) break;
-        data.append(buf, static_cast<size_t>(n));
+        if (fd >= 0 && st.st_size > 0) size = static_cast<std::size_t>(st.st_size);
     }
-    ::close(fd);
+    ~ReadingFile() {
+        if (fd >= 0) {
+            const int err = errno;
+            ::close(fd);
+            errno = err;
+        }
+    }
+    // Reads to the end a piece at a time; false on a read error (errno tells which).
+    bool ReadPieces(const std::function<void(std::string_view)>& piece) const {
+        std::vector<char> buf(1 << 16);
+        for (;;) {
+            const ssize_t n = ::read(fd, buf.data(), buf.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) return true;
+            piece(std::string_view(buf.data(), static_cast<std::size_t>(n)));
+        }
+    }
+    int fd;
+    std::size_t size = 0;  // as the file system gives it when opened
+};
+
+// The FileOpenError of a file that could not be opened or read, errno as the failure left it.
+[[noreturn]] void ThrowReadError(const std::string& path) {
+    const int err = errno;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        throw FileOpenError(path, CpMessage(Msg::FileIsFolder));
+    throw FileOpenError(path, err == ENOENT ? CpMessage(Msg::FileNotFound) : ErrnoText(err) + ".");
+}
+
+}  // namespace
+
+std::optional<std::string> TryReadFileBytes(const std::string& path) {
+    const ReadingFile file(path);
+    if (file.fd < 0) return std::nullopt;
+    std::string data;
+    data.reserve(file.size);
+    if (!file.ReadPieces([&](std::string_view piece) { data.append(piece); })) return std::nullopt;
     return data;
 }
 
 std::string ReadFileBytes(const std::string& path) {
     auto data = TryReadFileBytes(path);
-    if (!data) {
-        const int err = errno;
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            throw FileOpenError(path, CpMessage(Msg::FileIsFolder));
-        throw FileOpenError(path,
-                            err == ENOENT ? CpMessage(Msg::FileNotFound) : ErrnoText(err) + ".");
-    }
+    if (!data) ThrowReadError(path);
     return std::move(*data);
+}
+
+void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& piece) {
+    const ReadingFile file(path);
+    if (file.fd < 0 || !file.ReadPieces(piece)) ThrowReadError(path);
 }
 
 bool FileExists(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kx {
 
@@ -17,6 +18,11 @@ std::string ReadFileBytes(const std::string& path);
 
 // The bytes of a file, or nothing when it is missing or unreadable.
 std::optional<std::string> TryReadFileBytes(const std::string& path);
+
+// The bytes of a file handed to `piece` a piece at a time, in order (a big file is never
+// held whole). Throws FileOpenError as ReadFileBytes does; a read error after some pieces
+// throws too.
+void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& piece);
 
 bool FileExists(const std::string& path);
 

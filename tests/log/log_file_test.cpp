@@ -175,6 +175,29 @@ TEST(LogFileReading, AnyLineEndEndsALineAndAFinalLineEndAddsNoRow) {
     EXPECT_EQ(log.Cell(3, 0), "c");
 }
 
+// A big file is read a piece at a time (64 KiB): a CR LF and lines cut between two pieces
+// read as in one piece.
+TEST(LogFileReading, ABigFileLoadsAsItsBytesReadWhole) {
+    std::string bytes = kEnglishHeaderLine;
+    const std::string fields = "2009-05-12\t12:30\t\tLY1A\t80M\tCW\t\t\t\t\t\t\t";
+    const std::string remarks(65535 - bytes.size() - fields.size(), 'r');
+    const std::string first = fields + remarks;
+    bytes += first + "\r\n";
+    ASSERT_EQ(bytes[65535], '\r');
+    const char* ends[] = {"\n", "\r", "\r\n", "\n\n"};
+    for (int i = 0; i < 4000; ++i)
+        bytes += "2009-05-13\t" + std::to_string(i) + "\t\tLY2B" + std::string(i % 7, '\t') +
+                 ends[i % 4];
+    kxtest::TempFolder folder;
+    folder.write("QSO.dat", bytes);
+    QSOLog loaded("EN"), read("EN");
+    loaded.Load(folder.file("QSO.dat"), "EN");
+    read.ReadFromBytes(bytes);
+    EXPECT_EQ(loaded.RowCount(), 2 + 4000 + 4000 / 4);
+    EXPECT_EQ(loaded.Rows(), read.Rows());
+    EXPECT_EQ(loaded.Cell(1, colRemarks), remarks);
+}
+
 TEST(LogFileReading, ShortLinesLeaveTheRestEmptyAndBlankLinesGiveEmptyRows) {
     QSOLog log("EN");
     log.ReadFromBytes("h\r\n\r\n2009\t\tx\r\nlast");
