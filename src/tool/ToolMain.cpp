@@ -1,5 +1,6 @@
 // kvadrix-tool: the calculator, the import, the award count and the application of Kvadrix
-// on the command line, on the program folder's own files. Output is UTF-8, one result per line.
+// on the command line, on the same files as the window program (see Paths). Output is
+// UTF-8, one result per line.
 // Exit status: 0 success, 1 nothing found, 2 usage or file error (one line on stderr).
 
 #include <unistd.h>
