@@ -25,6 +25,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "platform/qt/FakeServices.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
@@ -141,6 +142,7 @@ protected:
     }
     void TearDown() override {
         kx::DestroyForms();
+        kx::ForgetPaths();  // the next test's start window decides its own folder
         kx::Language = "EN";
         kx::ApplyQtLanguage();
         kx::SettingsFile.Open("");
