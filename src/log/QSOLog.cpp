@@ -355,28 +355,17 @@ void AppendBlankingEmpty(std::string& out, std::string_view line) {
 
 }  // namespace
 
-void QSOLog::KeepDataRows(const std::vector<int>& order, std::string_view lines) {
+void QSOLog::KeepDataRows(const std::vector<int>& order) {
     std::vector<PackedRow> kept;
     kept.reserve(order.size() + 2);
     kept.push_back(std::move(rows_[0]));
     std::string blanked;
-    std::size_t pos = 0;
     for (int r : order) {
         PackedRow row = std::move(rows_.at(static_cast<std::size_t>(r)));
-        std::string_view line;
-        if (!lines.empty()) {
-            // No field holds an LF: the next one ends the line ("\t\r\n").
-            std::size_t end = lines.find('\n', pos);
-            if (end == std::string_view::npos) end = lines.size();
-            line = lines.substr(pos, std::max(end, pos + 2) - pos - 2);
-            pos = end + 1;
-        } else {
-            blanked.clear();
-            AppendBlankingEmpty(blanked, row.View());
-            line = blanked;
-        }
+        blanked.clear();
+        AppendBlankingEmpty(blanked, row.View());
         // Blanks only ever add bytes: a row of the same size had no empty field.
-        if (line.size() != row.View().size()) row = PackedRow(line);
+        if (blanked.size() != row.View().size()) row = PackedRow(blanked);
         kept.push_back(std::move(row));
     }
     rows_ = std::move(kept);
@@ -543,12 +532,17 @@ bool QSOLog::Load(const std::string& path, const std::string& language) {
 }
 
 void QSOLog::Write(const std::string& path) const {
-    WriteFileBytes(path, ToFileBytes());
+    int next = 0;
+    WriteFilePieces(path, [&](std::string& piece) {
+        while (next < RowCount() && piece.size() < kFilePiece) AppendFileLine(piece, next++);
+        return next < RowCount();
+    });
 }
 
-void QSOLog::WriteFileBytes(const std::string& path, const std::string& bytes) {
+void QSOLog::WriteFilePieces(const std::string& path,
+                             const std::function<bool(std::string& piece)>& next) {
     const auto backupFailure = BackUpLogOnce(path);
-    WriteFileAtomic(path, bytes);
+    WriteFileAtomicPieces(path, next);
     ReportBackupFailure(backupFailure);
 }
 

@@ -14,6 +14,7 @@
 // blank, so the line and field structure of the file cannot break.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -163,9 +164,7 @@ public:
     void AppendDataRows(const QSOLog& other);
     // The data rows become the rows `order` names (each at most once), in that order,
     // every empty field of them made one blank; no rows: the empty log. Used by the sort.
-    // `lines`, when given, holds those rows so made in file format, one line each (as
-    // SaveBase writes them), which spares making them again.
-    void KeepDataRows(const std::vector<int>& order, std::string_view lines = {});
+    void KeepDataRows(const std::vector<int>& order);
 
     // ---- File ---------------------------------------------------------------------
     // "QSO.dat" format: Windows-1257, one line per row starting with the header row,
@@ -199,8 +198,12 @@ public:
     // FileOpenError) on failure; the old file stays whole and the table is not touched.
     void Write(const std::string& path) const;
     void Write() const { Write(LogFilePath()); }
-    // Replaces the log file at path by bytes already in file format, backed up as by Write.
-    static void WriteFileBytes(const std::string& path, const std::string& bytes);
+    // Replaces the log file at path by the pieces of file bytes that `next` gives (see
+    // WriteFileAtomicPieces), backed up as by Write.
+    static void WriteFilePieces(const std::string& path,
+                                const std::function<bool(std::string& piece)>& next);
+    // About how much of a file a piece holds.
+    static constexpr std::size_t kFilePiece = 1 << 20;
 
     // Deletes the log file, backed up as by Write. A missing file is not an error; a file that
     // cannot be removed throws FileWriteError.

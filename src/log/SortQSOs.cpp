@@ -241,19 +241,22 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     if (gone) skip[gone] = 1;
     if (dropFirst) skip[first] = 1;
     const std::vector<int> order = SortOrder(log, key, skip, pump);
-    // The file is built in one piece of its own size: every empty field becomes a blank.
-    // (At most one blank a field: what is reserved beyond the bytes is never touched.)
-    std::size_t size = log.Line(0).size() + log.ColCount() + 5;
-    for (int r : order) size += log.Line(r).size() + 3 + log.ColCount();
-    std::string bytes;
-    bytes.reserve(size);
-    log.AppendFileLine(bytes, 0);
-    if (order.empty()) bytes.append(log.ColCount(), '\t').append("\r\n");
-    for (int r : order) log.AppendFileLine(bytes, r, true);
-    QSOLog::WriteFileBytes(path, bytes);
+    // The file is written a piece at a time, every empty field a blank.
+    std::size_t next = 0;
+    bool header = true;
+    QSOLog::WriteFilePieces(path, [&](std::string& piece) {
+        if (header) {
+            log.AppendFileLine(piece, 0);
+            if (order.empty())
+                piece.append(static_cast<std::size_t>(log.ColCount()), '\t').append("\r\n");
+            header = false;
+        }
+        while (next < order.size() && piece.size() < QSOLog::kFilePiece)
+            log.AppendFileLine(piece, order[next++], true);
+        return next < order.size();
+    });
     Pump(pump);
-    // The rows as written: past the header line (and the empty log's line, when no rows).
-    log.KeepDataRows(order, std::string_view(bytes).substr(bytes.find('\n') + 1));
+    log.KeepDataRows(order);
 }
 
 }  // namespace

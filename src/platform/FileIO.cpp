@@ -183,7 +183,15 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
         ::unlink(temp.c_str());
         throw FileWriteError(path, ErrnoText(err) + ".");
     };
-    if (const int err = fill(fd)) fail(err);
+    int filled = 0;
+    try {
+        filled = fill(fd);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    if (filled) fail(filled);
     if (::fsync(fd) != 0) fail(errno);
     // Keep the old file's permissions when there is one.
     if (hasOld) ::fchmod(fd, old.st_mode & 07777);
@@ -207,6 +215,19 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
     WriteAtomicWith(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+}
+
+void WriteFileAtomicPieces(const std::string& path,
+                           const std::function<bool(std::string& piece)>& next) {
+    WriteAtomicWith(path, [&](int fd) {
+        std::string piece;
+        for (bool more = true; more;) {
+            piece.clear();
+            more = next(piece);
+            if (const int err = WriteAll(fd, piece.data(), piece.size())) return err;
+        }
+        return 0;
+    });
 }
 
 void CopyFileAtomic(const std::string& source, const std::string& path) {

@@ -36,6 +36,12 @@ bool FileExists(const std::string& path);
 // - temporaries that an earlier write of the same file left behind (a crash) are removed.
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
 
+// As WriteFileAtomic with the bytes that `next` appends to its piece (emptied before each
+// call), written a piece at a time until it returns false (what it appended then is
+// written too): a big file is never held whole.
+void WriteFileAtomicPieces(const std::string& path,
+                           const std::function<bool(std::string& piece)>& next);
+
 // As WriteFileAtomic with the bytes of the file `source`, read a piece at a time (a big
 // file costs no memory). A source that cannot be opened or read throws FileOpenError;
 // nothing is written then.

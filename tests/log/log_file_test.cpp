@@ -175,6 +175,26 @@ TEST(LogFileReading, AnyLineEndEndsALineAndAFinalLineEndAddsNoRow) {
     EXPECT_EQ(log.Cell(3, 0), "c");
 }
 
+// A big log is written a piece at a time (about 1 MB): the file holds the table's bytes,
+// after Write as after SaveBase.
+TEST(LogFileFormat, ABigLogIsWrittenWhole) {
+    std::vector<QSORow> rows;
+    for (int i = 0; i < 2000; ++i) {
+        QSORow row = QsoRow({"2009-05-12", std::to_string(i), "", "LY" + std::to_string(i), "80M"});
+        row[colRemarks] = std::string(600 + i % 300, static_cast<char>('a' + i % 26));
+        rows.push_back(row);
+    }
+    QSOLog log = LogOf(rows);
+    kxtest::TempFolder folder;
+    log.Write(folder.file("QSO.dat"));
+    const std::string written = ReadFileBytes(folder.file("QSO.dat"));
+    EXPECT_GT(written.size(), QSOLog::kFilePiece);
+    EXPECT_TRUE(written == log.ToFileBytes());
+    SaveBase(log, SortKey::Callsign, folder.file("QSO.dat"));
+    EXPECT_EQ(log.DataRowCount(), 2000);
+    EXPECT_TRUE(ReadFileBytes(folder.file("QSO.dat")) == log.ToFileBytes());
+}
+
 // A big file is read a piece at a time (64 KiB): a CR LF and lines cut between two pieces
 // read as in one piece.
 TEST(LogFileReading, ABigFileLoadsAsItsBytesReadWhole) {
