@@ -337,6 +337,16 @@ void QSOLog::AppendDataRows(const QSOLog& other) {
 
 namespace {
 
+// Whether a row text has an empty field (most rows of a sorted log have none).
+bool HasEmptyField(std::string_view line) {
+    char before = '\t';
+    for (char c : line) {
+        if (c == '\t' && before == '\t') return true;
+        before = c;
+    }
+    return before == '\t';
+}
+
 // The row text with every empty field made one blank, appended to out.
 void AppendBlankingEmpty(std::string& out, std::string_view line) {
     const char* field = line.data();
@@ -362,10 +372,11 @@ void QSOLog::KeepDataRows(const std::vector<int>& order) {
     std::string blanked;
     for (int r : order) {
         PackedRow row = std::move(rows_.at(static_cast<std::size_t>(r)));
-        blanked.clear();
-        AppendBlankingEmpty(blanked, row.View());
-        // Blanks only ever add bytes: a row of the same size had no empty field.
-        if (blanked.size() != row.View().size()) row = PackedRow(blanked);
+        if (HasEmptyField(row.View())) {
+            blanked.clear();
+            AppendBlankingEmpty(blanked, row.View());
+            row = PackedRow(blanked);
+        }
         kept.push_back(std::move(row));
     }
     rows_ = std::move(kept);
@@ -383,7 +394,7 @@ std::string QSOLog::ToFileBytes() const {
 
 void QSOLog::AppendFileLine(std::string& out, int row, bool emptyAsBlank) const {
     const std::string_view line = Line(row);
-    if (emptyAsBlank)
+    if (emptyAsBlank && HasEmptyField(line))
         AppendBlankingEmpty(out, line);
     else
         out += line;
