@@ -235,7 +235,8 @@ void QSOLog::SetCell(int row, int col, std::string_view text) {
 
 void QSOLog::SetFields(int row, const std::vector<std::string_view>& fields) {
     if (row < 0 || row >= RowCount()) throw IndexError(row);
-    Widen(static_cast<int>(fields.size()));
+    // The row's new text is made before anything changes: the fields may be views into
+    // the table.
     const std::string_view line = rows_[row].View();
     std::string text;
     text.reserve(line.size() + 64);
@@ -251,6 +252,7 @@ void QSOLog::SetFields(int row, const std::vector<std::string_view>& fields) {
         if (!fields.empty()) text += '\t';
         text += line.substr(span.first);
     }
+    Widen(static_cast<int>(fields.size()));
     rows_[row] = PackedRow(text);
 }
 
@@ -329,8 +331,9 @@ void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
 void QSOLog::AppendDataRows(const QSOLog& other) {
     const int cols = std::max(cols_, other.cols_);
     Widen(cols);
-    rows_.reserve(rows_.size() + other.rows_.size() - 1);
-    for (std::size_t r = 1; r < other.rows_.size(); ++r)
+    const std::size_t rows = other.rows_.size();  // (other may be this table)
+    rows_.reserve(rows_.size() + rows - 1);
+    for (std::size_t r = 1; r < rows; ++r)
         rows_.push_back(
             Padded(other.rows_[r].View(), static_cast<std::size_t>(cols - other.cols_)));
 }

@@ -84,6 +84,11 @@ TEST(LogTable, AFieldSetFromAnotherFieldOfItsOwnRowKeepsEveryField) {
     expected[colRemarks] = expected[colName] = before[colCallsign];
     EXPECT_EQ(log.Row(1), expected);
     EXPECT_EQ(log.Row(2), TwoQsos().Row(2));
+    // Also when the row gets more fields than the table had.
+    log.SetFields(2, std::vector<std::string_view>(14, log.Cell(2, colCallsign)));
+    EXPECT_EQ(log.ColCount(), 14);
+    EXPECT_EQ(log.Row(2), QSORow(14, "LY2BB"));
+    EXPECT_EQ(log.Cell(1, 13), "");
 }
 
 TEST(LogTable, DeleteRowNeverRemovesTheHeaderOrTheOnlyDataRow) {
