@@ -1,6 +1,7 @@
 // The ADIF import: record scan, field reading, duplicate test and the rows it adds.
 #include "log/AdifImport.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -273,12 +274,27 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
 
     const bool kvadrixFile = AdifNameIs(layout.programId, "KVADRIX");
 
-    std::unordered_set<std::string> known;
-    known.reserve(static_cast<std::size_t>(log.DataRowCount() + result.lyRecords) * 2);
-    for (int r = 1; r < log.RowCount(); ++r)
-        known.insert(DuplicateKey(log.Cell(r, colDate), log.Cell(r, colSUTC),
-                                  log.Cell(r, colCallsign), log.Cell(r, colBand),
-                                  log.Cell(r, colMode)));
+    // The keys of the rows logged before: their hashes, sorted, each with its row (16 bytes
+    // a row, where a set of the keys themselves cost some 140). A hash found is confirmed on
+    // the row's own key. The keys taken from this file are kept whole.
+    auto rowKey = [&log](int r) {
+        return DuplicateKey(log.Cell(r, colDate), log.Cell(r, colSUTC), log.Cell(r, colCallsign),
+                            log.Cell(r, colBand), log.Cell(r, colMode));
+    };
+    const std::hash<std::string> hash;
+    std::vector<std::pair<std::size_t, int>> logged;
+    logged.reserve(static_cast<std::size_t>(log.DataRowCount()));
+    for (int r = 1; r < log.RowCount(); ++r) logged.emplace_back(hash(rowKey(r)), r);
+    std::sort(logged.begin(), logged.end());
+    std::unordered_set<std::string> taken;
+    // Whether a QSO of this key is logged or taken already; if not, it is taken now.
+    auto known = [&](std::string key) {
+        const std::size_t h = hash(key);
+        auto at = std::lower_bound(logged.begin(), logged.end(), std::pair<std::size_t, int>(h, 0));
+        for (; at != logged.end() && at->first == h; ++at)
+            if (rowKey(at->second) == key) return true;
+        return !taken.insert(std::move(key)).second;
+    };
 
     int shown = -1;
     std::vector<std::string_view> fields;
@@ -300,10 +316,8 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
             ++result.noDate;
             continue;
         }
-        if (!known
-                 .insert(DuplicateKey(q.fields[colDate], q.fields[colSUTC], call, q.fields[colBand],
-                                      q.fields[colMode]))
-                 .second) {
+        if (known(DuplicateKey(q.fields[colDate], q.fields[colSUTC], call, q.fields[colBand],
+                               q.fields[colMode]))) {
             ++result.duplicates;
             continue;
         }

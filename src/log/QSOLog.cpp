@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 
 #include "log/LogBackup.h"
 #include "platform/Cp1257.h"
@@ -120,16 +122,59 @@ void SplitLine(std::string_view line, std::vector<std::string_view>& fields) {
     fields.push_back(line.substr(start));
 }
 
+namespace {
+
+// The block: the length and the count of owners (32 bits each), then the bytes.
+constexpr std::size_t kOwnersAt = sizeof(std::uint32_t);
+constexpr std::size_t kBytesAt = kOwnersAt + sizeof(std::uint32_t);
+
+std::uint32_t Owners(const char* block) {
+    std::uint32_t owners;
+    std::memcpy(&owners, block + kOwnersAt, sizeof owners);
+    return owners;
+}
+
+void SetOwners(char* block, std::uint32_t owners) {
+    std::memcpy(block + kOwnersAt, &owners, sizeof owners);
+}
+
+}  // namespace
+
 PackedRow::PackedRow(std::string_view a, std::string_view b, std::string_view c) {
-    const std::size_t size = a.size() + b.size() + c.size();
-    if (size == 0) return;
-    block_ = new char[sizeof size + size];
+    const std::size_t total = a.size() + b.size() + c.size();
+    if (total == 0) return;
+    if (total > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("a row of the log is longer than 4 GiB");
+    const auto size = static_cast<std::uint32_t>(total);
+    block_ = new char[kBytesAt + size];
     std::memcpy(block_, &size, sizeof size);
-    char* out = block_ + sizeof size;
+    SetOwners(block_, 1);
+    char* out = block_ + kBytesAt;
     for (std::string_view part : {a, b, c}) {
         if (!part.empty()) std::memcpy(out, part.data(), part.size());
         out += part.size();
     }
+}
+
+PackedRow::PackedRow(const PackedRow& other) {
+    if (!other.block_) return;
+    const std::uint32_t owners = Owners(other.block_);
+    if (owners == std::numeric_limits<std::uint32_t>::max()) {
+        *this = PackedRow(other.View());  // no more owners fit the count: a block of its own
+        return;
+    }
+    block_ = other.block_;
+    SetOwners(block_, owners + 1);
+}
+
+void PackedRow::Release() noexcept {
+    if (!block_) return;
+    const std::uint32_t owners = Owners(block_);
+    if (owners <= 1)
+        delete[] block_;
+    else
+        SetOwners(block_, owners - 1);
+    block_ = nullptr;
 }
 
 PackedRow& PackedRow::operator=(const PackedRow& other) {
@@ -139,7 +184,7 @@ PackedRow& PackedRow::operator=(const PackedRow& other) {
 
 PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
     if (this != &other) {
-        delete[] block_;
+        Release();
         block_ = other.block_;
         other.block_ = nullptr;
     }
@@ -148,9 +193,9 @@ PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
 
 std::string_view PackedRow::View() const {
     if (!block_) return {};
-    std::size_t size;
+    std::uint32_t size;
     std::memcpy(&size, block_, sizeof size);
-    return {block_ + sizeof size, size};
+    return {block_ + kBytesAt, size};
 }
 
 namespace {

@@ -14,6 +14,7 @@
 // blank, so the line and field structure of the file cannot break.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -86,25 +87,30 @@ using QSORow = std::vector<std::string>;
 void SplitLine(std::string_view line, std::vector<std::string_view>& fields);
 
 // One row of the table: its fields joined by TAB (the file's line without its final TAB
-// and line end), in one heap block of its own that holds the length and the bytes. A log
-// of millions of rows costs little more than its file this way, and moving a row (the
-// sort) moves a pointer.
+// and line end), in one heap block of its own that holds the length, a count of owners
+// and the bytes (a row is at most 4 GiB). A log of millions of rows costs little more than its file
+// this way, and moving a row (the sort) moves a pointer. A block never changes once made, so copies
+// share it: a copy of a whole table (the import's all-or-nothing copy) costs a pointer a
+// row.
 class PackedRow {
 public:
     PackedRow() = default;
     explicit PackedRow(std::string_view text) : PackedRow(text, {}, {}) {}
     // The three texts one after another.
     PackedRow(std::string_view a, std::string_view b, std::string_view c);
-    PackedRow(const PackedRow& other) : PackedRow(other.View()) {}
+    PackedRow(const PackedRow& other);
     PackedRow(PackedRow&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
     PackedRow& operator=(const PackedRow& other);
     PackedRow& operator=(PackedRow&& other) noexcept;
-    ~PackedRow() { delete[] block_; }
+    ~PackedRow() { Release(); }
 
     std::string_view View() const;
 
 private:
-    char* block_ = nullptr;  // the length (std::size_t) then the bytes; null: empty text
+    void Release() noexcept;
+
+    // The length and the owners (32 bits each), then the bytes; null: the empty text.
+    char* block_ = nullptr;
 };
 
 class QSOLog {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "LogTestSupport.h"
 #include "log/QSOLog.h"
@@ -89,6 +90,24 @@ TEST(LogTable, AFieldSetFromAnotherFieldOfItsOwnRowKeepsEveryField) {
     EXPECT_EQ(log.ColCount(), 14);
     EXPECT_EQ(log.Row(2), QSORow(14, "LY2BB"));
     EXPECT_EQ(log.Cell(1, 13), "");
+}
+
+TEST(LogTable, CopiesShareNoChange) {
+    // Copies of a table share their rows' text until one of them changes a row.
+    auto copy = std::make_unique<QSOLog>(TwoQsos());
+    QSOLog other = *copy;
+    QSOLog third;
+    third = other;
+    other.SetCell(1, colCallsign, "LY9ZZ");
+    other.DeleteRow(2);
+    EXPECT_EQ(copy->Cell(1, colCallsign), "LY1A");
+    EXPECT_EQ(copy->DataRowCount(), 2);
+    copy->SetHeader("LT");
+    EXPECT_EQ(other.Cell(0, colCallsign), "Callsign");
+    copy.reset();  // the rows' text outlives the table that made it
+    EXPECT_EQ(third.Rows(), TwoQsos().Rows());
+    EXPECT_EQ(other.Cell(1, colCallsign), "LY9ZZ");
+    EXPECT_EQ(other.DataRowCount(), 1);
 }
 
 TEST(LogTable, DeleteRowNeverRemovesTheHeaderOrTheOnlyDataRow) {
