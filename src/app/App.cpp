@@ -80,8 +80,7 @@ public:
 }  // namespace
 
 void DecidePaths() {
-    if (!PathsDecided())
-        UsePaths(Paths::Detect(QFile::encodeName(Svc().ExecutableFolder()).toStdString()));
+    if (!PathsDecided()) UsePaths(Paths::Detect(PathBytes(Svc().ExecutableFolder())));
     CurrentPaths().MakeFolders();
 }
 
@@ -135,7 +134,7 @@ int RunKvadrix(int argc, char** argv) {
         MessageBoxRequest box;
         box.title = QStringLiteral("Kvadrix");
         box.text = FromCp(LockHeldMessage(lock, "\x01"));
-        box.text.replace(QChar(1), QFile::decodeName(lock.LockPath().c_str()));
+        box.text.replace(QChar(1), PathText(lock.LockPath()));
         Svc().ShowMessage(nullptr, box);
         return 0;
     }

@@ -37,10 +37,6 @@ void SetCaption(QLabel* label, const QString& text) {
     label->adjustSize();
 }
 
-QString PathText(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 }  // namespace
 
 TForm0::TForm0(QWidget* parent)
@@ -274,7 +270,7 @@ void TForm0::btAbtLYClick() {
 
 void TForm0::btAbtBEXClick() {
     const char* page = kx::IsLithuanian() ? "ApieBEX.htm" : "AboutBEX.htm";
-    kx::Svc().OpenDocument(PathText(kx::FilePath(page)));
+    kx::Svc().OpenDocument(kx::PathText(kx::FilePath(page)));
 }
 
 void TForm0::btContClick() {

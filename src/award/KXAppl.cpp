@@ -48,9 +48,6 @@ constexpr int kMinHeight = 500;
 using kx::Tr;
 
 // A file name from a dialog as the path bytes the file system knows it by.
-std::string PathBytes(const QString& name) {
-    return QFile::encodeName(name).toStdString();
-}
 
 using kx::Group;
 using kx::Radio;
@@ -411,10 +408,10 @@ void TForm4::btPrintClick() {
 void TForm4::btSaveClick() {
     kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterRtf);
-    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::UserFolder()));
+    dialog.folder = kx::PathText(kx::UserFolder());
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;  // cancelled: nothing is saved, the view stays as it was
-    const std::string path = PathBytes(name);
+    const std::string path = kx::PathBytes(name);
 
     rePrev->clear();
     BuildDocument(rePrev->document(), false);
@@ -426,11 +423,11 @@ void TForm4::btSaveClick() {
 void TForm4::btSavePdfClick() {
     kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterPdf);
-    dialog.folder = QFile::decodeName(QByteArray::fromStdString(kx::UserFolder()));
+    dialog.folder = kx::PathText(kx::UserFolder());
     dialog.defaultSuffix = QStringLiteral("pdf");
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;
-    const std::string path = PathBytes(name);
+    const std::string path = kx::PathBytes(name);
     // The preview variant, page headers included, built apart from the view.
     QTextDocument doc;
     BuildDocument(&doc, true);

@@ -756,7 +756,7 @@ void TForm6::btSaveClick() {
     kx::FileDialogRequest dialog;
     dialog.caption = Text(Msg::MapSavePicture);
     dialog.filter = Text(Msg::FilterPng);
-    dialog.folder = FromCp(kx::UserFolder()) + QStringLiteral("BEX-map.png");
+    dialog.folder = kx::PathText(kx::UserFolder()) + QStringLiteral("BEX-map.png");
     dialog.defaultSuffix = QStringLiteral("png");
     const QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;
@@ -767,7 +767,7 @@ void TForm6::btSaveClick() {
     const bool encoded = pbMap->Picture().save(&buffer, "PNG");
     try {
         if (!encoded) throw kx::FileWriteError(kx::ToCp(name).value_or(""), "");
-        kx::WriteFileAtomic(QFile::encodeName(name).toStdString(), png.toStdString());
+        kx::WriteFileAtomic(kx::PathBytes(name), png.toStdString());
     } catch (const kx::FileWriteError&) {
         kx::ShowError(this, Text(Msg::MapNotSaved).arg(name));
     }

@@ -859,7 +859,7 @@ void TForm3::EndLogChange() {
 }
 
 void TForm3::ADIFImport(const QString& fileName) {
-    const std::string path = QFile::encodeName(fileName).toStdString();
+    const std::string path = PathBytes(fileName);
     auto show = [&](const std::string& message) {
         // The file name is shown as the dialog gave it, whatever its characters.
         QString text = FromCp(message);
@@ -996,9 +996,8 @@ void TForm3::btExportClick() {
     dialog.defaultSuffix = QStringLiteral("adi");
     // The folder of the last export, else of the last import, else the user folder.
     const QString last = !exportFile_.isEmpty() ? exportFile_ : importFile_;
-    const QString folder = !last.isEmpty()
-                               ? QFileInfo(last).absolutePath()
-                               : QFile::decodeName(QByteArray::fromStdString(UserFolder()));
+    const QString folder =
+        !last.isEmpty() ? QFileInfo(last).absolutePath() : PathText(UserFolder());
     dialog.folder = QDir(folder).filePath(QString::fromStdString(
         AdifExportFileName(Svc().Today().toString(QStringLiteral("yyyyMMdd")).toStdString())));
     const QString chosen = Svc().SaveFileName(this, dialog);
@@ -1016,7 +1015,7 @@ void TForm3::btExportClick() {
     AdifExportResult result;
     {
         BusyCursor busy;
-        result = ExportAdifFile(log_, QFile::encodeName(chosen).toStdString(), options);
+        result = ExportAdifFile(log_, PathBytes(chosen), options);
     }
     // The file name is shown as the dialog gave it, whatever its characters.
     QString text = FromCp(AdifExportedMessage("\x01", result));

@@ -6,6 +6,7 @@
 
 #include "platform/Globals.h"
 #include "platform/Paths.h"
+#include "platform/qt/QtText.h"
 
 namespace kx {
 
@@ -71,7 +72,7 @@ bool FakeServices::OpenDocument(const QString& fileOrUrl) {
 
 QString FakeServices::ExecutableFolder() {
     if (executableFolder) return *executableFolder;
-    QString folder = QFile::decodeName(QByteArray::fromStdString(UserFolder()));
+    QString folder = PathText(UserFolder());
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
     return folder;
 }

@@ -1,5 +1,6 @@
 #include "platform/qt/QtText.h"
 
+#include <QFile>
 #include <QList>
 
 #include "platform/Cp1257.h"
@@ -15,6 +16,14 @@ QString Text(Msg key) {
 QString Text(Msg key, Lang lang) {
     const std::string_view text = MessageText(key, lang);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString PathText(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 QString FromCp(std::string_view bytes) {

@@ -23,6 +23,11 @@ QString Text(Msg key, Lang lang);
 // Windows-1257 bytes -> QString (every byte has a character).
 QString FromCp(std::string_view bytes);
 
+// A file name as the file system holds it (bytes in the locale's encoding) <-> QString.
+// File names are not Windows-1257 texts: a folder named in UTF-8 stays whole.
+QString PathText(const std::string& path);
+std::string PathBytes(const QString& path);
+
 // QString -> Windows-1257 bytes; nothing when the text holds a character the code page
 // cannot hold (it is never replaced by another one).
 std::optional<std::string> ToCp(const QString& text);
