@@ -20,6 +20,11 @@ namespace {
 bool Focused(const QWidget* w) {
     return w->hasFocus();
 }
+// Presses Tab until the widget has the focus, at most `most` times; whether it has it.
+bool TabTo(const QWidget* w, int most) {
+    for (int i = 0; i < most && !Focused(w); ++i) Desktop::Keys("Tab");
+    return Focused(w);
+}
 bool Red(const QLineEdit* e) {
     return e->palette().color(QPalette::Text) == QColor(Qt::red);
 }
@@ -57,13 +62,11 @@ TEST_F(DesktopWindows, StartWindowTakesEnterOnItsButtonsAndTabLeavesTheInfoText)
 TEST_F(DesktopWindows, KeysAloneChooseTheLanguageAndReachTheLogWindowsToolBar) {
     start();
     ASSERT_TRUE(Desktop::ShowActive(Form0));
-    for (int i = 0; i < 8 && !Focused(Form0->btLT); ++i) Desktop::Keys("Tab");
-    ASSERT_TRUE(Focused(Form0->btLT));
+    ASSERT_TRUE(TabTo(Form0->btLT, 8));
     Desktop::Keys("space");
     EXPECT_EQ(kx::Language, "LT");
     EXPECT_EQ(Form0->btCont->text(), QString::fromUtf8("Tęsti"));
-    for (int i = 0; i < 8 && !Focused(Form0->btCont); ++i) Desktop::Keys("Tab");
-    ASSERT_TRUE(Focused(Form0->btCont));
+    ASSERT_TRUE(TabTo(Form0->btCont, 8));
     Desktop::Keys("Return");
     ASSERT_TRUE(Form3->isVisible());
     ASSERT_TRUE(Desktop::ShowActive(Form3));
@@ -90,8 +93,7 @@ TEST_F(DesktopWindows, AQsoTypedAlongTheEnterPathIsSavedWithoutTheMouse) {
     start();
     ASSERT_TRUE(Desktop::ShowActive(Form3));
     // From wherever the window starts, Tab reaches the call-sign field.
-    for (int i = 0; i < 6 && !Focused(Form3->edCall); ++i) Desktop::Keys("Tab");
-    ASSERT_TRUE(Focused(Form3->edCall));
+    ASSERT_TRUE(TabTo(Form3->edCall, 6));
     EXPECT_EQ(Form3->edCall->text(), "LY");
     EXPECT_FALSE(Form3->edCall->hasSelectedText());
     Desktop::Type("2abc");
