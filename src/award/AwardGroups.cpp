@@ -22,7 +22,7 @@ constexpr ModeKind kPhone = ModeKind::Phone;
 constexpr ModeKind kData = ModeKind::Digital;
 constexpr ModeKind kImage = ModeKind::Image;
 
-// The ADIF 3.1 mode list with its submodes. Import-only ADIF modes such as PSK31, C4FM or
+// The ADIF 3.1.7 mode list with its submodes. Import-only ADIF modes such as PSK31, C4FM or
 // JT65A are submodes of today's list and are found there.
 constexpr ModeRow kModes[] = {
     {"AM", kPhone, ""},
@@ -34,7 +34,7 @@ constexpr ModeRow kModes[] = {
     {"CW", kCw, "PCW"},
     {"DIGITALVOICE", kPhone, "C4FM|DMR|DSTAR|FREEDV|M17"},
     {"DOMINO", kData, "DOM-M|DOM4|DOM5|DOM8|DOM11|DOM16|DOM22|DOM44|DOM88|DOMINOEX|DOMINOF"},
-    {"DYNAMIC", kData, "VARA HF|VARA SATELLITE|VARA FM 1200|VARA FM 9600"},
+    {"DYNAMIC", kData, "FREEDATA|VARA HF|VARA SATELLITE|VARA FM 1200|VARA FM 9600"},
     {"FAX", kImage, ""},
     {"FM", kPhone, ""},
     {"FSK", kData, "SCAMP_FAST|SCAMP_SLOW|SCAMP_VSLOW"},
@@ -50,11 +50,12 @@ constexpr ModeRow kModes[] = {
      "JT9-1|JT9-2|JT9-5|JT9-10|JT9-30|JT9A|JT9B|JT9C|JT9D|JT9E|JT9E FAST|JT9F|JT9F FAST|JT9G|"
      "JT9G FAST|JT9H|JT9H FAST"},
     {"MFSK", kData,
-     "FSQCALL|FST4|FST4W|FT4|JS8|JTMS|MFSK4|MFSK8|MFSK11|MFSK16|MFSK22|MFSK31|MFSK32|MFSK64|"
+     "FSQCALL|FST4|FST4W|FT2|FT4|JS8|JTMS|MFSK4|MFSK8|MFSK11|MFSK16|MFSK22|MFSK31|MFSK32|MFSK64|"
      "MFSK64L|MFSK128|MFSK128L|Q65"},
     {"MSK144", kData, ""},
     {"MT63", kData, ""},
     {"MTONE", kData, "SCAMP_OO|SCAMP_OO_SLW"},
+    {"OFDM", kData, "RIBBIT_PIX|RIBBIT_SMS"},
     {"OLIVIA", kData,
      "OLIVIA 4/125|OLIVIA 4/250|OLIVIA 8/250|OLIVIA 8/500|OLIVIA 16/500|OLIVIA 16/1000|"
      "OLIVIA 32/1000"},

@@ -154,7 +154,7 @@ bool IsLYCall(std::string_view call) {
 
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
                     const std::function<std::string(std::string_view)>& wwlToBex,
-                    bool kvadrixFile) {
+                    [[maybe_unused]] bool kvadrixFile) {
     std::string_view found[kWantedCount];
     bool seen[kWantedCount] = {};
     bool typed[kWantedCount] = {};
@@ -182,10 +182,13 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage cod
     q.fields[colSUTC] = TimeText(value(kTimeOn));
     q.fields[colEUTC] = TimeText(value(kTimeOff));
     q.fields[colBand] = value(kBand);
+    // The mode the operator used: the SUBMODE where ADIF gives one (FT4 rather than MFSK,
+    // USB rather than SSB), else MODE. A submode that the mode table does not know yet is
+    // kept all the same: the award groups read the stored text when they count.
     q.fields[colMode] = value(kMode);
-    if (kvadrixFile) {
-        const std::string submode = value(kSubmode);
-        if (!submode.empty()) q.fields[colMode] = submode;
+    if (std::string submode = value(kSubmode); !submode.empty()) {
+        q.adifMode = std::move(q.fields[colMode]);
+        q.fields[colMode] = std::move(submode);
     }
     q.fields[colQTH] = value(kQth);
     q.fields[colName] = value(kName);
@@ -287,13 +290,16 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
     for (int r = 1; r < log.RowCount(); ++r) logged.emplace_back(hash(rowKey(r)), r);
     std::sort(logged.begin(), logged.end());
     std::unordered_set<std::string> taken;
-    // Whether a QSO of this key is logged or taken already; if not, it is taken now.
-    auto known = [&](std::string key) {
+    auto isLogged = [&](const std::string& key) {
         const std::size_t h = hash(key);
         auto at = std::lower_bound(logged.begin(), logged.end(), std::pair<std::size_t, int>(h, 0));
         for (; at != logged.end() && at->first == h; ++at)
             if (rowKey(at->second) == key) return true;
-        return !taken.insert(std::move(key)).second;
+        return false;
+    };
+    // Whether a QSO of this key is logged or taken already; if not, it is taken now.
+    auto known = [&](std::string key) {
+        return isLogged(key) || !taken.insert(std::move(key)).second;
     };
 
     int shown = -1;
@@ -316,7 +322,11 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
             ++result.noDate;
             continue;
         }
-        if (known(DuplicateKey(q.fields[colDate], q.fields[colSUTC], call, q.fields[colBand],
+        // A log imported before submodes were kept holds such a QSO under its MODE (MFSK,
+        // SSB): that row is the same QSO.
+        if ((!q.adifMode.empty() && isLogged(DuplicateKey(q.fields[colDate], q.fields[colSUTC],
+                                                          call, q.fields[colBand], q.adifMode))) ||
+            known(DuplicateKey(q.fields[colDate], q.fields[colSUTC], call, q.fields[colBand],
                                q.fields[colMode]))) {
             ++result.duplicates;
             continue;

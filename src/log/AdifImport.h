@@ -48,6 +48,8 @@ struct AdifImportResult {
 // One QSO as the import reads it from a record: the 13 fields of the log's columns.
 struct AdifQSO {
     std::string fields[kQSOFields];
+    // The record's MODE where its SUBMODE became the Mode field (MFSK for FT4), else empty.
+    std::string adifMode;
 };
 
 // The fields of one record, read from the record's text (from its first tag to its
@@ -56,9 +58,9 @@ struct AdifQSO {
 // A square comes from the locator (GRIDSQUARE, MY_GRIDSQUARE) through wwlToBex; when that
 // gives none, SIG "BEX" (MY_SIG "BEX"), case-blind, with a SIG_INFO (MY_SIG_INFO) that is
 // a square of the award area gives it.
-// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix"), so its
-// SUBMODE, where there is one, is the mode the log held (USB rather than SSB); in other
-// files the log takes MODE, as always.
+// The Mode field is the record's SUBMODE where it has one (FT4 for MODE MFSK SUBMODE FT4),
+// otherwise its MODE.
+// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix").
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
                     const std::function<std::string(std::string_view)>& wwlToBex,
                     bool kvadrixFile = false);

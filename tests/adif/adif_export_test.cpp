@@ -238,16 +238,40 @@ TEST_F(AdifExportTest, ImportTakesTheSquareOfTheSigFieldsWhenTheLocatorGivesNone
     EXPECT_EQ(import("<SIG:3>BEX <SIG_INFO:3>A45 <MY_SIG:3>BEX <MY_SIG_INFO:4>K26X"), "|");
 }
 
-TEST_F(AdifExportTest, OnlyKvadrixFilesGiveTheSubmodeAsTheMode) {
-    const std::string record =
-        "<CALL:5>LY2AA <QSO_DATE:8>20090512 <MODE:3>SSB <SUBMODE:3>USB <EOR>\n";
-    auto mode = [&](const std::string& header) {
-        folder.write("in.adi", header + record);
+TEST_F(AdifExportTest, EveryFileGivesTheSubmodeTheOperatorUsedAsTheMode) {
+    auto mode = [&](const std::string& header, const std::string& fields) {
+        folder.write("in.adi",
+                     header + "<CALL:5>LY2AA <QSO_DATE:8>20090512 " + fields + " <EOR>\n");
         kx::QSOLog log("EN");
         kx::ImportAdifFile(log, folder.file("in.adi"), folder.file("QSO.dat"));
         return std::string(log.Field(1, kx::colMode));
     };
-    EXPECT_EQ(mode("<PROGRAMID:7>kvadrix <EOH>\n"), "USB");
-    EXPECT_EQ(mode("<PROGRAMID:4>QLog <EOH>\n"), "SSB");
-    EXPECT_EQ(mode(""), "SSB");
+    const std::string usb = "<MODE:3>SSB <SUBMODE:3>USB";
+    EXPECT_EQ(mode("<PROGRAMID:7>kvadrix <EOH>\n", usb), "USB");
+    EXPECT_EQ(mode("<PROGRAMID:4>QLog <EOH>\n", usb), "USB");
+    EXPECT_EQ(mode("", usb), "USB");
+    const std::string wsjtx = "WSJT-X ADIF Export<eoh>\n";
+    EXPECT_EQ(mode(wsjtx, "<mode:4>MFSK <submode:3>FT4"), "FT4");
+    EXPECT_EQ(mode(wsjtx, "<mode:3>PSK <submode:5>psk31"), "PSK31");
+    EXPECT_EQ(mode(wsjtx, "<mode:3>FT8"), "FT8");
+    // A submode newer than the mode table is still what the operator used.
+    EXPECT_EQ(mode(wsjtx, "<mode:4>MFSK <submode:3>FT9"), "FT9");
+}
+
+TEST_F(AdifExportTest, AQsoLoggedUnderItsModeBeforeSubmodesWereKeptIsNoNewQso) {
+    // What an earlier import stored of MODE MFSK SUBMODE FT4 and of MODE SSB SUBMODE USB.
+    kx::QSOLog log = LogOf({Row({"2009-05-12", "12:30", "", "LY2AA", "20M", "MFSK"}),
+                            Row({"2009-05-12", "12:40", "", "LY2AA", "20M", "SSB"})});
+    folder.write("in.adi",
+                 "<EOH>\n<CALL:5>LY2AA <QSO_DATE:8>20090512 <TIME_ON:4>1230 <BAND:3>20m "
+                 "<MODE:4>MFSK <SUBMODE:3>FT4 <EOR>\n"
+                 "<CALL:5>LY2AA <QSO_DATE:8>20090512 <TIME_ON:4>1240 <BAND:3>20m "
+                 "<MODE:3>SSB <SUBMODE:3>USB <EOR>\n"
+                 "<CALL:5>LY2AA <QSO_DATE:8>20090512 <TIME_ON:4>1250 <BAND:3>20m "
+                 "<MODE:3>SSB <SUBMODE:3>LSB <EOR>\n");
+    const kx::AdifImportResult r =
+        kx::ImportAdifFile(log, folder.file("in.adi"), folder.file("QSO.dat"));
+    EXPECT_EQ(r.duplicates, 2);
+    ASSERT_EQ(r.taken, 1);
+    EXPECT_EQ(log.Field(3, kx::colMode), "LSB");
 }

@@ -3,9 +3,14 @@
 // numbers come from count_ly.py beside the files, a reading independent of the program.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 
+#include "award/AdifExport.h"
+#include "award/AwardGroups.h"
 #include "log/AdifImport.h"
+#include "log/AdifReader.h"
 #include "log/QSOLog.h"
 #include "platform/FileIO.h"
 #include "support/TempFolder.h"
@@ -32,7 +37,7 @@ constexpr RealFile kFiles[] = {
     {"urbancamo_adif-processor_2020-12-14-test-from-loghx-shuttle1.adi", 0, 1},
     {"urbancamo_adif-processor_M0KPW_2021_07_06_144MHz.adi", 0, 45},
     {"urbancamo_adif-processor_WW4N_POTA-K-5490-20210704.adi", 0, 49},
-    {"urbancamo_adif-processor_m0nom_p.204681.20210116183312.adi", 10, 4561},
+    {"urbancamo_adif-processor_m0nom_p.204681.20210116183312.adi", 10, 4555},
     {"urbancamo_adif-processor_no-qso-time.adi", 0, 1},
 };
 
@@ -52,6 +57,29 @@ std::string EveryCallLY(std::string text) {
         text[gt + 2] = 'Y';
     }
     return text;
+}
+
+// The MODE and SUBMODE of each record (in capitals) by call sign, QSO_DATE and the hour
+// and minute of TIME_ON; the first record of a key counts.
+using QsoKey = std::tuple<std::string, std::string, std::string>;
+std::map<QsoKey, std::pair<std::string, std::string>> ModesOf(const std::string& text) {
+    std::map<QsoKey, std::pair<std::string, std::string>> modes;
+    const kx::AdifLayout layout = kx::ReadAdifLayout(text);
+    kx::AdifScanner scanner(text, layout.utf8, layout.bodyStart);
+    std::map<std::string, std::string> rec;
+    kx::AdifTag tag;
+    while (scanner.Next(tag)) {
+        if (tag.kind == kx::AdifTag::Kind::Field) {
+            std::string name = kx::UpperAscii(tag.name);
+            if (!rec.count(name)) rec[name] = kx::UpperAscii(kx::TrimField(tag.value));
+            continue;
+        }
+        const std::string time = rec["TIME_ON"].substr(0, 4);
+        modes.emplace(QsoKey{rec["CALL"], rec["QSO_DATE"], time},
+                      std::pair{rec["MODE"], rec["SUBMODE"]});
+        rec.clear();
+    }
+    return modes;
 }
 
 class RealAdifFiles : public ::testing::TestWithParam<RealFile> {
@@ -85,6 +113,34 @@ TEST_P(RealAdifFiles, WithEveryCallMadeLYEveryQsoIsTakenAndTheFileStaysReadable)
     back.ReadFromBytes(folder.read("QSO.dat"));
     EXPECT_EQ(back.DataRowCount(), log.DataRowCount());
     EXPECT_EQ(back.ColCount(), kx::kQSOFields);
+}
+
+TEST_P(RealAdifFiles, TheModeTheOperatorUsedIsKeptCountedInItsGroupAndExportedBack) {
+    const std::string original = EveryCallLY(Fixture(GetParam().name));
+    kx::QSOLog log("EN");
+    kx::ImportAdifBytes(log, original);
+    kx::AdifExportResult written;
+    const std::string exported = kx::AdifExportText(log, {}, written);
+    const auto before = ModesOf(original);
+    int checked = 0;
+    for (const auto& [key, modes] : ModesOf(exported)) {
+        const auto at = before.find(key);
+        ASSERT_NE(at, before.end()) << std::get<0>(key);
+        const auto& [mode, submode] = at->second;
+        const kx::ModeInfo* info = kx::FindMode(mode);
+        // A MODE that is itself a submode or another program's name (MODE PSK31) is
+        // written as ADIF names it; every other pair comes back as the file gave it.
+        if (submode.empty() && info && info->adifMode != mode) continue;
+        EXPECT_EQ(modes, at->second) << std::get<0>(key);
+        // The stored mode (the submode where there is one) counts in the MODE's group.
+        if (info && !submode.empty()) {
+            const kx::ModeInfo* stored = kx::FindMode(submode);
+            ASSERT_NE(stored, nullptr) << submode;
+            EXPECT_EQ(stored->kind, info->kind) << submode;
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked > 0, written.qsos > 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Exporters, RealAdifFiles, ::testing::ValuesIn(kFiles),
