@@ -48,6 +48,7 @@
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
 #include "platform/qt/WindowPlace.h"
+#include "tables/WwlTable.h"
 
 using namespace kx;
 
@@ -990,6 +991,9 @@ void TForm3::btExportClick() {
     TakeInUnreadLog();
     RefreshGrid();
     SetCounter();
+    // The squares go into the file only where the WWL/BEX table confirms them: without a
+    // table that can be read this raises its error before anything is asked or written.
+    RequireWwlTable();
     FileDialogRequest dialog;
     dialog.caption = btExport->text();
     dialog.filter = Text(Msg::FilterAdif);

@@ -526,9 +526,11 @@ int Run(int argc, char** argv) {
         return kOk;
     }
     // Every answer of these comes from the WWL/BEX table: without a usable one the tool
-    // says so once and ends with status 2 instead of answering "?" to everything.
-    if (cmd == "square" || cmd == "info" || cmd == "import" || cmd == "find-squares")
-        kx::RequireWwlTable();
+    // says so once and ends with status 2 instead of answering "?" to everything, writing
+    // an export without a single square or counting an award of none.
+    for (const char* needsTable :
+         {"square", "info", "import", "find-squares", "export", "award", "application"})
+        if (cmd == needsTable) kx::RequireWwlTable();
     if (cmd == "square") return RunLookup(Square, rest);
     if (cmd == "locator") return RunLookup(Locator, rest);
     if (cmd == "info") return RunLookup(Info, rest);

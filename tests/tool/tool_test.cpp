@@ -307,6 +307,29 @@ TEST(ToolTables, AWwlTableOfJunkIsAnErrorNotAMiss) {
     EXPECT_EQ(Tool(f, "locator 54.68 25.28").status, 0);  // needs no table
 }
 
+TEST(ToolTables, ExportAndTheAwardNeedAWwlTableTheyCanRead) {
+    // Without the table no square of the log is one: an export without a single SIG field
+    // and an award of no squares would be reported as done.
+    for (const char* table : {"missing", "not a table\r\n"}) {
+        ToolFolder f;
+        f.copyData("BEXApplication.rtf");
+        f.write("QSO.dat", "h\r\n2009-05-12\t12:30\t\tLY1AB\t20M\tCW\t\t\t\tK26\t\r\n");
+        if (table == std::string("missing"))
+            fs::remove(f.file("BEXWWL.dat"));
+        else
+            f.write("BEXWWL.dat", table);
+        for (const std::string& args : {"export '" + f.file("out.adi") + "'", std::string("award"),
+                                        "application --out '" + f.file("a.rtf") + "'"}) {
+            ToolRun r = Tool(f, args);
+            EXPECT_EQ(r.status, 2) << table << args;
+            EXPECT_NE(r.err.find("BEXWWL.dat"), std::string::npos) << args << ": " << r.err;
+            EXPECT_EQ(r.out, "") << args;
+        }
+        EXPECT_FALSE(fs::exists(f.file("out.adi")));
+        EXPECT_FALSE(fs::exists(f.file("a.rtf")));
+    }
+}
+
 // Every file under a folder with its size and modification time.
 std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> Snapshot(const std::string& dir) {
     std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> files;

@@ -85,6 +85,19 @@ TEST_F(LogExportTest, CancelWritesNothingAndAFailedWriteIsReported) {
     EXPECT_EQ(fake.count(kx::MessageKind::Information), 0);
 }
 
+TEST_F(LogExportTest, AWwlTableThatCannotBeReadIsReportedAndNothingIsWritten) {
+    // Without the table no square would reach the file: an export without squares is
+    // no export.
+    writeLog({{"2009-05-12", "12:30", "", "LY2AA", "20M", "CW", "", "", "KO24PQ", "K26"}});
+    open();
+    folder.write("BEXWWL.dat", "not a table\r\n");
+    form->btExport->click();
+    EXPECT_TRUE(fake.saveDialogs.empty());
+    EXPECT_EQ(fake.count(kx::MessageKind::ErrorReport), 1);
+    EXPECT_TRUE(lastText().contains(QStringLiteral("BEXWWL.dat"))) << lastText().toStdString();
+    EXPECT_EQ(fake.count(kx::MessageKind::Information), 0);
+}
+
 TEST_F(LogExportTest, ALogFileThatCouldNotBeReadAtStartIsExportedWholeOrNotAtAll) {
     // "QSO.dat" is there but cannot be read (it leads to a folder).
     const std::string path = folder.file("QSO.dat");
