@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "award/AwardGroups.h"
+#include "log/AdifReader.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
 #include "platform/Messages.h"
@@ -24,16 +25,8 @@ struct Number {
     std::size_t digits;
 };
 
-int DaysIn(int year, int month) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 std::string DateOf(int year, int month, int day) {
-    if (year < 1930 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-        day > DaysIn(year, month))
-        return {};
+    if (!IsAdifDay(year, month, day)) return {};
     char buf[40];  // room for any int, so that the compiler sees no truncation
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", year, month, day);
     return buf;

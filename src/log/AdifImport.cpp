@@ -58,8 +58,9 @@ std::string LogValue(std::string_view raw, bool utf8File, AdifCodePage codePage)
 
 // "20090512" gives "2009-05-12", and so do "2009-05-12", "2009/05/12" and "2009.05.12":
 // the eight digits in order, with nothing but separators between them. Anything else
-// gives nothing.
-std::string DateText(const std::string& v) {
+// gives nothing; eight digits that are no day (20201340, 20230229, a year before 1930)
+// give nothing and set `impossible`.
+std::string DateText(const std::string& v, bool& impossible) {
     std::string digits;
     for (char c : v) {
         if (c >= '0' && c <= '9')
@@ -68,13 +69,34 @@ std::string DateText(const std::string& v) {
             return {};
     }
     if (digits.size() != 8) return {};
+    if (!IsAdifDay(std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)),
+                   std::stoi(digits.substr(6, 2)))) {
+        impossible = true;
+        return {};
+    }
     return digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2);
 }
 
-// "123045" or "1230" gives "12:30"; shorter values give nothing.
-std::string TimeText(const std::string& v) {
+// "123045", "1230" and "12:30" give "12:30"; values shorter than four characters give
+// nothing. Anything else of four or more characters that is no time of day (2561,
+// 120075, ab12) gives nothing and sets `impossible`.
+std::string TimeText(const std::string& v, bool& impossible) {
     if (v.size() < 4) return {};
-    return v.substr(0, 2) + ":" + v.substr(2, 2);
+    std::string digits;
+    bool onlyDigits = true;
+    for (char c : v) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c != ':')
+            onlyDigits = false;
+    }
+    auto part = [&](std::size_t at) { return (digits[at] - '0') * 10 + (digits[at + 1] - '0'); };
+    if (!onlyDigits || (digits.size() != 4 && digits.size() != 6) || part(0) > 23 || part(2) > 59 ||
+        (digits.size() == 6 && part(4) > 59)) {
+        impossible = true;
+        return {};
+    }
+    return digits.substr(0, 2) + ":" + digits.substr(2, 2);
 }
 
 // The first six characters of a locator of 6, 8 or 10 characters; nothing otherwise.
@@ -178,9 +200,11 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage cod
 
     AdifQSO q;
     q.fields[colCallsign] = value(kCall);
-    q.fields[colDate] = DateText(value(kQsoDate));
-    q.fields[colSUTC] = TimeText(value(kTimeOn));
-    q.fields[colEUTC] = TimeText(value(kTimeOff));
+    q.fields[colDate] = DateText(value(kQsoDate), q.impossibleDateTime);
+    q.fields[colSUTC] = TimeText(value(kTimeOn), q.impossibleDateTime);
+    // An end time that is no time costs the QSO only its end time.
+    bool noEndTime = false;
+    q.fields[colEUTC] = TimeText(value(kTimeOff), noEndTime);
     q.fields[colBand] = value(kBand);
     // The mode the operator used: the SUBMODE where ADIF gives one (FT4 rather than MFSK,
     // USB rather than SSB), else MODE. A submode that the mode table does not know yet is
@@ -317,7 +341,12 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
             ReadAdifQSO(bytes.substr(rec.start), layout.utf8, codePage, toBex, kvadrixFile);
         const std::string& call = q.fields[colCallsign];
         if (!IsLYCall(call)) continue;
-        // A QSO without a date would be a row that no sort or award can place: refused.
+        // A QSO on a day or at a time that does not exist would be a row that no sort or
+        // award can place, and one without a date too: refused.
+        if (q.impossibleDateTime) {
+            ++result.badDateTime;
+            continue;
+        }
         if (q.fields[colDate].empty()) {
             ++result.noDate;
             continue;
@@ -386,6 +415,11 @@ std::string AdifBadFormatMessage(const std::string& fileName, const std::string&
 
 std::string AdifNoDateMessage(int refused) {
     return refused > 0 ? CpMessage(Msg::AdifRefusedNoDate, {std::to_string(refused)})
+                       : std::string();
+}
+
+std::string AdifBadDateTimeMessage(int refused) {
+    return refused > 0 ? CpMessage(Msg::AdifRefusedBadDateTime, {std::to_string(refused)})
                        : std::string();
 }
 

@@ -43,6 +43,8 @@ struct AdifImportResult {
     int lyRecords = 0;   // records with an LY call sign
     int duplicates = 0;  // LY records the log already held
     int noDate = 0;      // LY records refused: no QSO_DATE that reads as a date
+    // LY records refused: a QSO_DATE or TIME_ON that does not exist (2020-13-40, 25:61)
+    int badDateTime = 0;
 };
 
 // One QSO as the import reads it from a record: the 13 fields of the log's columns.
@@ -50,6 +52,9 @@ struct AdifQSO {
     std::string fields[kQSOFields];
     // The record's MODE where its SUBMODE became the Mode field (MFSK for FT4), else empty.
     std::string adifMode;
+    // QSO_DATE or TIME_ON has the form of a date or time that does not exist (both left
+    // empty then).
+    bool impossibleDateTime = false;
 };
 
 // The fields of one record, read from the record's text (from its first tag to its
@@ -89,5 +94,8 @@ std::string AdifBadFormatMessage(const std::string& fileName, const std::string&
 std::string AdifProgressTitle(const std::string& language);
 // How many records were refused for want of a date (empty when none was).
 std::string AdifNoDateMessage(int refused);
+// How many records were refused for a date or start time that does not exist (empty when
+// none was).
+std::string AdifBadDateTimeMessage(int refused);
 
 }  // namespace kx

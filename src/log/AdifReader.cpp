@@ -104,6 +104,13 @@ std::size_t WellFormedTagEnd(std::string_view b, std::size_t q) {
 
 }  // namespace
 
+bool IsAdifDay(int year, int month, int day) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1930 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= (month == 2 && leap ? 29 : kDays[month - 1]);
+}
+
 bool AdifNameIs(std::string_view written, std::string_view upperName) {
     while (!written.empty() && written.front() == ' ') written.remove_prefix(1);
     while (!written.empty() && written.back() == ' ') written.remove_suffix(1);

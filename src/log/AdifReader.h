@@ -64,6 +64,9 @@ private:
     bool utf8_;
 };
 
+// Whether year-month-day is a day of the calendar within ADIF's dates (1930 to 9999).
+bool IsAdifDay(int year, int month, int day);
+
 // Case-blind comparison of a field name with an upper-case name; blanks around the
 // written name are ignored.
 bool AdifNameIs(std::string_view written, std::string_view upperName);

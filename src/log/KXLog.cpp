@@ -930,7 +930,10 @@ void TForm3::ADIFImport(const QString& fileName) {
         model_->Reset();
         FitColumns();
         if (Form5) Form5->Finish();
-        if (result.noDate > 0) ShowInformation(this, FromCp(AdifNoDateMessage(result.noDate)));
+        std::string refused = AdifNoDateMessage(result.noDate);
+        if (result.badDateTime > 0)
+            refused += (refused.empty() ? "" : "\n") + AdifBadDateTimeMessage(result.badDateTime);
+        if (!refused.empty()) ShowInformation(this, FromCp(refused));
     }
     finished = true;
 }

@@ -319,7 +319,8 @@ int Import(std::vector<std::string_view> files) {
         kx::FindBEXs(log);
         kx::SaveBase(log, key);
         std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates, "
-                  << r.noDate << " refused without a date\n";
+                  << r.noDate << " refused without a date, " << r.badDateTime
+                  << " refused with a date or time that does not exist\n";
     }
     return status;
 }

@@ -199,11 +199,33 @@ TEST_F(AdifImportTest, DatesWithSeparatorsAreReadAndRecordsWithoutADateAreRefuse
     EXPECT_EQ(result.taken, 3);
     EXPECT_EQ(result.noDate, 3);
     EXPECT_EQ(folder.read("QSO.dat").find("LY4A"), std::string::npos);
-    EXPECT_EQ(kx::AdifNoDateMessage(3),
-              "Records not imported because they have no QSO date: 3.");
+    EXPECT_EQ(kx::AdifNoDateMessage(3), "Records not imported because they have no QSO date: 3.");
     kx::Language = "LT";
     EXPECT_EQ(kx::AdifNoDateMessage(3), kx::Cp1257("Neimportuota įrašų be QSO datos: 3."));
     kx::Language = "EN";
+}
+
+TEST_F(AdifImportTest, DatesAndStartTimesThatDoNotExistAreRefusedAndCounted) {
+    const auto result =
+        Import(kHeader + Rec({{"CALL", "LY1A"}, {"QSO_DATE", "20201340"}}) +  // month 13
+               Rec({{"CALL", "LY2A"}, {"QSO_DATE", "20230229"}}) +            // not a leap year
+               Rec({{"CALL", "LY3A"}, {"QSO_DATE", "19291231"}}) +            // before ADIF's 1930
+               Rec({{"CALL", "LY4A"}, {"TIME_ON", "2561"}}) +                 // 25:61
+               Rec({{"CALL", "LY5A"}, {"TIME_ON", "120075"}}) +               // 75 seconds
+               Rec({{"CALL", "LY6A"}, {"TIME_ON", "ab12"}}) +                 // no time
+               Rec({{"CALL", "LY7A"}, {"QSO_DATE", "20240229"}, {"TIME_ON", "2359"}}) +
+               Rec({{"CALL", "LY8A"}, {"TIME_ON", "0000"}, {"TIME_OFF", "9999"}}) +
+               Rec({{"CALL", "LY9A"}, {"TIME_ON", "12:30"}}));
+    // An end time that is no time costs the QSO only its end time.
+    EXPECT_EQ(Column(kx::colSUTC), (V{"LY7A|23:59", "LY8A|00:00", "LY9A|12:30"}));
+    EXPECT_EQ(Column(kx::colEUTC), (V{"LY7A|", "LY8A|", "LY9A|"}));
+    EXPECT_EQ(result.taken, 3);
+    EXPECT_EQ(result.badDateTime, 6);
+    EXPECT_EQ(result.noDate, 0);
+    EXPECT_EQ(kx::AdifBadDateTimeMessage(0), "");
+    EXPECT_EQ(kx::AdifBadDateTimeMessage(6),
+              "Records not imported because their QSO date or start time does not exist "
+              "(such as 2020-13-40 or 25:61): 6.");
 }
 
 TEST_F(AdifImportTest, MissingFileAndCancelChangeNothing) {

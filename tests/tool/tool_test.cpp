@@ -295,6 +295,20 @@ TEST(ToolImport, RecordsWithoutADateAreRefusedAndCounted) {
     EXPECT_EQ(f.read("QSO.dat").find("LY2A"), std::string::npos);
 }
 
+TEST(ToolImport, RecordsWithADateOrTimeThatDoesNotExistAreRefusedAndCounted) {
+    ToolFolder f;
+    f.write("a.adi",
+            "<EOH><CALL:4>LY1A<QSO_DATE:10>2020-13-40<EOR>"
+            "<CALL:4>LY2A<QSO_DATE:8>20200304<TIME_ON:4>2561<EOR>");
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("0 taken, 0 duplicates, 0 refused without a date, 2 refused with a date "
+                         "or time that does not exist"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(f.read("QSO.dat").find("LY"), std::string::npos);
+}
+
 TEST(ToolTables, AWwlTableOfJunkIsAnErrorNotAMiss) {
     ToolFolder f;
     f.write("BEXWWL.dat", "not a table\r\n");

@@ -212,12 +212,17 @@ TEST_F(LogKeepsQsos, ClosingWithNothingToWriteNeverTrapsTheUser) {
 TEST_F(LogKeepsQsos, ImportRefusesRecordsWithoutADateAndSaysHowMany) {
     folder.write("in.adi",
                  "<EOH><CALL:4>LY1A<QSO_DATE:10>2020-03-04<TIME_ON:4>1200<EOR>"
-                 "<CALL:4>LY2A<TIME_ON:4>1200<EOR><CALL:4>LY3A<QSO_DATE:3>bad<EOR>");
+                 "<CALL:4>LY2A<TIME_ON:4>1200<EOR><CALL:4>LY3A<QSO_DATE:3>bad<EOR>"
+                 "<CALL:4>LY4A<QSO_DATE:8>20201340<EOR>");
     open();
     fake.openFileAnswers.push_back(QString::fromStdString(folder.file("in.adi")));
     form->btImport->click();
     EXPECT_EQ(calls(), std::vector<std::string>{"LY1A"});
-    EXPECT_EQ(lastText(), "Records not imported because they have no QSO date: 2.");
+    EXPECT_EQ(lastText(),
+              "Records not imported because they have no QSO date: 2.\n"
+              "Records not imported because their QSO date or start time does not "
+              "exist (such as 2020-13-40 or 25:61): 1.");
+    EXPECT_EQ(fake.count(kx::MessageKind::Information), 1);
     EXPECT_EQ(logFile(),
               kxtest::kEnglishHeader + kxtest::LogLine({"2020-03-04", "12:00", "", "LY1A"}));
 }
