@@ -5,11 +5,13 @@
 #include <ctime>
 
 #include "award/AwardGroups.h"
+#include "log/AdifImport.h"
 #include "log/AdifReader.h"
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
 #include "platform/Messages.h"
 #include "tables/TableFile.h"
+#include "tables/WwlTable.h"
 
 namespace kx {
 namespace {
@@ -55,11 +57,11 @@ constexpr std::string_view kBands[] = {
 // ---- writing ----------------------------------------------------------------------
 
 // Appends "<NAME:chars>value" and the separator for a Windows-1257 value; an empty value
-// gives nothing.
+// gives nothing unless `always` (then "<NAME:0>").
 void Put(std::string& out, std::string_view name, std::string_view value,
-         std::string_view separator = " ") {
+         std::string_view separator = " ", bool always = false) {
     const std::string utf8 = Cp1257ToUtf8(TrimField(value));
-    if (utf8.empty()) return;
+    if (utf8.empty() && !always) return;
     std::size_t chars = 0;
     for (char c : utf8)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++chars;
@@ -70,6 +72,11 @@ void Put(std::string& out, std::string_view name, std::string_view value,
     out += '>';
     out += utf8;
     out += separator;
+}
+
+// The square the import gives a locator.
+std::string ExportWwlToBex(std::string_view locator) {
+    return fWWLtoBEX(locator);
 }
 
 std::string NowUtc() {
@@ -83,6 +90,7 @@ std::string NowUtc() {
 
 void PutRecord(std::string& out, const std::vector<std::string_view>& row, DateOrder order,
                AdifExportResult& result) {
+    const std::size_t start = out.size();
     auto field = [&](int col) { return TrimField(row[static_cast<std::size_t>(col)]); };
     Put(out, "CALL", field(colCallsign));
     const std::string date = AdifDate(field(colDate), order);
@@ -107,6 +115,13 @@ void PutRecord(std::string& out, const std::vector<std::string_view>& row, DateO
         Put(out, "MY_SIG", "BEX");
         Put(out, "MY_SIG_INFO", field(colMyBEX));
     }
+    // What Kvadrix's import will read of the record; each field it would not bring back as
+    // the log holds it goes into the file once more, in Kvadrix's own field.
+    const AdifQSO back = ReadAdifQSO(std::string_view(out).substr(start), true,
+                                     AdifCodePage::Windows1257, ExportWwlToBex, true);
+    for (int c = 0; c < kQSOFields; ++c)
+        if (TrimField(back.fields[c]) != field(c))
+            Put(out, AdifOwnFieldName(c), field(c), " ", true);
     out += "<EOR>\r\n";
     ++result.qsos;
 }

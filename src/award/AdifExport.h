@@ -7,7 +7,9 @@
 // CREATED_TIMESTAMP) comes first, then one record per QSO (every data row with a call
 // sign, in table order), CR LF after each. Fields the row leaves empty, or holds in a form
 // ADIF has no place for (a date that cannot be read, a time that is no time of day), are
-// left out of the record.
+// left out of the record. A column that Kvadrix's import would not read back from the
+// record as the log holds it (a date as typed, BPSK31, "?" in BEX) is written once more
+// as it stands, in APP_KVADRIX_<column> (AdifOwnFieldName).
 #pragma once
 
 #include <string>

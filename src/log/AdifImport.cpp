@@ -142,6 +142,19 @@ int WantedIndex(std::string_view name) {
     return -1;
 }
 
+constexpr std::string_view kOwnPrefix = "APP_KVADRIX_";
+
+// The log column of a field "APP_KVADRIX_<column>", or -1.
+int OwnFieldColumn(std::string_view name) {
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    if (name.size() <= kOwnPrefix.size() ||
+        !AdifNameIs(name.substr(0, kOwnPrefix.size()), kOwnPrefix))
+        return -1;
+    for (int c = 0; c < kQSOFields; ++c)
+        if (AdifNameIs(name, AdifOwnFieldName(c))) return c;
+    return -1;
+}
+
 // The five compared fields of a row, trimmed, joined by TABs (which no field holds).
 std::string DuplicateKey(std::string_view date, std::string_view sutc, std::string_view call,
                          std::string_view band, std::string_view mode) {
@@ -174,18 +187,35 @@ bool IsLYCall(std::string_view call) {
     return up(c[0]) == 'L' && up(c[1]) == 'Y';
 }
 
+std::string_view AdifOwnFieldName(int column) {
+    static constexpr std::string_view kNames[kQSOFields] = {
+        "APP_KVADRIX_DATE",   "APP_KVADRIX_SUTC", "APP_KVADRIX_EUTC",  "APP_KVADRIX_CALLSIGN",
+        "APP_KVADRIX_BAND",   "APP_KVADRIX_MODE", "APP_KVADRIX_QTH",   "APP_KVADRIX_NAME",
+        "APP_KVADRIX_WWL",    "APP_KVADRIX_BEX",  "APP_KVADRIX_MYWWL", "APP_KVADRIX_MYBEX",
+        "APP_KVADRIX_REMARKS"};
+    return column >= 0 && column < kQSOFields ? kNames[column] : std::string_view();
+}
+
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
                     const std::function<std::string(std::string_view)>& wwlToBex,
-                    [[maybe_unused]] bool kvadrixFile) {
+                    bool kvadrixFile) {
     std::string_view found[kWantedCount];
     bool seen[kWantedCount] = {};
     bool typed[kWantedCount] = {};
+    std::string_view own[kQSOFields];
+    bool ownSeen[kQSOFields] = {};
     AdifScanner scanner(recordText, utf8File);
     AdifTag tag;
     while (scanner.Next(tag)) {
         if (tag.kind != AdifTag::Kind::Field) break;
         const int w = WantedIndex(tag.name);
-        if (w < 0) continue;
+        if (w < 0) {
+            if (const int c = kvadrixFile ? OwnFieldColumn(tag.name) : -1; c >= 0 && !ownSeen[c]) {
+                ownSeen[c] = true;
+                own[c] = tag.value;
+            }
+            continue;
+        }
         // Only the first occurrence of a tag counts, except that a date without a type
         // indicator wins over a typed one (<QSO_DATE:8> over <QSO_DATE:8:D>).
         if (!seen[w] || (w == kQsoDate && typed[w] && tag.type.empty())) {
@@ -196,6 +226,13 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage cod
     }
     auto value = [&](int w) {
         return seen[w] ? LogValue(found[w], utf8File, codePage) : std::string();
+    };
+    // Kvadrix wrote its free text from the log as the log holds it: in its own letters,
+    // commas and all.
+    auto text = [&](int w) {
+        if (!kvadrixFile) return value(w);
+        return seen[w] ? std::string(TrimField(DecodeAdifValue(found[w], utf8File, codePage)))
+                       : std::string();
     };
 
     AdifQSO q;
@@ -214,12 +251,16 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage cod
         q.adifMode = std::move(q.fields[colMode]);
         q.fields[colMode] = std::move(submode);
     }
-    q.fields[colQTH] = value(kQth);
-    q.fields[colName] = value(kName);
+    q.fields[colQTH] = text(kQth);
+    q.fields[colName] = text(kName);
     std::string remarks;
     for (int w : {kNotes, kComment, kWlRemarks}) {
-        const std::string v = value(w);
-        if (!v.empty()) remarks += " " + v;
+        const std::string v = text(w);
+        if (v.empty()) continue;
+        // Other programs' texts are joined as the log has always held them, each after a
+        // blank; Kvadrix's Remarks come back without one.
+        if (!kvadrixFile || !remarks.empty()) remarks += ' ';
+        remarks += v;
     }
     q.fields[colRemarks] = remarks;
     const std::string wwl = SixCharLocator(value(kGridSquare));
@@ -240,6 +281,12 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage cod
     };
     sigSquare(kSig, kSigInfo, colBEX);
     sigSquare(kMySig, kMySigInfo, colMyBEX);
+    // Where ADIF's fields could not carry a field as the log held it (a date as typed, an
+    // empty square beside a locator, a name logs use instead of ADIF's), Kvadrix wrote the
+    // field itself.
+    for (int c = 0; c < kQSOFields; ++c)
+        if (ownSeen[c]) q.fields[c] = DecodeAdifValue(own[c], utf8File, codePage);
+    if (ownSeen[colMode]) q.adifMode.clear();
     return q;
 }
 
@@ -300,6 +347,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
                        : [](std::string_view locator) { return fWWLtoBEX(locator); };
 
     const bool kvadrixFile = AdifNameIs(layout.programId, "KVADRIX");
+    result.ownFile = kvadrixFile;
 
     // The keys of the rows logged before: their hashes, sorted, each with its row (16 bytes
     // a row, where a set of the keys themselves cost some 140). A hash found is confirmed on
@@ -364,6 +412,7 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
 
         int row = log.RowCount() - 1;
         if (!RowIsBlank(log, row)) row = log.AddEmptyRow();
+        if (result.firstRow == 0) result.firstRow = row;
         // The row's blank fields stay as they are where the record has no text.
         SplitLine(log.Line(row), fields);
         fields.resize(kQSOFields);
@@ -421,6 +470,26 @@ std::string AdifNoDateMessage(int refused) {
 std::string AdifBadDateTimeMessage(int refused) {
     return refused > 0 ? CpMessage(Msg::AdifRefusedBadDateTime, {std::to_string(refused)})
                        : std::string();
+}
+
+int AdifRowsWithoutSquare(const QSOLog& log, int firstRow) {
+    if (firstRow < 1) return 0;
+    const TableBatch tables;
+    int without = 0;
+    for (int r = firstRow; r < log.RowCount(); ++r)
+        if (!fTestBEX(log.Field(r, colBEX))) ++without;
+    return without;
+}
+
+std::string AdifImportSummary(const AdifImportResult& result, int withoutSquare) {
+    std::string text = CpMessage(Msg::AdifImportSummary,
+                                 {std::to_string(result.lyRecords), std::to_string(result.records),
+                                  std::to_string(result.taken), std::to_string(result.duplicates)});
+    if (result.noDate > 0) text += '\n' + AdifNoDateMessage(result.noDate);
+    if (result.badDateTime > 0) text += '\n' + AdifBadDateTimeMessage(result.badDateTime);
+    if (result.taken > 0)
+        text += '\n' + CpMessage(Msg::AdifImportedWithoutSquare, {std::to_string(withoutSquare)});
+    return text;
 }
 
 std::string AdifProgressTitle(const std::string& language) {

@@ -4,10 +4,11 @@
 // QSO_DATE holds the eight digits of a date (separators between them allowed), and the
 // log does not already hold a QSO with the same Date, start time, Callsign, Band and Mode
 // (compared exactly, each trimmed). Values arrive decoded to Windows-1257 (UTF-8 where a
-// value is UTF-8, else the file's one 8-bit code page), in capitals by the code page's
-// letter pairs, with "," turned into "_" and every control character into a blank. The import works
-// without any window: the log window passes callbacks for the progress window, the counter box and
-// the processing of pending window messages.
+// value is UTF-8, else the file's one 8-bit code page), with every control character as a
+// blank; in other programs' files also in capitals by the code page's letter pairs and with
+// "," turned into "_", while a file Kvadrix wrote gives the fields as the log held them
+// (ReadAdifQSO). The import works without any window: the log window passes callbacks for
+// the progress window, the counter box and the processing of pending window messages.
 #pragma once
 
 #include <cstddef>
@@ -45,6 +46,8 @@ struct AdifImportResult {
     int noDate = 0;      // LY records refused: no QSO_DATE that reads as a date
     // LY records refused: a QSO_DATE or TIME_ON that does not exist (2020-13-40, 25:61)
     int badDateTime = 0;
+    int firstRow = 0;      // the first row taken (the rows taken end the table); 0: none
+    bool ownFile = false;  // Kvadrix wrote the file: its rows hold what the log held
 };
 
 // One QSO as the import reads it from a record: the 13 fields of the log's columns.
@@ -65,10 +68,18 @@ struct AdifQSO {
 // a square of the award area gives it.
 // The Mode field is the record's SUBMODE where it has one (FT4 for MODE MFSK SUBMODE FT4),
 // otherwise its MODE.
-// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix").
+// kvadrixFile: the file was written by Kvadrix's export (PROGRAMID "Kvadrix"), which holds
+// the log's fields as the log held them: QTH, NAME and COMMENT are taken as written (no
+// capitals, commas kept, the Remarks without a leading blank), and a field
+// APP_KVADRIX_<column> (AdifOwnFieldName) gives its column's text whatever the standard
+// fields say.
 AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
                     const std::function<std::string(std::string_view)>& wwlToBex,
                     bool kvadrixFile = false);
+
+// "APP_KVADRIX_DATE" ... "APP_KVADRIX_REMARKS": the field in which the export writes a log
+// column (0 to 12) that ADIF's own fields would not bring back as the log held it.
+std::string_view AdifOwnFieldName(int column);
 
 // A call sign the import takes: begins with "LY" and has at least 4 characters (after
 // capitals and trimming).
@@ -97,5 +108,15 @@ std::string AdifNoDateMessage(int refused);
 // How many records were refused for a date or start time that does not exist (empty when
 // none was).
 std::string AdifBadDateTimeMessage(int refused);
+
+// How many of the rows from firstRow to the end hold no square of the award area in BEX
+// (an empty field, "?"); 0 when firstRow is 0.
+int AdifRowsWithoutSquare(const QSOLog& log, int firstRow);
+
+// The closing message of an import that read the file (in kx::Language): the file's LY
+// QSOs and records, how many were imported and how many were in the log already, the
+// records refused for want of a date or for one that does not exist, and how many
+// imported QSOs have no square.
+std::string AdifImportSummary(const AdifImportResult& result, int withoutSquare);
 
 }  // namespace kx

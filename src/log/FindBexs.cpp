@@ -1,6 +1,7 @@
 // The square finder: rewriting of the QTH and Remarks texts, words and the four passes.
 #include "log/FindBexs.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Cp1257.h"
@@ -108,7 +109,8 @@ std::vector<std::string> SplitFinderWords(std::string_view text) {
 
 void FindBEXs(QSOLog& log, const FindBexsHooks& hooks) {
     const TableBatch tables;  // one look at the table files for the whole run
-    const int n = log.DataRowCount();
+    const int rows = log.DataRowCount();
+    const int n = hooks.keepFrom > 0 ? std::min(rows, hooks.keepFrom - 1) : rows;
     int shown = -1;
     auto step = [&](int pass, int row) {
         const int percent = static_cast<int>(static_cast<long long>(row) * 25 / n) + 25 * pass;

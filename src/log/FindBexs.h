@@ -29,6 +29,9 @@ struct FindBexsHooks {
     // Square code of the first table line holding the locator, or "?" (FindBEXfromWWL by
     // default). May throw the table file's open error, which ends the finder.
     std::function<std::string(std::string_view locator)> findBexFromWwl;
+    // Rows from this one to the end are left as they are (0: none): the QSOs just taken
+    // from a file Kvadrix wrote, which hold what the log held.
+    int keepFrom = 0;
 };
 
 // The QTH text after the rewriting steps of the finder (the text is first trimmed and put

@@ -833,11 +833,15 @@ void TForm3::btImportClick() {
     // A name typed without an extension means an ADIF file.
     if (QFileInfo(chosen).suffix().isEmpty()) chosen += QStringLiteral(".adi");
     importFile_ = chosen;
-    ADIFImport(importFile_);
+    const AdifImportResult result = ADIFImport(importFile_);
     kx::ProcessEvents();
-    FindBEXs();
+    FindBEXs(result.ownFile ? result.firstRow : 0);
+    // Counted before the sort moves the rows taken.
+    const int withoutSquare = AdifRowsWithoutSquare(log_, result.firstRow);
     kx::ProcessEvents();
     SaveBaseNow();
+    if (result.status == AdifImportStatus::Imported)
+        ShowInformation(this, FromCp(AdifImportSummary(result, withoutSquare)));
 }
 
 void TForm3::BeginLogChange() {
@@ -859,7 +863,7 @@ void TForm3::EndLogChange() {
         w->setEnabled(true);
 }
 
-void TForm3::ADIFImport(const QString& fileName) {
+AdifImportResult TForm3::ADIFImport(const QString& fileName) {
     const std::string path = PathBytes(fileName);
     auto show = [&](const std::string& message) {
         // The file name is shown as the dialog gave it, whatever its characters.
@@ -874,7 +878,7 @@ void TForm3::ADIFImport(const QString& fileName) {
     };
     if (fileName.isEmpty() || !FileExists(path)) {
         missing();
-        return;
+        return {AdifImportStatus::MissingFile};
     }
 
     importCount_ = 0;
@@ -930,15 +934,12 @@ void TForm3::ADIFImport(const QString& fileName) {
         model_->Reset();
         FitColumns();
         if (Form5) Form5->Finish();
-        std::string refused = AdifNoDateMessage(result.noDate);
-        if (result.badDateTime > 0)
-            refused += (refused.empty() ? "" : "\n") + AdifBadDateTimeMessage(result.badDateTime);
-        if (!refused.empty()) ShowInformation(this, FromCp(refused));
     }
     finished = true;
+    return result;
 }
 
-void TForm3::FindBEXs() {
+void TForm3::FindBEXs(int keepFrom) {
     BusyCursor busy;
     BeginLogChange();
     if (Form5) Form5->Start(Text(Msg::FindingSquaresTitle));
@@ -970,6 +971,7 @@ void TForm3::FindBEXs() {
     };
     hooks.currentRow = [&row](int r) { row = r; };
     hooks.pump = Pacer(showRow);
+    hooks.keepFrom = keepFrom;
     kx::FindBEXs(log_, hooks);
     if (Form5) Form5->Finish();
     kx::ProcessEvents();

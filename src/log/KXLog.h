@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "log/AdifImport.h"
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
 
@@ -112,12 +113,13 @@ public:
     bool FormClose();
     void SetCaptions();
     void btImportClick();
-    // The import of an ADIF file into the log, with its messages, the counter box and
-    // the progress window. The grid stays hidden after a normal end.
-    void ADIFImport(const QString& fileName);
+    // The import of an ADIF file into the log, with its error messages, the counter box
+    // and the progress window. The grid stays hidden after a normal end.
+    kx::AdifImportResult ADIFImport(const QString& fileName);
     // The square finder over the whole log with the progress window; the grid is shown
-    // again at its end, also after a failure.
-    void FindBEXs();
+    // again at its end, also after a failure. Rows from keepFrom on (0: none) are left
+    // as they are.
+    void FindBEXs(int keepFrom = 0);
     void btBEXCalcClick();
     void btCreateClick();
     void btMapClick();

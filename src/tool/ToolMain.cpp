@@ -316,11 +316,17 @@ int Import(std::vector<std::string_view> files) {
             status = kError;
             continue;
         }
-        kx::FindBEXs(log);
+        // The QSOs of a file Kvadrix wrote hold what the log held: the finder leaves them.
+        kx::FindBexsHooks finder;
+        finder.keepFrom = r.ownFile ? r.firstRow : 0;
+        kx::FindBEXs(log, finder);
+        const int withoutSquare = kx::AdifRowsWithoutSquare(log, r.firstRow);
         kx::SaveBase(log, key);
         std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates, "
                   << r.noDate << " refused without a date, " << r.badDateTime
-                  << " refused with a date or time that does not exist\n";
+                  << " refused with a date or time that does not exist, " << withoutSquare
+                  << " without a square; " << r.lyRecords << " LY QSOs in this file of "
+                  << r.records << " records\n";
     }
     return status;
 }

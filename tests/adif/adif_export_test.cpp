@@ -7,7 +7,9 @@
 
 #include "award/AdifExport.h"
 #include "log/AdifImport.h"
+#include "log/FindBexs.h"
 #include "log/QSOLog.h"
+#include "log/SortQSOs.h"
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "support/TempFolder.h"
@@ -178,15 +180,22 @@ TEST_F(AdifExportTest, AQsoWithoutReadableDateIsWrittenWithoutDateAndCounted) {
               "Be atpažįstamos datos (įrašyti be QSO_DATE): 2.");
 }
 
-TEST_F(AdifExportTest, RoundTripGivesTheSameQsos) {
+TEST_F(AdifExportTest, RoundTripGivesEveryFieldAsTheLogHeldIt) {
     options.dateOrder = DateOrder::DMY;
     const kx::QSOLog log = LogOf({
         Row({"2009-05-12", "12:30", "12:45", "LY2AA", "20M", "USB", "Kaunas", "Jonas", "KO24PQ",
              "K26", "KO24AB", "O19", "TNX"}),
-        Row({"24.12.2026", "9:30", "1005", "LY3BB", "70CM", "FT4", "Šiauliai", "Ąžuolas", "", "K26",
-             "", "O19", "QSL via buro"}),
-        Row({"31/01/2026", "23:59", "", "LY5DD/P", "2M", "FM", "", "", "KO24PQ", "K26"}),
-        Row({"2026-01-31", "00:00", "", "LY6EE", "40M", "DIGITAL"}),
+        // Texts as typed: a date and times in the short forms, a place with a comma, names
+        // and remarks in small letters, a mode by another program's name, an own locator
+        // and square kept apart from each other.
+        Row({"24.12.2026", "9:30", "1005", "LY3BB", "70CM", "BPSK31", "Kaliningrad, RU", "Ąžuolas",
+             "", "K26", "", "O19", " QSL via buro, 73 "}),
+        // A locator outside the award area with no square, a square without a locator.
+        Row({"31/01/2026", "23:59", "", "LY5DD/P", "2M", "FM", "", "", "KO04AA", "", "", "",
+             "Kaliningrad"}),
+        Row({"2026-01-31", "00:00", "", "LY6EE", "40m", "DIGITAL", "", "", "", "?", "", "K26"}),
+        // A date that reads as no date at all is not lost.
+        Row({"12052026", "", "", "LY7FF", "", "", "", "", "KO24PQ", ""}),
     });
     Export(log);
 
@@ -196,26 +205,49 @@ TEST_F(AdifExportTest, RoundTripGivesTheSameQsos) {
     kx::QSOLog back("EN");
     const kx::AdifImportResult r =
         kx::ImportAdifFile(back, folder.file("out.adi"), other.file("QSO.dat"));
-    ASSERT_EQ(r.taken, 4);
-    const std::vector<std::vector<std::string>> expected = {
-        {"2009-05-12", "12:30", "12:45", "LY2AA", "20M", "USB", "K26", "KO24PQ", "O19", "KO24AB"},
-        // The same date and times in the import's forms; the square of the SIG field.
-        {"2026-12-24", "09:30", "10:05", "LY3BB", "70CM", "FT4", "K26", "", "O19", ""},
-        {"2026-01-31", "23:59", "", "LY5DD/P", "2M", "FM", "K26", "KO24PQ", "", ""},
-        {"2026-01-31", "00:00", "", "LY6EE", "40M", "DIGITAL", "", "", "", ""},
-    };
-    for (int i = 0; i < 4; ++i) {
-        std::vector<std::string> got;
-        for (int col : {kx::colDate, kx::colSUTC, kx::colEUTC, kx::colCallsign, kx::colBand,
-                        kx::colMode, kx::colBEX, kx::colWWL, kx::colMyBEX, kx::colMyWWL})
-            got.emplace_back(back.Field(i + 1, col));
-        EXPECT_EQ(got, expected[i]) << "row " << i + 1;
-    }
-    EXPECT_EQ(kx::Cp1257ToUtf8(back.Field(2, kx::colName)), "ĄŽUOLAS");  // capitals
-    EXPECT_EQ(back.Field(2, kx::colRemarks), "QSL VIA BURO");
+    ASSERT_EQ(r.taken, 5);
+    EXPECT_TRUE(r.ownFile);
+    // The square finder leaves the file's rows as they came, and the log is sorted.
+    kx::FindBexsHooks hooks;
+    hooks.keepFrom = r.firstRow;
+    kx::FindBEXs(back, hooks);
+    kx::SaveBase(back, kx::SortKey::Callsign, other.file("QSO.dat"));
+    ASSERT_EQ(back.DataRowCount(), 5);
+    for (int row = 1; row <= 5; ++row)
+        for (int col = 0; col < kx::kQSOFields; ++col)
+            EXPECT_EQ(kx::TrimField(back.Cell(row, col)), kx::TrimField(log.Cell(row, col)))
+                << "row " << row << ", column " << col;
+    EXPECT_EQ(kx::Cp1257ToUtf8(back.Field(2, kx::colName)), "Ąžuolas");
 
-    // The file brought in again adds nothing.
+    // The file brought in again adds nothing, typed dates included.
     EXPECT_EQ(kx::ImportAdifFile(back, folder.file("out.adi"), other.file("QSO.dat")).taken, 0);
+
+    // Other programs read ADIF's fields; only fields that need it are written twice.
+    const std::string file = folder.read("out.adi");
+    EXPECT_NE(file.find("<QSO_DATE:8>20261224 <TIME_ON:4>0930 <TIME_OFF:4>1005"),
+              std::string::npos);
+    EXPECT_NE(file.find("<QTH:15>Kaliningrad, RU "), std::string::npos);
+    EXPECT_EQ(file.find("APP_KVADRIX_QTH"), std::string::npos);
+    EXPECT_NE(file.find("<APP_KVADRIX_DATE:10>24.12.2026"), std::string::npos);
+    EXPECT_NE(file.find("<APP_KVADRIX_MODE:6>BPSK31"), std::string::npos);
+    EXPECT_EQ(file.find("<APP_KVADRIX_DATE:10>2009"), std::string::npos);
+    EXPECT_NE(file.find("<APP_KVADRIX_BEX:0>"), std::string::npos);  // LY7FF: no square
+}
+
+TEST_F(AdifExportTest, AnotherProgramsFileIsReadAsAlwaysAndItsKvadrixFieldsAreNotTaken) {
+    Export(LogOf({Row({"24.12.2026", "9:30", "", "LY3BB", "70CM", "BPSK31", "Kaliningrad, RU",
+                       "Jonas", "", "", "", "", "tnx"})}));
+    std::string file = folder.read("out.adi");
+    file.replace(file.find("<PROGRAMID:7>Kvadrix"), 20, "<PROGRAMID:7>Another");
+    folder.write("other.adi", file);
+    kx::QSOLog back("EN");
+    const kx::AdifImportResult r =
+        kx::ImportAdifFile(back, folder.file("other.adi"), folder.file("QSO.dat"));
+    EXPECT_FALSE(r.ownFile);
+    EXPECT_EQ(back.Field(1, kx::colDate), "2026-12-24");
+    EXPECT_EQ(back.Field(1, kx::colMode), "PSK31");
+    EXPECT_EQ(back.Field(1, kx::colQTH), "KALININGRAD_ RU");
+    EXPECT_EQ(back.Cell(1, kx::colRemarks), " TNX");
 }
 
 TEST_F(AdifExportTest, ImportTakesTheSquareOfTheSigFieldsWhenTheLocatorGivesNone) {

@@ -22,12 +22,15 @@ const expected = [
   {
     call: "LY3BB", qso_date: "20261224", time_on: "0930", time_off: "1005", band: "70cm",
     mode: "MFSK", submode: "FT4", name: "Ąžuolas", qth: "Šiauliai", comment: "ąčęėįšųūž",
+    // The fields as the log holds them, where ADIF's forms differ, for Kvadrix's import.
+    app_kvadrix_date: "24.12.2026", app_kvadrix_sutc: "9:30", app_kvadrix_eutc: "1005",
   },
   // No date: the record has no QSO_DATE; "?" is no square, so no SIG either.
-  { call: "LY4CC", time_on: "0000", band: "2m", mode: "DIGITAL" },
+  { call: "LY4CC", time_on: "0000", band: "2m", mode: "DIGITAL", app_kvadrix_bex: "?" },
   {
     call: "LY5DD/P", qso_date: "20260131", time_on: "2359", band: "40m", mode: "CW",
     qth: "Vilnius, LT", gridsquare: "KO24PQ", sig: "BEX", sig_info: "K26",
+    app_kvadrix_date: "2026/01/31", app_kvadrix_band: "40m", app_kvadrix_mode: "cw",
   },
 ];
 assert.deepStrictEqual(adif.records, expected);

@@ -157,12 +157,20 @@ TEST(ToolImport, ImportsFindsSquaresAndReportsDuplicates) {
     f.write("a.adi", kAdi);
     ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("2 taken, 0 duplicates"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("a.adi: 2 taken, 0 duplicates, 0 refused without a date, 0 refused "
+                         "with a date or time that does not exist, 1 without a square; 2 LY "
+                         "QSOs in this file of 3 records\n"),
+              std::string::npos)
+        << r.out;
     std::string log = f.read("QSO.dat");
     EXPECT_NE(log.find("LY1AB"), std::string::npos);
     EXPECT_NE(log.find("K26"), std::string::npos);  // square found from the locator
     ToolRun again = Tool(f, "import '" + f.file("a.adi") + "'");
-    EXPECT_NE(again.out.find("0 taken, 2 duplicates"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("0 taken, 2 duplicates, 0 refused without a date, 0 refused with "
+                             "a date or time that does not exist, 0 without a square; 2 LY QSOs "
+                             "in this file of 3 records\n"),
+              std::string::npos)
+        << again.out;
     EXPECT_EQ(Tool(f, "import '" + f.file("missing.adi") + "'").status, 2);
     EXPECT_EQ(Tool(f, "import").status, 2);
 
@@ -190,6 +198,25 @@ TEST(ToolExport, WritesTheLogAndCountsQsosWithoutDate) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("kvadrix-tool: "), std::string::npos);
     EXPECT_EQ(Tool(f, "export").status, 2);
+}
+
+TEST(ToolExport, AnExportedLogImportsIntoAnotherFolderAsItWas) {
+    ToolFolder f;
+    const std::string rows =
+        "2018-01-07\t12:30\t \tLY2AA\t20M\tUSB\tKaliningrad, RU\tJonas\tKO04PQ\t \t \t \t"
+        "Tnx QSO\t\r\n"
+        "24.12.2026\t9:30\t \tLY3BB\t40M\tBPSK31\tVilnius\tPetras\t \t?\tKO24PQ\tK26\t"
+        "55 deg\t\r\n";
+    const std::string header =
+        "Date\tsUTC\teUTC\tCallsign\tBand\tMode\tQTH\tName\tWWL\tBEX\tMyWWL\tMyBEX\tRemarks\t\r\n";
+    f.write("QSO.dat", header + rows);
+    ASSERT_EQ(Tool(f, "export '" + f.file("out.adi") + "'").status, 0);
+    ToolFolder other;
+    ToolRun r = Tool(other, "import '" + f.file("out.adi") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    // Neither the square finder nor the sort changes a field ("?" stays, the square of a
+    // locator outside the award area stays empty).
+    EXPECT_EQ(other.read("QSO.dat"), header + rows);
 }
 
 TEST(ToolFindSquares, FillsTheSquareOfTheLocator) {

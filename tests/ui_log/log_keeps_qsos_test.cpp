@@ -219,9 +219,11 @@ TEST_F(LogKeepsQsos, ImportRefusesRecordsWithoutADateAndSaysHowMany) {
     form->btImport->click();
     EXPECT_EQ(calls(), std::vector<std::string>{"LY1A"});
     EXPECT_EQ(lastText(),
-              "Records not imported because they have no QSO date: 2.\n"
+              "LY QSOs in this file: 4 (records: 4).\nImported: 1. Already in the "
+              "log: 0.\nRecords not imported because they have no QSO date: 2.\n"
               "Records not imported because their QSO date or start time does not "
-              "exist (such as 2020-13-40 or 25:61): 1.");
+              "exist (such as 2020-13-40 or 25:61): 1.\n"
+              "Imported QSOs without a BEX square: 1.");
     EXPECT_EQ(fake.count(kx::MessageKind::Information), 1);
     EXPECT_EQ(logFile(),
               kxtest::kEnglishHeader + kxtest::LogLine({"2020-03-04", "12:00", "", "LY1A"}));
