@@ -41,66 +41,101 @@ namespace {
 
 // A file open for reading, closed when it goes.
 struct ReadingFile {
-    explicit ReadingFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    explicit ReadingFile(const std::string& path) {
+        // Without waiting: a pipe would wait for a writer that may never come.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            failure = errno == ENOENT ? CpMessage(Msg::FileNotFound) : ErrnoText(errno) + ".";
+            return;
+        }
         struct stat st {};
-        if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+        if (::fstat(fd, &st) != 0)
+            failure = ErrnoText(errno) + ".";
+        else if (S_ISDIR(st.st_mode))
+            failure = CpMessage(Msg::FileIsFolder);
+        else if (!S_ISREG(st.st_mode))
+            failure = CpMessage(Msg::FileNotOrdinary);  // a device gives bytes without end
+        else if (static_cast<std::uint64_t>(st.st_size) > kLargestReadFile)
+            failure = TooLarge(static_cast<std::uint64_t>(st.st_size));
+        if (!failure.empty()) {
             ::close(fd);
             fd = -1;
-            errno = EISDIR;
+            return;
         }
-        if (fd >= 0 && st.st_size > 0) size = static_cast<std::size_t>(st.st_size);
+        size = static_cast<std::size_t>(st.st_size);
     }
     ~ReadingFile() {
-        if (fd >= 0) {
-            const int err = errno;
-            ::close(fd);
-            errno = err;
-        }
+        if (fd >= 0) ::close(fd);
     }
-    // Reads to the end a piece at a time; false on a read error (errno tells which).
-    bool ReadPieces(const std::function<void(std::string_view)>& piece) const {
-        std::vector<char> buf(1 << 16);
+    ReadingFile(const ReadingFile&) = delete;
+    ReadingFile& operator=(const ReadingFile&) = delete;
+
+    // Reads to the end a piece at a time; false on a read error or a file that grows beyond
+    // the largest while it is read (failure tells which).
+    bool ReadPieces(const std::function<void(std::string_view)>& piece,
+                    std::size_t pieceSize = 1 << 16) {
+        std::vector<char> buf(pieceSize);
+        std::uint64_t total = 0;
         for (;;) {
             const ssize_t n = ::read(fd, buf.data(), buf.size());
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
+            if (n < 0) {
+                failure = ErrnoText(errno) + ".";
+                return false;
+            }
             if (n == 0) return true;
+            total += static_cast<std::uint64_t>(n);
+            if (total > kLargestReadFile) {
+                failure = TooLarge(total);
+                return false;
+            }
             piece(std::string_view(buf.data(), static_cast<std::size_t>(n)));
         }
     }
-    int fd;
+
+    static std::string TooLarge(std::uint64_t bytes) {
+        return CpMessage(Msg::FileTooLarge,
+                         {std::to_string(bytes), std::to_string(kLargestReadFile >> 20)});
+    }
+
+    int fd = -1;
     std::size_t size = 0;  // as the file system gives it when opened
+    std::string failure;   // why the file cannot be read (Windows-1257), once it cannot
 };
 
-// The FileOpenError of a file that could not be opened or read, errno as the failure left it.
-[[noreturn]] void ThrowReadError(const std::string& path) {
-    const int err = errno;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        throw FileOpenError(path, CpMessage(Msg::FileIsFolder));
-    throw FileOpenError(path, err == ENOENT ? CpMessage(Msg::FileNotFound) : ErrnoText(err) + ".");
+}  // namespace
+
+namespace {
+
+// The bytes of a file, or nothing with the failure in `failure`.
+std::optional<std::string> ReadBytes(const std::string& path, std::string& failure) {
+    ReadingFile file(path);
+    std::string data;
+    if (file.fd >= 0) {
+        data.reserve(file.size);
+        if (file.ReadPieces([&](std::string_view piece) { data.append(piece); })) return data;
+    }
+    failure = file.failure;
+    return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<std::string> TryReadFileBytes(const std::string& path) {
-    const ReadingFile file(path);
-    if (file.fd < 0) return std::nullopt;
-    std::string data;
-    data.reserve(file.size);
-    if (!file.ReadPieces([&](std::string_view piece) { data.append(piece); })) return std::nullopt;
-    return data;
+    std::string failure;
+    return ReadBytes(path, failure);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    auto data = TryReadFileBytes(path);
-    if (!data) ThrowReadError(path);
+    std::string failure;
+    auto data = ReadBytes(path, failure);
+    if (!data) throw FileOpenError(path, failure);
     return std::move(*data);
 }
 
 void ReadFilePieces(const std::string& path, const std::function<void(std::string_view)>& piece) {
-    const ReadingFile file(path);
-    if (file.fd < 0 || !file.ReadPieces(piece)) ThrowReadError(path);
+    ReadingFile file(path);
+    if (file.fd < 0 || !file.ReadPieces(piece)) throw FileOpenError(path, file.failure);
 }
 
 bool FileExists(const std::string& path) {
@@ -231,32 +266,23 @@ void WriteFileAtomicPieces(const std::string& path,
 }
 
 void CopyFileAtomic(const std::string& source, const std::string& path) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (in < 0 || ::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = in < 0 ? errno : EISDIR;
-        if (in >= 0) ::close(in);
-        throw FileOpenError(source, ErrnoText(err) + ".");
-    }
-    int readError = 0;
+    ReadingFile in(source);
+    if (in.fd < 0) throw FileOpenError(source, in.failure);
+    bool readFailed = false;
     try {
-        std::vector<char> buf(1 << 20);
         WriteAtomicWith(path, [&](int fd) {
-            for (;;) {
-                const ssize_t n = ::read(in, buf.data(), buf.size());
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) return readError = errno;
-                if (n == 0) return 0;
-                if (const int err = WriteAll(fd, buf.data(), static_cast<std::size_t>(n)))
-                    return err;
-            }
+            int written = 0;
+            readFailed = !in.ReadPieces(
+                [&](std::string_view piece) {
+                    if (!written) written = WriteAll(fd, piece.data(), piece.size());
+                },
+                1 << 20);
+            return readFailed ? EIO : written;
         });
-    } catch (...) {
-        ::close(in);
-        if (readError) throw FileOpenError(source, ErrnoText(readError) + ".");
+    } catch (const FileWriteError&) {
+        if (readFailed) throw FileOpenError(source, in.failure);
         throw;
     }
-    ::close(in);
 }
 
 FileIdentity IdentityOf(const std::string& path) {

@@ -13,6 +13,14 @@ namespace kx {
 // Windows-1257 bytes.
 std::string SystemErrorText(int err);
 
+// The largest file the program reads, QSO.dat and ADIF files among them: 1 GiB, eight
+// times a log of 2,000,000 QSOs (some 125 MB).
+inline constexpr std::uint64_t kLargestReadFile = std::uint64_t{1} << 30;
+
+// The reads below take only ordinary files (a folder, a pipe, a device or a socket is
+// refused without waiting for it) of at most kLargestReadFile bytes; anything else is a
+// file that cannot be read.
+
 // The bytes of a file. Throws FileOpenError when it cannot be opened or read.
 std::string ReadFileBytes(const std::string& path);
 

@@ -1,16 +1,25 @@
 // Hostile log and ADIF files: whatever their shape, reading them ends, keeps every byte
 // of text somewhere in the table, and needs memory in proportion to the file, not more.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "HeapPeak.h"
 #include "log/AdifImport.h"
 #include "log/QSOLog.h"
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
 #include "platform/Globals.h"
 #include "support/TempFolder.h"
 
@@ -169,6 +178,79 @@ TEST(HostileAdifFile, TwoHundredMegabytesOnOneLineAreImportedFromDisk) {
     EXPECT_EQ(log.QSOCount(), 1);
     EXPECT_LE(peak, size + size / 8 + (1u << 20)) << peak << " bytes for a file of " << size;
     if (std::getenv("KX_PRINT_PEAKS")) std::printf("200 MB line: %zu / %zu\n", peak, size);
+}
+
+// ---- files that are no files ---------------------------------------------------------
+
+// The message of the FileOpenError that fn raises, or "no error".
+std::string OpenErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const kx::FileOpenError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// The message of reading the log and of importing the ADIF file at `path`; a read that
+// waits is ended after ten seconds (a writer opens the pipe and closes it) and fails the test.
+std::vector<std::string> ReadingErrors(const kxtest::TempFolder& folder, const std::string& path) {
+    kx::UsePortableFolder(std::string(KX_DATA_DIR) + "/");
+    std::vector<std::string> errors;
+    for (int what = 0; what < 2; ++what) {
+        std::atomic<bool> done = false;
+        std::string error;
+        std::thread reader([&] {
+            QSOLog log("EN");
+            error = what == 0 ? OpenErrorOf([&] { log.Load(path, "EN"); }) : OpenErrorOf([&] {
+                kx::ImportAdifFile(log, path, folder.file("QSO.dat"));
+            });
+            done = true;
+        });
+        for (int i = 0; i < 1000 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!done) {
+            ADD_FAILURE() << "reading " << path << " waits";
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        reader.join();
+        errors.push_back(error);
+    }
+    return errors;
+}
+
+TEST(FilesThatAreNoFiles, APipeOrADeviceIsRefusedAtOnceAsLogAndAsAdifFile) {
+    kxtest::TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.file("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/null", folder.file("null"));
+    std::filesystem::create_symlink("/dev/zero", folder.file("zero"));
+    kx::Language = "EN";
+    for (const char* name : {"pipe", "null", "zero"})
+        for (const std::string& error : ReadingErrors(folder, folder.file(name)))
+            EXPECT_NE(error.find("It is not an ordinary file"), std::string::npos)
+                << name << ": " << error;
+    EXPECT_FALSE(std::filesystem::exists(folder.file("QSO.dat")));
+}
+
+TEST(FilesThatAreNoFiles, AFileBeyondTheLargestIsRefusedWithoutReadingIt) {
+    kxtest::TempFolder folder;
+    const std::string path = folder.file("big");
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kx::kLargestReadFile) + 1), 0);  // sparse
+        ::close(fd);
+    }
+    kx::Language = "EN";
+    std::vector<std::string> errors;
+    const std::size_t peak = HeapPeakDuring([&] { errors = ReadingErrors(folder, path); });
+    for (const std::string& error : errors)
+        EXPECT_NE(error.find("The file is too large: 1073741825 bytes; at most 1024 MB are read."),
+                  std::string::npos)
+            << error;
+    EXPECT_LE(peak, 1u << 20);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("QSO.dat")));
 }
 
 }  // namespace
