@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -28,8 +30,15 @@ std::string ErrnoText(int err) {
     return SystemErrorText(err);
 }
 
-// What a temporary file's name adds to the name of the file it will replace.
-constexpr const char* kTempMark = ".tmp";
+// A temporary file's name: the name of the file it will replace, then
+// ".kvadrix-<process id>-<random digits>.tmp". The process id tells whether the writer
+// still runs.
+constexpr std::string_view kTempMark = ".kvadrix-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+// A temporary left longer than this is a leftover whoever wrote it (a process id used
+// again after a restart of the machine).
+constexpr std::time_t kLeftoverAge = 24 * 60 * 60;
 
 }  // namespace
 
@@ -63,6 +72,7 @@ struct ReadingFile {
             return;
         }
         size = static_cast<std::size_t>(st.st_size);
+        mode = st.st_mode & 07777;
     }
     ~ReadingFile() {
         if (fd >= 0) ::close(fd);
@@ -100,6 +110,7 @@ struct ReadingFile {
 
     int fd = -1;
     std::size_t size = 0;  // as the file system gives it when opened
+    mode_t mode = 0;       // its permissions
     std::string failure;   // why the file cannot be read (Windows-1257), once it cannot
 };
 
@@ -162,26 +173,55 @@ std::string WriteTarget(const std::string& path) {
 
 namespace {
 
-// Removes the temporary files that an earlier write of `target` left when it was cut
-// short (a crash, a power cut): "<name>.tmp" followed by digits, beside the file.
-void RemoveLeftovers(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string prefix =
-        (slash == std::string::npos ? target : target.substr(slash + 1)) + kTempMark;
-    DIR* dir = ::opendir(folder.c_str());
+// "<folder>/" and the name of a path.
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {"./", path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+// The process id in a temporary file's name whose file name is `name` (any name when
+// empty), or 0 when it is no such name.
+long TempWriter(std::string_view temp, std::string_view name) {
+    std::size_t at = temp.rfind(kTempMark);
+    if (at == std::string_view::npos || at == 0 || (!name.empty() && temp.substr(0, at) != name) ||
+        !temp.ends_with(kTempEnd))
+        return 0;
+    const std::string_view rest =
+        temp.substr(at + kTempMark.size(), temp.size() - at - kTempMark.size() - kTempEnd.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9 || dash + 1 == rest.size() ||
+        rest.find_first_not_of("0123456789-") != std::string_view::npos ||
+        rest.find('-', dash + 1) != std::string_view::npos)
+        return 0;
+    long pid = 0;
+    for (char c : rest.substr(0, dash)) pid = pid * 10 + (c - '0');
+    return pid;
+}
+
+}  // namespace
+
+void RemoveWriteLeftovers(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return;
+    const std::time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
-        if (name.substr(prefix.size()).find_first_not_of("0123456789") != std::string_view::npos)
+        const long pid = TempWriter(entry->d_name, name);
+        if (pid <= 0) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode))
             continue;
-        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        // A writer that still runs (this program itself among them) is still writing it.
+        const bool writerGone =
+            pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+        if (writerGone || now - st.st_mtime > kLeftoverAge)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
     ::closedir(dir);
 }
 
-}  // namespace
+std::function<int(const std::string&)> SyncHook;
 
 namespace {
 
@@ -199,9 +239,18 @@ int WriteAll(int fd, const char* data, std::size_t size) {
     return 0;
 }
 
+// Flushes fd (the file or folder at path) to disk: 0, or the errno of the failure.
+int Sync(int fd, const std::string& path) {
+    if (SyncHook)
+        if (const int err = SyncHook(path)) return err;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
 // WriteFileAtomic with the new file's bytes written by fill(fd), which returns 0 or the
-// errno of its failure.
-void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& fill) {
+// errno of its failure. A new file gets the permissions `mode` (the umask's when none);
+// a file that is replaced keeps its own.
+void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& fill,
+                     std::optional<mode_t> mode = std::nullopt) {
     static std::mt19937_64 rng{std::random_device{}()};
     const std::string target = WriteTarget(path);
     // A file the user may not write is not replaced behind the user's back.
@@ -209,10 +258,17 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
     const bool hasOld = ::stat(target.c_str(), &old) == 0;
     if (hasOld && (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0))
         throw FileWriteError(path, ErrnoText(EACCES) + ".");
-    RemoveLeftovers(target);
-    const std::string temp = target + kTempMark + std::to_string(rng() % 1000000000ULL);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (hasOld) mode = old.st_mode & 07777;
+    const auto [folder, name] = SplitPath(target);
+    RemoveWriteLeftovers(folder, name);
+    const std::string temp = target + std::string(kTempMark) + std::to_string(::getpid()) + "-" +
+                             std::to_string(rng() % 1000000000ULL) + std::string(kTempEnd);
+    // The permissions are the final ones before the first byte is written: a log only its
+    // owner may read is never readable by others, not even while it is written.
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666);
     if (fd < 0) throw FileWriteError(path, ErrnoText(errno) + ".");
+    if (mode) ::fchmod(fd, *mode);
     auto fail = [&](int err) {
         ::close(fd);
         ::unlink(temp.c_str());
@@ -227,9 +283,7 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
         throw;
     }
     if (filled) fail(filled);
-    if (::fsync(fd) != 0) fail(errno);
-    // Keep the old file's permissions when there is one.
-    if (hasOld) ::fchmod(fd, old.st_mode & 07777);
+    if (const int err = Sync(fd, temp)) fail(err);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
@@ -244,6 +298,14 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
         ::unlink(temp.c_str());
         throw FileWriteError(path, ErrnoText(err) + ".");
     }
+    // The new name lives in the folder: only once the folder is on disk does the file
+    // survive a power cut under its name. A folder that cannot be opened for reading, or a
+    // file system that does not flush folders (EINVAL), is left as it is.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    const int err = Sync(dir, folder);
+    ::close(dir);
+    if (err && err != EINVAL) throw FileWriteError(path, ErrnoText(err) + ".");
 }
 
 }  // namespace
@@ -270,15 +332,18 @@ void CopyFileAtomic(const std::string& source, const std::string& path) {
     if (in.fd < 0) throw FileOpenError(source, in.failure);
     bool readFailed = false;
     try {
-        WriteAtomicWith(path, [&](int fd) {
-            int written = 0;
-            readFailed = !in.ReadPieces(
-                [&](std::string_view piece) {
-                    if (!written) written = WriteAll(fd, piece.data(), piece.size());
-                },
-                1 << 20);
-            return readFailed ? EIO : written;
-        });
+        WriteAtomicWith(
+            path,
+            [&](int fd) {
+                int written = 0;
+                readFailed = !in.ReadPieces(
+                    [&](std::string_view piece) {
+                        if (!written) written = WriteAll(fd, piece.data(), piece.size());
+                    },
+                    1 << 20);
+                return readFailed ? EIO : written;
+            },
+            in.mode);
     } catch (const FileWriteError&) {
         if (readFailed) throw FileOpenError(source, in.failure);
         throw;

@@ -34,14 +34,20 @@ void ReadFilePieces(const std::string& path, const std::function<void(std::strin
 
 bool FileExists(const std::string& path);
 
-// Replaces the file at path by bytes atomically: writes a temporary file "<name>.tmp<digits>"
-// in the same folder, flushes it to disk and renames it over the old one. On any failure
-// the old file is left whole, the temporary is removed and FileWriteError is thrown.
+// Replaces the file at path by bytes atomically: writes a temporary file
+// "<name>.kvadrix-<process id>-<digits>.tmp" in the same folder, flushes it to disk, renames
+// it over the old one and flushes the folder, so that the new file survives a power cut
+// once this returns. On any failure the old file is left whole, the temporary is removed
+// and FileWriteError is thrown (a failed flush of the folder too, though the file is
+// replaced then).
+// - the new file has the old one's permissions from its first byte on (a new file: the
+//   umask's);
 // - path a symbolic link: the file it leads to is replaced (the temporary beside it); a
 //   link that leads nowhere or round in a loop throws and writes nothing;
 // - a file the user may not write (or with no write permission at all) is not replaced:
 //   FileWriteError with the system's "Permission denied";
-// - temporaries that an earlier write of the same file left behind (a crash) are removed.
+// - temporaries that an earlier write of the same file left behind (a crash) are removed
+//   (RemoveWriteLeftovers); no other file is touched.
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // As WriteFileAtomic with the bytes that `next` appends to its piece (emptied before each
@@ -51,8 +57,8 @@ void WriteFileAtomicPieces(const std::string& path,
                            const std::function<bool(std::string& piece)>& next);
 
 // As WriteFileAtomic with the bytes of the file `source`, read a piece at a time (a big
-// file costs no memory). A source that cannot be opened or read throws FileOpenError;
-// nothing is written then.
+// file costs no memory); a new file gets the permissions of the source. A source that
+// cannot be opened or read throws FileOpenError; nothing is written then.
 void CopyFileAtomic(const std::string& source, const std::string& path);
 
 // The file a write of path replaces: path itself, or the file a symbolic link at path
@@ -72,6 +78,16 @@ struct FileIdentity {
 };
 
 FileIdentity IdentityOf(const std::string& path);
+
+// Removes what atomic writes into `folder` left when they were cut short (a crash, a power
+// cut): the temporary files of WriteFileAtomic's name pattern whose writing process has
+// ended, or that are older than a day; of the file `name` only when one is given. Files of
+// any other name, and those of writes still running, are left alone.
+void RemoveWriteLeftovers(const std::string& folder, const std::string& name = {});
+
+// Test seam: when set, called with the path of each file and folder that is about to be
+// flushed to disk; an errno it returns fails that flush as the system would.
+extern std::function<int(const std::string& path)> SyncHook;
 
 // Test seam: when set, WriteFileAtomic calls it with the temporary file's path just before
 // the rename; returning false makes the write fail as a real failure would.

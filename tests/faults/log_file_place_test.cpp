@@ -3,7 +3,10 @@
 // cut short earlier left beside the log is cleared away.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 #include "FaultSupport.h"
@@ -86,11 +89,63 @@ TEST_F(LogFilePlace, AWriteProtectedLogIsNotReplaced) {
 }
 
 TEST_F(LogFilePlace, TheNextWriteRemovesTheTemporariesACrashLeft) {
-    folder.write("QSO.dat.tmp123456", "half a log");
-    folder.write("QSO.dat.tmp7", "");
-    folder.write("QSO.dat.tmp-mine", "not ours");
-    folder.write("Kvadrix.ini.tmp42", "another file's");
+    // Process 999999999 never runs: its writes were cut short. The parent of this test
+    // runs: its write is still going on.
+    const std::string live = std::to_string(::getppid());
+    folder.write("QSO.dat.kvadrix-999999999-123456.tmp", "half a log");
+    folder.write("QSO.dat.kvadrix-" + live + "-7.tmp", "a write going on");
+    folder.write("QSO.dat.kvadrix-" + live + "-8.tmp", "left before a restart");
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(25);
+    fs::last_write_time(folder.file("QSO.dat.kvadrix-" + live + "-8.tmp"), dayAgo);
+    folder.write("QSO.dat.tmp123456", "the user's");
+    folder.write("QSO.dat.kvadrix-mine.tmp", "the user's");
+    folder.write("Kvadrix.ini.kvadrix-999999999-42.tmp", "another file's");
     OneQso("LY1A").Write(path);
     EXPECT_EQ(kxtest::NamesIn(folder.dir()),
-              (std::vector<std::string>{"Kvadrix.ini.tmp42", "QSO.dat", "QSO.dat.tmp-mine"}));
+              (std::vector<std::string>{"Kvadrix.ini.kvadrix-999999999-42.tmp", "QSO.dat",
+                                        "QSO.dat.kvadrix-" + live + "-7.tmp",
+                                        "QSO.dat.kvadrix-mine.tmp", "QSO.dat.tmp123456"}));
+}
+
+TEST_F(LogFilePlace, AUsersFileBesideAWrittenFileIsNeverRemoved) {
+    // A name of the user's that looks like a temporary of the old pattern.
+    folder.write("log.adi.tmp2024", "the user's own");
+    WriteFileAtomic(folder.file("log.adi"), "new");
+    EXPECT_EQ(kxtest::NamesIn(folder.dir()),
+              (std::vector<std::string>{"log.adi", "log.adi.tmp2024"}));
+}
+
+TEST_F(LogFilePlace, TheLogKeepsItsPermissionsFromTheFirstByteOn) {
+    OneQso("LY1A").Write(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    // The temporary's permissions while its bytes are being written.
+    std::vector<unsigned> modes;
+    WriteFileAtomicPieces(path, [&](std::string& piece) {
+        for (const std::string& name : kxtest::NamesIn(folder.dir()))
+            if (struct stat st{}; name != "QSO.dat" && ::stat(folder.file(name).c_str(), &st) == 0)
+                modes.push_back(st.st_mode & 07777);
+        piece = "bytes";
+        return false;
+    });
+    EXPECT_EQ(modes, std::vector<unsigned>{0600u});
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST_F(LogFilePlace, TheFolderIsFlushedAfterTheRenameAndItsFailureIsReported) {
+    std::vector<std::string> synced;
+    SyncHook = [&](const std::string& p) {
+        synced.push_back(p);
+        return 0;
+    };
+    OneQso("LY1A").Write(path);
+    ASSERT_EQ(synced.size(), 2u);
+    EXPECT_NE(synced[0].find("QSO.dat.kvadrix-"), std::string::npos);  // the file first
+    EXPECT_EQ(synced[1], folder.dir());                                // then its folder
+
+    // A folder that cannot be flushed: "saved" would not survive a power cut.
+    SyncHook = [&](const std::string& p) { return p == folder.dir() ? EIO : 0; };
+    EXPECT_THROW(OneQso("LY2B").Write(path), FileWriteError);
+    SyncHook = nullptr;
 }
