@@ -52,12 +52,28 @@ bool Older(const fs::path& a, const fs::path& b) {
     return sa < sb;
 }
 
+// A copy that an earlier version of the program left when a backup was cut short:
+// a backup's name, then ".tmp" and digits.
+bool IsOldCutBackupName(const std::string& name) {
+    const std::size_t mark = name.rfind(".tmp");
+    return mark != std::string::npos && mark + 4 < name.size() &&
+           name.find_first_not_of("0123456789", mark + 4) == std::string::npos &&
+           IsBackupName(name.substr(0, mark));
+}
+
+// Removes the oldest backups beyond kKeptBackups, and every copy that was cut short (each
+// as big as the log): none of them is a backup to restore.
 void RemoveOldBackups(const fs::path& folder) {
+    RemoveWriteLeftovers(folder.string() + "/");
     std::error_code ec;
     std::vector<fs::path> backups;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        if (entry.is_regular_file(ec) && IsBackupName(entry.path().filename().string()))
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file(ec)) continue;
+        if (IsBackupName(name))
             backups.push_back(entry.path());
+        else if (IsOldCutBackupName(name))
+            fs::remove(entry.path(), ec);
     }
     std::sort(backups.begin(), backups.end(), Older);
     for (size_t i = 0; i + kKeptBackups < backups.size(); ++i) fs::remove(backups[i], ec);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -105,4 +106,26 @@ TEST_F(LogBackups, FailedBackupIsReportedAfterTheLogIsWritten) {
     EXPECT_NE(folder.read("QSO.dat").find("LY1AB"), std::string::npos);
     log1.Write(log);  // told once a run
     EXPECT_EQ(reported.size(), 1u);
+}
+
+TEST_F(LogBackups, ABackupHasTheLogsPermissions) {
+    folder.write("QSO.dat", "Date\tsUTC\r\n");
+    ASSERT_EQ(::chmod(log.c_str(), 0600), 0);
+    const auto backup = kx::BackUpLog(log, At(0));
+    ASSERT_TRUE(backup);
+    struct stat st {};
+    ASSERT_EQ(::stat(backup->c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST_F(LogBackups, BackupsThatWereCutShortAreRemovedWithTheOldOnes) {
+    folder.write("QSO.dat", "Date\tsUTC\r\n");
+    fs::create_directories(folder.file("backups"));
+    // Left by a crash: by this version (its writer has ended) and by earlier ones.
+    folder.write("backups/QSO-20261201-080000.dat.kvadrix-999999999-1234.tmp", "a cut copy");
+    folder.write("backups/QSO-20261201-080000.dat.tmp123456789", "a cut copy");
+    folder.write("backups/notes.tmp42", "mine");
+    EXPECT_TRUE(kx::BackUpLog(log, At(0)));
+    EXPECT_EQ(Names(folder.file("backups")),
+              (std::vector<std::string>{"QSO-20261208-101500.dat", "notes.tmp42"}));
 }
