@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
+#include "platform/FileIO.h"
 #include "platform/Messages.h"
 
 namespace kx {
@@ -45,15 +45,25 @@ LockResult FolderLock::TryLock() {
     if (fd_ >= 0) return LockResult::Acquired;
     reason_.clear();
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        const int fd =
+            ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
         if (fd < 0) {
-            reason_ = std::strerror(errno);
+            reason_ = SystemErrorText(errno);
+            return LockResult::Failed;
+        }
+        // The holder's text is written into the file: a file that has another name (a hard
+        // link to a file of the user's) or is no ordinary file is not written, nor locked.
+        struct stat own {};
+        if (::fstat(fd, &own) != 0 || !S_ISREG(own.st_mode) || own.st_nlink > 1) {
+            reason_ = own.st_nlink > 1 ? CpMessage(Msg::LockFileHasLinks)
+                                       : CpMessage(Msg::FileNotOrdinary);
+            ::close(fd);
             return LockResult::Failed;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int err = errno;
             if (err != EWOULDBLOCK) {
-                reason_ = std::strerror(err);
+                reason_ = SystemErrorText(err);
                 ::close(fd);
                 return LockResult::Failed;
             }
@@ -63,6 +73,10 @@ LockResult FolderLock::TryLock() {
             ::close(fd);
             std::string text(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
             while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+            // Shown in messages and on terminals: anything but printable ASCII (terminal
+            // commands among it) is shown as "?".
+            for (char& c : text)
+                if (c < 0x20 || c > 0x7E) c = '?';
             const std::size_t blank = text.rfind(' ');
             holderName_ = blank == std::string::npos ? std::string() : text.substr(0, blank);
             holderPid_ = 0;
@@ -91,7 +105,7 @@ LockResult FolderLock::TryLock() {
         fd_ = fd;
         return LockResult::Acquired;
     }
-    reason_ = "the lock file keeps changing";
+    reason_ = CpMessage(Msg::LockFileKeepsChanging);
     return LockResult::Failed;
 }
 

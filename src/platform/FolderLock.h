@@ -40,7 +40,8 @@ public:
     // "NAME (process PID)" of the holder as far as known (Windows-1257, kx::Language).
     std::string Holder() const;
     const std::string& LockPath() const { return path_; }
-    // The system's reason of the last Failed.
+    // Why the last TryLock failed (Windows-1257): the system's reason, or that the lock
+    // file has other names (hard links) or is no ordinary file; such a file is left as it is.
     const std::string& Reason() const { return reason_; }
 
 private:

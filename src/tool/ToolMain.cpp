@@ -250,7 +250,7 @@ public:
             case kx::LockResult::Held:
                 throw Failure{Out(kx::LockHeldMessage(lock_, lock_.LockPath()))};
             case kx::LockResult::Failed:
-                throw Failure{M(kx::Msg::ToolCannotLock, {lock_.LockPath(), lock_.Reason()})};
+                throw Failure{M(kx::Msg::ToolCannotLock, {lock_.LockPath(), Out(lock_.Reason())})};
         }
     }
 

@@ -1,5 +1,7 @@
 // Runs the built kvadrix-tool as a process on a temporary program folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -271,6 +273,36 @@ TEST(ToolLock, ALockFileLeftByACrashLocksNobody) {
     kx::FolderLock lock(f.dir());
     EXPECT_EQ(lock.TryLock(), kx::LockResult::Acquired);
     EXPECT_EQ(f.read(kx::kLockFileName), "Kvadrix " + std::to_string(getpid()) + "\n");
+}
+
+TEST(ToolLock, ALockFileWithAnotherNameIsRefusedAndTheOtherFileKept) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    f.write("precious.txt", "the user's text\n");
+    std::filesystem::create_hard_link(f.file("precious.txt"), f.file(kx::kLockFileName));
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot be locked"), std::string::npos) << r.err;
+    EXPECT_EQ(f.read("precious.txt"), "the user's text\n");
+    EXPECT_FALSE(std::filesystem::exists(f.file("QSO.dat")));
+}
+
+TEST(ToolLock, TheHoldersTextIsShownWithoutItsControlCharacters) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    // Another program holds the lock and wrote terminal commands as its name.
+    const int fd = ::open(f.file(kx::kLockFileName).c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const std::string text =
+        "Evil\x1b]0;owned\x07\x1b[2J\r\x9b"
+        "31m 77\n";
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ToolRun r = Tool(f, "import '" + f.file("a.adi") + "'");
+    ::close(fd);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Evil?]0;owned??[2J??31m (process 77)"), std::string::npos) << r.err;
+    for (char c : r.err) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << r.err;
 }
 
 TEST(ToolLock, WithoutALockTheLogIsNotWritten) {
