@@ -732,7 +732,7 @@ QString TForm6::HintText() const {
 
 void TForm6::pbMapHover(const QString& code) {
     const QString text = SquareText(code.toStdString());
-    pbMap->setToolTip(text);
+    pbMap->setToolTip(kx::PlainToolTip(text));
     lbStatus->setText(text.isEmpty() ? HintText() : text);
 }
 

@@ -123,6 +123,8 @@ QLabel* Label(QWidget* parent, const char* name, const QRect& geometry, Qt::Alig
     lb->setObjectName(QString::fromLatin1(name));
     lb->setGeometry(geometry);
     lb->setAlignment(align);
+    // The panels show entries of the user's tables as written, never read as HTML.
+    lb->setTextFormat(Qt::PlainText);
     return lb;
 }
 

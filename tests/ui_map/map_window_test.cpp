@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -73,6 +74,11 @@ struct MapFolder {
     kx::FakeServices fake;
     kx::ScopedServices use{fake};
 };
+
+// The text a tool tip shows: Qt reads it as HTML when it looks like HTML.
+QString ShownTip(const QString& tip) {
+    return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+}
 
 // The centre of a square's cell in the map view.
 QPoint CellCentre(const TForm6& form, const std::string& code) {
@@ -327,7 +333,7 @@ TEST(MapWindow, HoverShowsSquareAndFirstQso) {
     form.show();
     QTest::mouseMove(form.pbMap, CellCentre(form, "K26"));
     EXPECT_EQ(form.lbStatus->text(), QStringLiteral("K26: LY2AB, 20M, CW, 2009-01-15"));
-    EXPECT_EQ(form.pbMap->toolTip(), form.lbStatus->text());
+    EXPECT_EQ(ShownTip(form.pbMap->toolTip()), form.lbStatus->text());
     QTest::mouseMove(form.pbMap, CellCentre(form, "K25"));
     EXPECT_EQ(form.lbStatus->text(), QStringLiteral("K25: not worked"));
     // A filter change updates the text of the square under the pointer.
@@ -348,6 +354,21 @@ TEST(MapWindow, HoverShowsSquareAndFirstQso) {
     form.show();
     QTest::mouseMove(form.pbMap, CellCentre(form, "K25"));
     EXPECT_EQ(form.lbStatus->text(), QStringLiteral("K25: nedirbtas"));
+    form.close();
+}
+
+TEST(MapWindow, TheLogsTextIsShownAsWrittenNotAsHtml) {
+    MapFolder env;
+    const kx::QSOLog log =
+        MakeLog({{"<font color=red size=7>LY2AB</font>", "20M", "<img src=x>", "K26"}});
+    TForm6 form;
+    form.SetLog(&log);
+    form.show();
+    QTest::mouseMove(form.pbMap, CellCentre(form, "K26"));
+    const QString written =
+        QStringLiteral("K26: <font color=red size=7>LY2AB</font>, 20M, <img src=x>, 2009-01-15");
+    EXPECT_EQ(ShownTip(form.pbMap->toolTip()), written);
+    EXPECT_EQ(form.lbStatus->text(), written);
     form.close();
 }
 

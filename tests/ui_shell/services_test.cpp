@@ -1,6 +1,7 @@
 // Message boxes, the handler wrapper, the text boundary, the info and progress windows.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -53,6 +54,17 @@ TEST_F(MessageBoxes, ErrorsHaveOkAnInformationIconAndTheErrorTitle) {
     kx::Language = "LT";
     kx::ShowError(nullptr, "x");
     EXPECT_EQ(fake.lastMessage()->title, "KLAIDA");
+}
+
+TEST_F(MessageBoxes, TheirTextIsShownAsWrittenNotAsHtml) {
+    // A message names a QSO or a file: "<b>LY1AB</b>" is what the log holds.
+    kx::MessageBoxRequest request;
+    request.text = QStringLiteral("Delete QSO <b>LY1AB</b> <img src=x>?");
+    const auto box = kx::MakeMessageBox(nullptr, request);
+    const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), request.text);
 }
 
 TEST_F(MessageBoxes, ButtonsSpeakTheProgramsLanguageWithOrWithoutQtsCatalogue) {

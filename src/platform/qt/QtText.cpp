@@ -18,6 +18,13 @@ QString Text(Msg key, Lang lang) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString PlainToolTip(const QString& text) {
+    if (text.isEmpty()) return text;
+    // One line as it stands, every "<" and "&" as a character.
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
+
 QString PathText(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }

@@ -28,6 +28,11 @@ QString FromCp(std::string_view bytes);
 QString PathText(const std::string& path);
 std::string PathBytes(const QString& path);
 
+// A tool tip that shows `text` as written: Qt reads a tool tip that looks like HTML as
+// HTML, so text from the log or the user's files ("<font>", "<img>") is escaped in one.
+// Empty text gives an empty tip (none is shown).
+QString PlainToolTip(const QString& text);
+
 // QString -> Windows-1257 bytes; nothing when the text holds a character the code page
 // cannot hold (it is never replaced by another one).
 std::optional<std::string> ToCp(const QString& text);

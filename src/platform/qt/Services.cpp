@@ -102,6 +102,8 @@ Services* current = nullptr;
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const MessageBoxRequest& box) {
     auto mb = std::make_unique<QMessageBox>(box.icon, box.title, box.text, box.buttons, parent);
+    // Messages name QSOs and files: their text is shown as written, never read as HTML.
+    mb->setTextFormat(Qt::PlainText);
     if (box.defaultButton != QMessageBox::NoButton) mb->setDefaultButton(box.defaultButton);
     const std::pair<QMessageBox::StandardButton, Msg> labels[] = {
         {QMessageBox::Yes, Msg::ButtonYes},
