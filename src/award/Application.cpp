@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+
+#include "log/QSOLog.h"
 
 namespace kx {
 
@@ -107,12 +110,25 @@ std::string fApplicationTitle(int bandGroup, int modeGroup) {
     return title + "Application";
 }
 
+int fClassThreshold(int awardClass) {
+    switch (awardClass) {
+        case ac100:
+            return 100;
+        case ac200:
+            return 200;
+        case ac300:
+            return 300;
+        default:
+            return 0;
+    }
+}
+
 std::string FillPlaceholders(std::string line, const ApplicationData& data) {
     ReplaceFirst(line, "{cn}", 5, fClassWord(data.awardClass));
     ReplaceFirst(line, "{cl}", 5, fBandGroupWord(data.bandGroup));
     ReplaceFirst(line, "{scl}", 6, fModeGroupWord(data.modeGroup));
     ReplaceFirst(line, "{name}", 6, data.name);
-    ReplaceFirst(line, "{call}", 6, data.call);
+    ReplaceFirst(line, "{call}", 6, UpperAscii(data.call));
     ReplaceFirst(line, "{addr}", 6, data.address);
     ReplaceFirst(line, "{eaddr}", 7, data.email);
     ReplaceFirst(line, "{version}", 9, data.version);
@@ -148,8 +164,38 @@ std::string ListLine(const ListEntry& row, const ListLayout& layout) {
     return line;
 }
 
-std::vector<std::string> PageHeaderLines(int page) {
-    return {std::string(1, '\f'), std::string(25, ' ') + "-" + std::to_string(page) + "- ", "  "};
+std::vector<std::string> PageHeaderLines(int page, std::string_view call,
+                                         std::string_view heading) {
+    std::string number = UpperAscii(call);
+    number.resize(std::max<std::size_t>(25, number.size() + 1), ' ');
+    number += "-" + std::to_string(page) + "- ";
+    std::vector<std::string> lines = {std::string(1, '\f'), number, "  "};
+    if (!heading.empty()) lines.emplace_back(heading);
+    return lines;
+}
+
+std::string FitListHeading(const std::string& line, const ListLayout& layout) {
+    std::vector<std::pair<std::size_t, std::string>> words;  // 0-based start, text
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == ' ') {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ') ++i;
+        words.emplace_back(start, line.substr(start, i - start));
+    }
+    if (words.size() != static_cast<std::size_t>(kListColumns)) return {};
+    std::string fitted;
+    for (int col = 0; col < kListColumns; ++col) {
+        // A word over a right-aligned column keeps its end where the column's end goes.
+        const int edge = RightAligned(col) ? col + 1 : col;
+        std::size_t at = words[col].first + (layout[edge] - kListLayout[edge]);
+        if (!fitted.empty()) at = std::max(at, fitted.size() + 1);
+        fitted.resize(at, ' ');
+        fitted += words[col].second;
+    }
+    return fitted;
 }
 
 void FillApplication(LineDocument& doc, const ApplicationData& data,
@@ -163,13 +209,20 @@ void FillApplication(LineDocument& doc, const ApplicationData& data,
     if (!hasMarker) k = doc.LineCount();
 
     const ListLayout layout = FitListLayout(rows);
+    // The column heading before the list moves with the columns, and continuation pages
+    // repeat it.
+    std::string heading;
+    if (hasMarker && k > 0) {
+        heading = FitListHeading(doc.LineText(k - 1), layout);
+        if (!heading.empty()) doc.SetLineText(k - 1, heading);
+    }
     for (const ListEntry& row : rows) {
         doc.InsertLine(k, ListLine(row, layout));
         ++k;
         if (variant != ListVariant::Preview) continue;
         const int page = PageStartingAt(k);
         if (page == 0) continue;
-        for (const std::string& header : PageHeaderLines(page)) {
+        for (const std::string& header : PageHeaderLines(page, data.call, heading)) {
             doc.InsertLine(k, header);
             ++k;
         }

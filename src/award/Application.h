@@ -51,6 +51,10 @@ enum AwardClassIndex : int {
     acTrophy = 4,  // rbTrophy
 };
 
+// The squares a class asks for, as its name says: 100, 200 and 300 for BEX 100, 200 and
+// 300; 0 (no threshold the program knows) for the basic class and the Trophy.
+int fClassThreshold(int awardClass);
+
 // The words the placeholders {cn}, {cl} and {scl} become; each non-empty word ends in a
 // blank ("100 ", "HF ", "Phone "), the basic class, HF/VHF and All give nothing.
 std::string fClassWord(int awardClass);
@@ -67,7 +71,7 @@ struct ApplicationData {
     int bandGroup = bgHFVHF;
     int modeGroup = mgAll;
     std::string name;     // {name}
-    std::string call;     // {call}
+    std::string call;     // {call}, in capitals (a-z only)
     std::string address;  // {addr}
     std::string email;    // {eaddr}
     std::string version;  // {version}
@@ -105,9 +109,19 @@ ListLayout FitListLayout(const std::vector<ListEntry>& rows);
 // cells (entry 1000. fills the blank before the square).
 std::string ListLine(const ListEntry& row, const ListLayout& layout = kListLayout);
 
-// The three lines of the page header before page `page` (2, 3, ...): a form feed, the page
-// number "-<page>-" after 25 blanks and one blank, and a line of two blanks.
-std::vector<std::string> PageHeaderLines(int page);
+// The lines of the page header before page `page` (2, 3, ...): a form feed; the
+// applicant's call sign in capitals, filled with blanks to column 25 (at least one blank),
+// then the page number "-<page>-" and one blank; a line of two blanks; and the column
+// heading of the list when there is one.
+std::vector<std::string> PageHeaderLines(int page, std::string_view call = {},
+                                         std::string_view heading = {});
+
+// The column heading of the list (the template line before the marker, seven words over
+// the columns of kListLayout, such as "   # BEX  Callsign     Band Mode   Date        UTC")
+// with its words moved as the layout moved the columns under them: the words of the
+// number and the band keep their right ends with the columns' ends, the others their
+// starts, one blank at least between two. Empty for a line that is not seven words.
+std::string FitListHeading(const std::string& line, const ListLayout& layout);
 
 enum class ListVariant {
     Preview,  // with page headers, for the screen and the printer
@@ -119,7 +133,8 @@ enum class ListVariant {
 // line, and the preview adds the header of the next page whenever the list reaches the
 // line indexes 54, 113, 172 ... (every 59 lines, page 2, 3, 4 ...); then the marker line
 // becomes a line of two blanks. A template without a marker line gets the list at its
-// end.
+// end. The line before the marker, when FitListHeading reads it as the column heading,
+// is moved with the columns and repeated in the page headers with the call sign.
 void FillApplication(LineDocument& doc, const ApplicationData& data,
                      const std::vector<ListEntry>& rows, ListVariant variant);
 

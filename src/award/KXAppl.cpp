@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -155,6 +156,10 @@ TForm4::TForm4(QWidget* parent)
     rePrev->hide();
     centreLayout->addWidget(rePrev);
 
+    lbCount = new QLabel(centre);
+    lbCount->setObjectName(QStringLiteral("lbCount"));
+    centreLayout->addWidget(lbCount);
+
     pnRight = new QWidget(this);
     pnRight->setObjectName(QStringLiteral("pnRight"));
     pnRight->setFixedWidth(102);
@@ -221,11 +226,17 @@ TForm4::TForm4(QWidget* parent)
     edit(edCall, lbCall, "edCall", "lbCall", 121, 0, 2);
     edit(edEaddr, lbEaddr, "edEaddr", "lbEaddr", 121, 1, 2);
     grid->setColumnStretch(4, 1);
+    // Tab goes along the rows as the fields stand: Name, Callsign, Address, E-mail.
+    setTabOrder(edName, edCall);
+    setTabOrder(edCall, edAddr);
+    setTabOrder(edAddr, edEaddr);
 
     // ---- events ----
     for (QRadioButton* rb : {rbHFVHF, rbHF, rbVHF, rbAll, rbCW, rbSSB, rbPH, rbDigi}) {
         connect(rb, &QRadioButton::clicked, this, kx::Guarded(this, &TForm4::ApplyClick));
     }
+    for (QRadioButton* rb : {rbBEX, rb100, rb200, rb300, rbTrophy})
+        connect(rb, &QRadioButton::toggled, this, kx::Guarded(this, &TForm4::ShowCount));
     connect(btPrev, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btPrevClick));
     connect(btSave, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btSaveClick));
     connect(btSavePdf, &QToolButton::clicked, this, kx::Guarded(this, &TForm4::btSavePdfClick));
@@ -281,10 +292,9 @@ void TForm4::SetTexts() {
 
 void TForm4::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    resize(std::max(ini.ReadInteger(kWindows, "W4", 345), kMinWidth),
-           std::max(ini.ReadInteger(kWindows, "H4", 277), kMinHeight));
     kx::PlaceWindow(this,
-                    {ini.ReadInteger(kWindows, "X4", 100), ini.ReadInteger(kWindows, "Y4", 100)});
+                    {ini.ReadInteger(kWindows, "X4", 100), ini.ReadInteger(kWindows, "Y4", 100)},
+                    {ini.ReadInteger(kWindows, "W4", 345), ini.ReadInteger(kWindows, "H4", 277)});
 
     edName->setText(FromCp(ini.ReadString(kSetup, "Name", "")));
     edCall->setText(FromCp(ini.ReadString(kSetup, "Call", "")));
@@ -336,6 +346,25 @@ void TForm4::ListOfBEX(int modeGroup, int bandGroup) {
         }
     }
     SGrid2->resizeColumnsToContents();
+    ShowCount();
+}
+
+void TForm4::ShowCount() {
+    const int count = list_.Count();
+    const int needed = kx::fClassThreshold(AwardClass());
+    const bool short_ = count < needed;
+    QString text = kx::Text(kx::Msg::ApplicationCount).arg(count);
+    if (short_) {
+        const QRadioButton* chosen = rb100->isChecked()   ? rb100
+                                     : rb200->isChecked() ? rb200
+                                                          : rb300;
+        text = kx::Text(kx::Msg::ApplicationCountShort).arg(count).arg(chosen->text()).arg(needed);
+    }
+    lbCount->setText(text);
+    QPalette palette = lbCount->palette();
+    palette.setColor(QPalette::WindowText,
+                     short_ ? QColor(192, 0, 0) : this->palette().color(QPalette::WindowText));
+    lbCount->setPalette(palette);
 }
 
 void TForm4::ApplyClick() {
@@ -372,7 +401,7 @@ void TForm4::BuildDocument(QTextDocument* doc, bool preview) {
     data.email = kx::ToCpChecked(edEaddr->text());
     data.version = kx::VersionText;
     data.count = list_.Count();
-    data.date = kx::DocumentLineBytes(kx::TodayShortText());
+    data.date = kx::DocumentLineBytes(kx::TodayIsoText());
 
     kx::BuildApplicationDocument(doc, kx::FilePath(kx::ToCpChecked(TemplateName)), data,
                                  list_.GridRows(),
@@ -408,9 +437,12 @@ void TForm4::btPrintClick() {
 void TForm4::btSaveClick() {
     kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterRtf);
-    dialog.folder = kx::PathText(kx::UserFolder());
-    const QString name = kx::Svc().SaveFileName(this, dialog);
+    dialog.folder = kx::DocumentsFolder();
+    dialog.defaultSuffix = QStringLiteral("rtf");
+    QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;  // cancelled: nothing is saved, the view stays as it was
+    // A name typed without an extension means an RTF file.
+    if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".rtf");
     const std::string path = kx::PathBytes(name);
 
     rePrev->clear();
@@ -423,10 +455,11 @@ void TForm4::btSaveClick() {
 void TForm4::btSavePdfClick() {
     kx::FileDialogRequest dialog;
     dialog.filter = kx::Text(kx::Msg::FilterPdf);
-    dialog.folder = kx::PathText(kx::UserFolder());
+    dialog.folder = kx::DocumentsFolder();
     dialog.defaultSuffix = QStringLiteral("pdf");
-    const QString name = kx::Svc().SaveFileName(this, dialog);
+    QString name = kx::Svc().SaveFileName(this, dialog);
     if (name.isEmpty()) return;
+    if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".pdf");
     const std::string path = kx::PathBytes(name);
     // The preview variant, page headers included, built apart from the view.
     QTextDocument doc;

@@ -94,6 +94,9 @@ public:
     QLineEdit* edEaddr;
 
     QTableWidget* SGrid2;
+    // Under the list: the count of squares, in red with what the chosen class needs when
+    // the count is below its threshold.
+    QLabel* lbCount;
     QTextEdit* rePrev;
 
     // ---- fields ----
@@ -117,6 +120,8 @@ public:
 
     // Rebuilds the grid from the log for the groups.
     void ListOfBEX(int modeGroup, int bandGroup);
+    // Shows the list's count (and the class's threshold when the count is below it).
+    void ShowCount();
     // Builds the preview variant of the application in rePrev.
     void CreateApplication();
 

@@ -636,10 +636,9 @@ void TForm6::SetTexts() {
 
 void TForm6::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    resize(std::max(ini.ReadInteger(kWindows, "W6", 860), kMinWidth),
-           std::max(ini.ReadInteger(kWindows, "H6", 560), kMinHeight));
     kx::PlaceWindow(this,
-                    {ini.ReadInteger(kWindows, "X6", 100), ini.ReadInteger(kWindows, "Y6", 100)});
+                    {ini.ReadInteger(kWindows, "X6", 100), ini.ReadInteger(kWindows, "Y6", 100)},
+                    {ini.ReadInteger(kWindows, "W6", 860), ini.ReadInteger(kWindows, "H6", 560)});
 
     SetTexts();
     // The border and the table are read at every showing, as the tables are everywhere.

@@ -506,8 +506,11 @@ void TForm3::FormShow() {
     const bool firstShow = !loaded_;
     SetCaptions();  // before the placement: the captions decide the window's least width
     if (!loaded_) {
-        PlaceWindow(this, {SettingsFile.ReadInteger("WINDOWS", "X3", 100),
-                           SettingsFile.ReadInteger("WINDOWS", "Y3", 100)});
+        PlaceWindow(this,
+                    {SettingsFile.ReadInteger("WINDOWS", "X3", 100),
+                     SettingsFile.ReadInteger("WINDOWS", "Y3", 100)},
+                    {SettingsFile.ReadInteger("WINDOWS", "W3", width()),
+                     SettingsFile.ReadInteger("WINDOWS", "H3", height())});
         loaded_ = true;
         try {
             log_.Load();
@@ -573,6 +576,8 @@ bool TForm3::FormClose() {
         const QPoint place = WindowPlace(this);
         SettingsFile.WriteInteger("WINDOWS", "X3", place.x());
         SettingsFile.WriteInteger("WINDOWS", "Y3", place.y());
+        SettingsFile.WriteInteger("WINDOWS", "W3", width());
+        SettingsFile.WriteInteger("WINDOWS", "H3", height());
     });
     return true;
 }

@@ -49,7 +49,7 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
     const std::optional<QString> version = Svc().FileVersion();
     data.version = (version ? DocumentLineBytes(*version) : std::string(kNoVersion)).substr(0, 3);
     data.count = list.Count();
-    data.date = DocumentLineBytes(TodayShortText());
+    data.date = DocumentLineBytes(TodayIsoText());
 
     const std::string templateName = IsLithuanian() ? "BEXApplicationLT.rtf" : "BEXApplication.rtf";
     QTextDocument doc;  // destroyed before the application object

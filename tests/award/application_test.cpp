@@ -72,6 +72,12 @@ TEST(ApplicationPlaceholders, ApplicantVersionCountAndDate) {
               "Kvadrix 1.0: 3 squares on 2026-12-08.");
 }
 
+TEST(ApplicationPlaceholders, TheCallSignIsWrittenInCapitals) {
+    ApplicationData d = Data();
+    d.call = "ly2xx/p";
+    EXPECT_EQ(FillPlaceholders("Callsign: {call}", d), "Callsign: LY2XX/P");
+}
+
 TEST(ApplicationPlaceholders, OnlyTheFirstOccurrenceIsReplaced) {
     EXPECT_EQ(FillPlaceholders("{call} and {call}", Data()), "LY2XX and {call}");
 }
@@ -145,6 +151,37 @@ TEST(ApplicationListLine, LongFieldsWidenTheirColumnsForTheWholeList) {
     }
 }
 
+// The heading of the shipped templates stands over the columns whatever the list holds.
+TEST(ApplicationListLine, TheHeadingMovesWithTheColumnsUnderIt) {
+    const std::vector<ListEntry> rows = {
+        Entry(1, "A10", "LY1AB", "20M", "DIGITALVOICE"),
+        Entry(2, "B05", "LY3EF/LY4GH/P", "1.25CM", "CW"),
+    };
+    const std::pair<std::string, std::string> headings[] = {
+        {"   # BEX  Callsign     Band Mode   Date        UTC", "Band"},
+        {" Nr. BEX  \xd0" "aukinys    Banga Moda   Data        UTC", "Banga"}};
+    for (const auto& [heading, band] : headings) {
+        PlainLineDocument doc({"head", heading, "{qsolist}"});
+        FillApplication(doc, Data(), rows, ListVariant::Save);
+        const std::string& fitted = doc.Lines()[1];
+        const std::string& line = doc.Lines()[2];
+        EXPECT_EQ(fitted.find(heading.substr(10, 3)), line.find("LY1AB")) << fitted;  // call
+        EXPECT_EQ(fitted.find("Mod"), line.find("DIGITALVOICE")) << fitted;
+        EXPECT_EQ(fitted.find("Da"), line.find("2009-01-15")) << fitted;
+        EXPECT_EQ(fitted.find("UTC"), line.find("12:00")) << fitted;
+        // The number and the band keep their right ends over the column's.
+        EXPECT_EQ(fitted.find("BEX") - 1, line.find("A10") - 1);
+        EXPECT_EQ(fitted.find(band) + band.size(), doc.Lines()[3].find("1.25CM") + 6) << fitted;
+    }
+    // A list that fits keeps the heading as it is; a line that is no heading stays too.
+    PlainLineDocument plain({"   # BEX  Callsign     Band Mode   Date        UTC", "{qsolist}"});
+    FillApplication(plain, Data(), {Entry(1)}, ListVariant::Save);
+    EXPECT_EQ(plain.Lines()[0], "   # BEX  Callsign     Band Mode   Date        UTC");
+    PlainLineDocument prose({"The QSOs listed below:", "{qsolist}"});
+    FillApplication(prose, Data(), rows, ListVariant::Save);
+    EXPECT_EQ(prose.Lines()[0], "The QSOs listed below:");
+}
+
 TEST(ApplicationListLine, EntryThousandFillsTheBlankBeforeTheSquare) {
     std::string line = ListLine(Entry(1000));
     EXPECT_EQ(line.substr(0, 8), "1000.B05");
@@ -175,18 +212,40 @@ TEST(ApplicationPages, HeadersAfterThe34thAnd90thEntryWithMarkerAtLine20) {
     ASSERT_EQ(lines.size(), 20u + 120 + 6 + 1 + 3);
     EXPECT_EQ(lines[53], ListLine(Entry(34)));
     EXPECT_EQ(lines[54], "\f");
-    EXPECT_EQ(lines[55], "                         -2- ");
+    EXPECT_EQ(lines[55], "LY2XX                    -2- ");  // the applicant's call sign
     EXPECT_EQ(lines[56], "  ");
     EXPECT_EQ(lines[57], ListLine(Entry(35)));
     EXPECT_EQ(lines[112], ListLine(Entry(90)));
     EXPECT_EQ(lines[113], "\f");
-    EXPECT_EQ(lines[114], "                         -3- ");
+    EXPECT_EQ(lines[114], "LY2XX                    -3- ");
     EXPECT_EQ(lines[116], ListLine(Entry(91)));
     EXPECT_EQ(lines[145], ListLine(Entry(120)));
     EXPECT_EQ(lines[146], "  ");
     EXPECT_EQ(lines[147], "tail 0");
     EXPECT_EQ(lines.back(), "tail 2");
     EXPECT_EQ(IndexOf(lines, "{qsolist}"), -1);
+}
+
+TEST(ApplicationPages, ContinuationPagesRepeatTheHeadingUnderTheCallSign) {
+    std::vector<std::string> lines = Template(19);
+    lines.insert(lines.begin() + 19, "   # BEX  Callsign     Band Mode   Date        UTC");
+    PlainLineDocument doc(lines);
+    ApplicationData d = Data();
+    d.call = "ly2xx";
+    FillApplication(doc, d, Entries(120), ListVariant::Preview);
+    const auto& out = doc.Lines();
+    EXPECT_EQ(out[54], "\f");
+    EXPECT_EQ(out[55], "LY2XX                    -2- ");
+    EXPECT_EQ(out[56], "  ");
+    EXPECT_EQ(out[57], out[19]);  // the heading again
+    EXPECT_EQ(out[58], ListLine(Entry(35)));
+    EXPECT_EQ(out[113], "\f");
+    EXPECT_EQ(out[116], out[19]);
+    // A call sign of 25 characters or more is followed by one blank.
+    d.call = std::string(26, 'L');
+    PlainLineDocument longCall(lines);
+    FillApplication(longCall, d, Entries(40), ListVariant::Preview);
+    EXPECT_EQ(longCall.Lines()[55], std::string(26, 'L') + " -2- ");
 }
 
 TEST(ApplicationPages, SaveVariantHasNoPageHeaders) {
@@ -204,13 +263,15 @@ TEST(ApplicationPages, SaveVariantHasNoPageHeaders) {
 // Page headers go on for as long as the list does, every 59 lines (they used to stop
 // after page 7, so the pages of a long list had no numbers).
 TEST(ApplicationPages, ThresholdsAreAbsoluteAndHeadersGoOnOnEveryPage) {
+    ApplicationData noCall = Data();
+    noCall.call.clear();
     PlainLineDocument late(Template(60));
-    FillApplication(late, Data(), Entries(60), ListVariant::Preview);
+    FillApplication(late, noCall, Entries(60), ListVariant::Preview);
     EXPECT_EQ(IndexOf(late.Lines(), "                         -2- "), -1);
     EXPECT_EQ(IndexOf(late.Lines(), "                         -3- "), 114);
 
     PlainLineDocument many(Template(0));
-    FillApplication(many, Data(), Entries(600), ListVariant::Preview);
+    FillApplication(many, noCall, Entries(600), ListVariant::Preview);
     EXPECT_EQ(IndexOf(many.Lines(), "                         -7- "), 350);
     EXPECT_EQ(IndexOf(many.Lines(), "                         -8- "), 409);
     EXPECT_EQ(IndexOf(many.Lines(), "                         -9- "), 468);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -122,6 +123,34 @@ TEST_F(DesktopWindows, AQsoTypedAlongTheEnterPathIsSavedWithoutTheMouse) {
               std::string::npos)
         << folder.read("QSO.dat");
     EXPECT_TRUE(Form3->edCall->text().isEmpty()) << "saved: the fields are cleared";
+}
+
+TEST_F(DesktopWindows, TabGoesThroughTheApplicantFieldsAsTheyStandInBothLanguages) {
+    for (const char* language : {"EN", "LT"}) {
+        SCOPED_TRACE(language);
+        kx::Language = language;
+        start();
+        ASSERT_TRUE(Desktop::ShowActive(Form4));
+        for (QLineEdit* e : {Form4->edName, Form4->edCall, Form4->edAddr, Form4->edEaddr})
+            e->clear();
+        Form4->edName->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([] { return Focused(Form4->edName); }));
+        Desktop::Type(QStringLiteral("Jonas"));
+        Desktop::Keys("Tab");
+        EXPECT_TRUE(Focused(Form4->edCall));
+        Desktop::Type(QStringLiteral("ly2xyz"));
+        Desktop::Keys("Tab");
+        EXPECT_TRUE(Focused(Form4->edAddr));
+        Desktop::Type(QStringLiteral("Kaunas"));
+        Desktop::Keys("Tab");
+        EXPECT_TRUE(Focused(Form4->edEaddr));
+        Desktop::Keys("shift+Tab shift+Tab");
+        EXPECT_TRUE(Focused(Form4->edCall));
+        EXPECT_EQ(Form4->edName->text(), "Jonas");
+        EXPECT_EQ(Form4->edCall->text(), "ly2xyz");
+        EXPECT_EQ(Form4->edAddr->text(), "Kaunas");
+        Form4->close();
+    }
 }
 
 TEST_F(DesktopWindows, AnEmptyModeOrBandKeepsTheFocusOnceWithoutPingPong) {

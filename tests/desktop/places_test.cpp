@@ -3,6 +3,7 @@
 // and progress windows carry the frames they ask for.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <functional>
 
 #include "desktop/DesktopWindows.h"
@@ -80,6 +81,38 @@ TEST_F(DesktopWindows, APlaceOffEveryScreenComesBackOntoTheScreenWhole) {
     // It comes to the nearest edges: the top right corner, the left edge.
     EXPECT_EQ(Desktop::Frame(Form3).topRight(), Desk().topRight());
     EXPECT_EQ(Desktop::Frame(Form2).topLeft(), QPoint(Desk().left(), 300));
+}
+
+TEST_F(DesktopWindows, ASavedSizeLargerThanTheScreenIsFittedToTheScreen) {
+    folder.write("Kvadrix.ini",
+                 "[WINDOWS]\r\nX3=50\r\nY3=40\r\nW3=2600\r\nH3=2100\r\nX4=100\r\nY4=100\r\n"
+                 "W4=3000\r\nH4=2400\r\n");
+    start();
+    for (QWidget* window : {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form4)}) {
+        ASSERT_TRUE(Desktop::ShowActive(window));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Desk().contains(Desktop::Frame(window)); }))
+            << window->objectName().toStdString() << " " << Desktop::Frame(window).x() << ","
+            << Desktop::Frame(window).y() << " " << Desktop::Frame(window).width() << "x"
+            << Desktop::Frame(window).height() << " in " << Desk().width() << "x"
+            << Desk().height();
+        // Larger than the screen, it takes the whole screen's width and height.
+        EXPECT_EQ(Desktop::Frame(window).size(), Desk().size());
+    }
+    // The applicant fields are on the screen.
+    EXPECT_TRUE(Desk().contains(Form4->edEaddr->mapToGlobal(Form4->edEaddr->rect().bottomRight())));
+}
+
+TEST_F(DesktopWindows, TheLogWindowComesBackInTheSizeTheUserGaveIt) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form3));
+    Form3->resize(900, 640);
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form3->size() == QSize(900, 640); }));
+    Form3->close();
+    EXPECT_EQ(stored("W3"), 900);
+    EXPECT_EQ(stored("H3"), 640);
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form3));
+    EXPECT_EQ(Form3->size(), QSize(900, 640));
 }
 
 // _MOTIF_WM_HINTS as xprop prints it: flags, functions, decorations, ...

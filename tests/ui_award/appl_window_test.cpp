@@ -141,7 +141,7 @@ protected:
         std::string text = PdfPageText(pdf, page), out;
         int taken = 0;
         std::size_t start = 0;
-        while (taken < 2 && start < text.size()) {
+        while (taken < 3 && start < text.size()) {
             std::size_t end = text.find('\n', start);
             if (end == std::string::npos) end = text.size();
             std::string line = text.substr(start, end - start);
@@ -401,12 +401,12 @@ TEST_F(ApplicationWindow, WithoutSettingsOpensAt100x100WithTheMinimumSize) {
 TEST_F(ApplicationWindow, PlaceAndSizeComeFromTheSettingsAndGoBackAtClose) {
     kx::SettingsFile.WriteInteger("WINDOWS", "X4", 40);
     kx::SettingsFile.WriteInteger("WINDOWS", "Y4", 60);
-    kx::SettingsFile.WriteInteger("WINDOWS", "W4", 820);
+    kx::SettingsFile.WriteInteger("WINDOWS", "W4", 720);
     kx::SettingsFile.WriteInteger("WINDOWS", "H4", 300);  // below the minimum
     const kx::QSOLog log = MixedLog();
     Show(log);
     EXPECT_EQ(form->pos(), QPoint(40, 60));
-    EXPECT_EQ(form->size(), QSize(820, 500));
+    EXPECT_EQ(form->size(), QSize(720, 500));
     form->move(70, 80);
     form->resize(700, 650);
     form->btClose->click();
@@ -415,6 +415,73 @@ TEST_F(ApplicationWindow, PlaceAndSizeComeFromTheSettingsAndGoBackAtClose) {
     EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "Y4", 0), 80);
     EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "W4", 0), 700);
     EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "H4", 0), 650);
+}
+
+TEST_F(ApplicationWindow, ASavedSizeLargerThanTheScreenIsFittedToTheScreen) {
+    kx::SettingsFile.WriteInteger("WINDOWS", "X4", 100);
+    kx::SettingsFile.WriteInteger("WINDOWS", "Y4", 100);
+    kx::SettingsFile.WriteInteger("WINDOWS", "W4", 3000);
+    kx::SettingsFile.WriteInteger("WINDOWS", "H4", 2000);
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(form->frameGeometry()))
+        << form->frameGeometry().width() << "x" << form->frameGeometry().height();
+    EXPECT_EQ(form->frameGeometry().size(), screen.size());
+    EXPECT_TRUE(screen.contains(form->edEaddr->mapToGlobal(QPoint())));
+}
+
+TEST_F(ApplicationWindow, TheDateIsWrittenAsIsoWhateverTheShortDateForm) {
+    fake.shortDateFormat = QStringLiteral("M/d/yy");
+    const kx::QSOLog log = MixedLog();
+    for (const char* language : {"EN", "LT"}) {
+        kx::Language = language;
+        Show(log);
+        form->edCall->setText("ly2xyz");
+        form->btPrev->click();
+        EXPECT_TRUE(Preview().contains("2026-12-08")) << Preview().toStdString();
+        EXPECT_FALSE(Preview().contains("12/8/26"));
+        EXPECT_TRUE(Preview().contains("LY2XYZ"));
+        EXPECT_FALSE(Preview().contains("ly2xyz"));
+        form->close();
+    }
+}
+
+TEST_F(ApplicationWindow, TabGoesAlongTheApplicantFieldsAsTheyStand) {
+    const kx::QSOLog log = MixedLog();
+    Show(log);
+    // The next field Tab reaches: the next widget of the chain that takes Tab.
+    auto next = [](QWidget* w) {
+        do w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisible());
+        return w;
+    };
+    EXPECT_EQ(next(form->edName), form->edCall);
+    EXPECT_EQ(next(form->edCall), form->edAddr);
+    EXPECT_EQ(next(form->edAddr), form->edEaddr);
+}
+
+TEST_F(ApplicationWindow, TheCountIsUnderTheListAndWarnsBelowTheClassThreshold) {
+    const kx::QSOLog log = LogOfSquares(120);
+    Show(log);
+    EXPECT_TRUE(form->lbCount->isVisible());
+    EXPECT_EQ(form->lbCount->text(), "BEX squares: 120");
+    Click(form->rb200);
+    EXPECT_EQ(form->lbCount->text(), "BEX squares: 120 (BEX 200 needs 200)");
+    EXPECT_EQ(form->lbCount->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+    Click(form->rb100);
+    EXPECT_EQ(form->lbCount->text(), "BEX squares: 120");
+    Click(form->rbTrophy);  // no threshold the program knows
+    EXPECT_EQ(form->lbCount->text(), "BEX squares: 120");
+    Click(form->rb300);
+    Click(form->rbCW);  // a filter changes the count
+    EXPECT_EQ(form->lbCount->text(),
+              QString("BEX squares: %1 (BEX 300 needs 300)").arg(form->List().Count()));
+    form->close();
+    kx::Language = "LT";
+    Show(log);
+    Click(form->rb300);
+    EXPECT_EQ(form->lbCount->text(), QString::fromUtf8("BEX kvadratų: 120 (BEX 300 reikia 300)"));
 }
 
 TEST_F(ApplicationWindow, ApplicantTextsReappearAfterARestart) {
@@ -624,7 +691,8 @@ TEST_F(ApplicationWindow, SavedFileHasTheListWithoutPageHeadersAndViewKeepsPrevi
     form->btSave->click();
     ASSERT_EQ(fake.saveDialogs.size(), 1u);
     EXPECT_TRUE(fake.saveDialogs[0].filter.contains("*.rtf"));
-    EXPECT_EQ(kx::ToCpChecked(fake.saveDialogs[0].folder), kx::UserFolder());
+    EXPECT_EQ(fake.saveDialogs[0].folder, kx::DocumentsFolder());
+    EXPECT_EQ(fake.saveDialogs[0].defaultSuffix, "rtf");
     EXPECT_TRUE(fake.messages.empty()) << fake.lastMessageText().toStdString();
 
     const std::string saved = folder.read("saved.rtf");
@@ -639,7 +707,7 @@ TEST_F(ApplicationWindow, SavedFileHasTheListWithoutPageHeadersAndViewKeepsPrevi
     QStringList preview = Preview().split('\n');
     for (int i = preview.size() - 1; i >= 0; --i) {
         if (preview[i] == kx::kPageBreakLine)
-            preview.erase(preview.begin() + i, preview.begin() + i + 3);
+            preview.erase(preview.begin() + i, preview.begin() + i + 4);
     }
     EXPECT_EQ(reread.toPlainText().split('\n'), preview);
     EXPECT_TRUE(reread.toPlainText().contains(U("Name: Jonas Žemaitis")));
@@ -676,13 +744,16 @@ TEST_F(ApplicationWindow, CancelledSaveWritesNothingAndLeavesTheView) {
     EXPECT_EQ(Preview(), before);
 }
 
-TEST_F(ApplicationWindow, SaveTakesTheNameAsTypedWithoutAddingAnExtension) {
+TEST_F(ApplicationWindow, SaveAddsTheExtensionToANameTypedWithoutOne) {
     const kx::QSOLog log = MixedLog();
     Show(log);
     fake.saveFileAnswers.push_back(QString::fromStdString(folder.file("application")));
     form->btSave->click();
-    EXPECT_TRUE(std::filesystem::exists(folder.file("application")));
-    EXPECT_FALSE(std::filesystem::exists(folder.file("application.rtf")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("application")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("application.rtf")));
+    fake.saveFileAnswers.push_back(QString::fromStdString(folder.file("application.doc")));
+    form->btSave->click();
+    EXPECT_TRUE(std::filesystem::exists(folder.file("application.doc")));  // as typed
 }
 
 TEST_F(ApplicationWindow, SaveIntoAFolderWithLithuanianLettersInItsName) {
@@ -702,16 +773,25 @@ TEST_F(ApplicationWindow, SaveIntoAFolderWithLithuanianLettersInItsName) {
     EXPECT_TRUE(std::filesystem::exists(dir + "/Žemaitis.pdf"));
 }
 
-TEST_F(ApplicationWindow, SaveDialogStartsInAProgramFolderWithLithuanianLetters) {
-    const std::string dir = folder.file("Kvadrix Šiauliai/");
-    std::filesystem::create_directory(dir);
-    kx::UsePortableFolder(dir);
+TEST_F(ApplicationWindow, SaveDialogsStartInTheUsersDocumentsFolderWithLithuanianLetters) {
+    // A home whose name holds Lithuanian letters, without XDG folder settings: the
+    // documents folder is its Documents.
+    const std::string home = folder.file("Šiauliai");
+    std::filesystem::create_directories(home + "/Documents");
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home + "/.config"));
     const kx::QSOLog log = MixedLog();
     Show(log);
-    fake.saveFileAnswers.push_back(QString());
+    fake.saveFileAnswers = {QString(), QString()};
     form->btSave->click();
-    ASSERT_EQ(fake.saveDialogs.size(), 1u);
-    EXPECT_EQ(fake.saveDialogs[0].folder, QString::fromStdString(dir));
+    form->btSavePdf->click();
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+    ASSERT_EQ(fake.saveDialogs.size(), 2u);
+    for (const auto& dialog : fake.saveDialogs)
+        EXPECT_EQ(dialog.folder, QString::fromStdString(home + "/Documents"));
     EXPECT_EQ(fake.saveDialogs[0].filter, "RTF files (*.rtf);;All files (*)");
 }
 
@@ -736,6 +816,7 @@ TEST_P(ApplicationWindowPdf, LongListContinuesUnderThePageNumber) {
     kx::Language = GetParam();
     const kx::QSOLog log = LogOfSquares(120);
     Show(log);
+    form->edCall->setText("ly2xyz");
     const std::string pdf = folder.file("app.pdf");
     fake.saveFileAnswers.push_back(QString::fromStdString(pdf));
     form->btSavePdf->click();
@@ -743,17 +824,22 @@ TEST_P(ApplicationWindowPdf, LongListContinuesUnderThePageNumber) {
     EXPECT_FALSE(form->btPrev->isChecked());  // the view is not touched
 
     // Both templates hold their marker at line index 17: page 1 takes 37 entries, the
-    // page 2 header comes at line 54 and the page 3 header at 113, after entry 93.
+    // page 2 header comes at line 54 and the page 3 header at 113, after entry 92 (each
+    // header repeats the column heading).
     const std::string page1 = PdfPageText(pdf, 1);
     EXPECT_NE(page1.find("37. A36"), std::string::npos) << page1;
     EXPECT_EQ(page1.find("38. A37"), std::string::npos) << page1;
     const std::string top2 = FirstLinesOfPage(pdf, 2);
     EXPECT_NE(top2.find("-2-"), std::string::npos) << top2;
+    // Each continuation page names the applicant and repeats the column heading.
+    EXPECT_NE(top2.find("LY2XYZ"), std::string::npos) << top2;
+    EXPECT_NE(top2.find(GetParam() == std::string("LT") ? "Banga" : "Band"), std::string::npos)
+        << top2;
     EXPECT_NE(top2.find("38. A37"), std::string::npos) << top2;
     EXPECT_NE(top2.find("LY1AB"), std::string::npos) << top2;
     const std::string top3 = FirstLinesOfPage(pdf, 3);
     EXPECT_NE(top3.find("-3-"), std::string::npos) << top3;
-    EXPECT_NE(top3.find("94. C13"), std::string::npos) << top3;
+    EXPECT_NE(top3.find("93. C12"), std::string::npos) << top3;
     EXPECT_EQ(PdfPageText(pdf, 4).find("-4-"), std::string::npos);
 }
 

@@ -314,14 +314,14 @@ TEST(MapWindow, RemembersPlaceAndSize) {
     TForm6 form;
     form.show();
     EXPECT_EQ(form.width(), 640);
-    form.resize(900, 600);
+    form.resize(760, 560);
     form.close();
-    EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "W6", 0), 900);
-    EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "H6", 0), 600);
+    EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "W6", 0), 760);
+    EXPECT_EQ(kx::SettingsFile.ReadInteger("WINDOWS", "H6", 0), 560);
     EXPECT_NE(kx::SettingsFile.ReadString("WINDOWS", "X6", ""), "");
     TForm6 again;
     again.show();
-    EXPECT_EQ(again.size(), QSize(900, 600));
+    EXPECT_EQ(again.size(), QSize(760, 560));
     again.close();
 }
 

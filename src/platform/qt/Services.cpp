@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLocale>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -197,6 +199,15 @@ QString ExceptionText(const std::exception& e) {
 
 QString UnknownErrorText() {
     return Text(Msg::UnknownError);
+}
+
+QString TodayIsoText() {
+    return Svc().Today().toString(Qt::ISODate);
+}
+
+QString DocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 QString TodayShortText() {

@@ -194,4 +194,11 @@ inline void ProcessEvents() {
 // Today's date written in the user's short date format.
 QString TodayShortText();
 
+// Today's date as ISO writes it (2026-12-08): the same in every language and locale.
+QString TodayIsoText();
+
+// The user's documents folder (XDG's, ~/Documents by default), where documents the user
+// keeps are saved; the home folder when there is none.
+QString DocumentsFolder();
+
 }  // namespace kx

@@ -43,29 +43,48 @@ QMargins FrameMargins(const QWidget* window) {
     return {};
 }
 
-// A frame that lies off every screen is brought onto the nearest one, whole.
-QRect OnScreen(QRect frame) {
-    const QScreen* nearest = nullptr;
-    long long best = std::numeric_limits<long long>::max();
+// The available area of the screen a frame opens on: the one it covers most, else the
+// nearest; empty without screens.
+QRect ScreenAreaFor(const QRect& frame) {
+    QRect best;
+    long long covered = 0, nearest = std::numeric_limits<long long>::max();
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect area = screen->availableGeometry();
-        if (area.intersects(frame)) return frame;
+        const QRect common = area.intersected(frame);
+        const long long a = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
+        if (a > covered) {
+            covered = a;
+            best = area;
+        }
+        if (covered > 0) continue;
         const long long dx =
             std::max({area.left() - frame.right(), frame.left() - area.right(), 0});
         const long long dy =
             std::max({area.top() - frame.bottom(), frame.top() - area.bottom(), 0});
-        if (dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            nearest = screen;
+        if (dx * dx + dy * dy < nearest) {
+            nearest = dx * dx + dy * dy;
+            best = area;
         }
     }
-    if (!nearest) return frame;
-    const QRect area = nearest->availableGeometry();
+    return best;
+}
+
+// The frame moved as little as needed to lie whole in the area (its top-left corner
+// inside when it is larger).
+QRect Inside(QRect frame, const QRect& area) {
     frame.moveLeft(std::clamp(frame.left(), area.left(),
                               std::max(area.left(), area.right() + 1 - frame.width())));
     frame.moveTop(std::clamp(frame.top(), area.top(),
                              std::max(area.top(), area.bottom() + 1 - frame.height())));
     return frame;
+}
+
+// A frame that lies off every screen is brought onto the nearest one, whole.
+QRect OnScreen(QRect frame) {
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(frame)) return frame;
+    const QRect area = ScreenAreaFor(frame);
+    return area.isEmpty() ? frame : Inside(frame, area);
 }
 
 // The corner of a window's frame at a wanted place, brought onto a screen when the place
@@ -158,6 +177,30 @@ QPoint CentredCorner(const QWidget* window) {
 
 void PlaceWindow(QWidget* window, QPoint frameTopLeft) {
     Place(window, [window, frameTopLeft] { return OnScreenCorner(window, frameTopLeft); });
+}
+
+void PlaceWindow(QWidget* window, QPoint frameTopLeft, QSize size) {
+    const QPoint wanted(std::clamp(frameTopLeft.x(), -kFar, kFar),
+                        std::clamp(frameTopLeft.y(), -kFar, kFar));
+    const QSize asked = size.boundedTo(QSize(kFar, kFar)).expandedTo(window->minimumSize());
+    // The size with the frame as far as it is known: again once the window is framed, as
+    // the first showing knows no frame.
+    auto fit = [window, wanted, asked] {
+        const QMargins margins = FrameMargins(window);
+        const QRect area = ScreenAreaFor(QRect(wanted, asked.grownBy(margins)));
+        const QSize fitted =
+            area.isEmpty()
+                ? asked
+                : asked.boundedTo(area.size().shrunkBy(margins)).expandedTo(window->minimumSize());
+        if (window->size() != fitted) window->resize(fitted);
+    };
+    fit();
+    Place(window, [window, wanted, fit] {
+        if (Framed(window)) fit();
+        const QRect frame(wanted, window->size().grownBy(FrameMargins(window)));
+        const QRect on = ScreenAreaFor(frame);
+        return on.isEmpty() ? wanted : Inside(frame, on).topLeft();
+    });
 }
 
 QPoint WindowPlace(const QWidget* window) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 
 class QWidget;
 
@@ -14,6 +15,12 @@ namespace kx {
 // area, at that point. A place off every screen brings the window onto the nearest
 // screen, whole. Call it before showing or from the window's show handler.
 void PlaceWindow(QWidget* window, QPoint frameTopLeft);
+
+// The same for a window whose size is stored too: the window takes `size`, no smaller than
+// its minimum size and, frame included, no larger than the screen it opens on (the one
+// the frame at that place covers most, else the nearest); its frame is kept whole on
+// that screen, moved in as little as needed.
+void PlaceWindow(QWidget* window, QPoint frameTopLeft, QSize size);
 
 // The place to store for a window: the top-left corner of its frame.
 QPoint WindowPlace(const QWidget* window);
