@@ -172,6 +172,30 @@ TEST_F(LogImport, NewRecordsJoinTheLoggedOnesAndDuplicatesAreLeftOut) {
     EXPECT_EQ(cell(3, kx::colSUTC), "10:15");
 }
 
+// A file Kvadrix wrote comes back as the log held it: the import takes its texts as
+// written and the square finder leaves its QSOs alone, while the rows logged before go
+// through the finder as after every import.
+TEST_F(LogImport, AFileKvadrixWroteComesBackAsTheLogHeldIt) {
+    writeLog({{"2009-05-12", "12:30", " ", "LY2BBB", "20M", "SSB", "", "", "KO24OT"}});
+    folder.write("own.adi",
+                 "Kvadrix ADIF export of the LY log\r\n<PROGRAMID:7>Kvadrix\r\n<EOH>\r\n"
+                 "<CALL:5>LY1AB <QSO_DATE:8>20180107 <TIME_ON:4>1230 <BAND:3>20m <MODE:3>SSB "
+                 "<SUBMODE:3>USB <NAME:5>Jonas <QTH:15>Kaliningrad, RU <GRIDSQUARE:6>KO04PQ "
+                 "<COMMENT:7>Tnx QSO <APP_KVADRIX_DATE:10>07.01.2018 <EOR>\r\n");
+    open();
+    import(folder.file("own.adi"));
+    ASSERT_EQ(form->Log().QSOCount(), 2);
+    const int row = calls()[0] == "LY1AB" ? 1 : 2;
+    EXPECT_EQ(cell(row, kx::colDate), "07.01.2018");
+    EXPECT_EQ(cell(row, kx::colMode), "USB");
+    EXPECT_EQ(cell(row, kx::colQTH), "Kaliningrad, RU");
+    EXPECT_EQ(cell(row, kx::colName), "Jonas");
+    EXPECT_EQ(cell(row, kx::colRemarks), "Tnx QSO");
+    EXPECT_EQ(form->Log().Field(row, kx::colWWL), "KO04PQ");
+    EXPECT_EQ(form->Log().Field(row, kx::colBEX), "");         // not "?": the finder left it
+    EXPECT_EQ(form->Log().Field(3 - row, kx::colBEX), "K26");  // the logged row was found
+}
+
 // Cancel does nothing at all: no message, no import of an earlier file, no square
 // finding, no write of the log.
 TEST_F(LogImport, CancelDoesNothingAtAll) {
