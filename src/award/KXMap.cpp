@@ -56,10 +56,12 @@ bool ReadNumber(std::string_view& s, double& out) {
     s = Trim(s);
     std::size_t end = 0;
     while (end < s.size() && static_cast<unsigned char>(s[end]) > ' ') ++end;
-    const std::string word(s.substr(0, end));
-    char* stop = nullptr;
-    out = std::strtod(word.c_str(), &stop);
-    if (word.empty() || stop != word.c_str() + word.size() || !std::isfinite(out)) return false;
+    // A point as the decimal sign in every locale (the window program runs in the user's).
+    const char* first = s.data();
+    if (end > 0 && *first == '+') ++first;
+    const auto [stop, ec] = std::from_chars(first, s.data() + end, out, std::chars_format::general);
+    if (end == 0 || ec != std::errc() || stop != s.data() + end || !std::isfinite(out))
+        return false;
     s.remove_prefix(end);
     return true;
 }

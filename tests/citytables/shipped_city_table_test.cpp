@@ -2,6 +2,7 @@
 // beside it and against the points it was made from (tools/data/citybex-points.tsv).
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <fstream>
 #include <map>
 #include <set>
@@ -128,6 +129,14 @@ TEST_F(ShippedCityTable, KnownPlaces) {
     EXPECT_EQ(CityEntry(Cp1257("Klaipėda")), "E01,E02") << "the town reaches into the next square";
 }
 
+// A coordinate of the points file ("54.6907"), in every locale.
+float Degrees(const std::string& text) {
+    float value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(ec == std::errc() && end == text.data() + text.size()) << text;
+    return value;
+}
+
 // The first code of a place is the square that holds its point, computed as the
 // calculator computes it, wherever that square belongs to the award area.
 TEST_F(ShippedCityTable, FirstCodeIsTheSquareOfThePlacesPoint) {
@@ -150,7 +159,7 @@ TEST_F(ShippedCityTable, FirstCodeIsTheSquareOfThePlacesPoint) {
         const auto entry = table.find(key);
         ASSERT_NE(entry, table.end()) << Cp1257ToUtf8(key) << " is not in the table";
         EXPECT_EQ(entry->second, codes) << Cp1257ToUtf8(key);
-        const auto square = GridCodeOf(std::stof(lat), std::stof(lon));
+        const auto square = GridCodeOf(Degrees(lat), Degrees(lon));
         const std::string first = SplitCommaList(entry->second).at(0);
         if (square && SquareExists(*square)) {
             EXPECT_EQ(first, *square) << Cp1257ToUtf8(key) << " " << lat << " " << lon;

@@ -26,6 +26,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/qt/FakeServices.h"
+#include "support/Locales.h"
 #include "support/TempFolder.h"
 #include "tables/WwlTable.h"
 
@@ -214,6 +215,29 @@ TEST(MapBorderFile, ReadsRingsAndIgnoresBadLines) {
     ASSERT_EQ(rings[0].size(), 3u);
     EXPECT_EQ(rings[0][2], QPointF(22.0, 56.0));
     EXPECT_TRUE(kx::bexmap::ParseBorder("").empty());
+}
+
+// The border's numbers have a decimal point; a user whose locale writes a comma (lt_LT,
+// de_DE) gets the same border.
+TEST(MapBorderFile, ReadsTheSameInEveryLocale) {
+    int tried = 0;
+    for (const std::string& name : kxtest::kCommaLocales) {
+        kxtest::ScopedLocale locale(name);
+        if (!locale.ok()) continue;
+        ++tried;
+        const auto rings =
+            kx::bexmap::ParseBorder("RING 3\n21.25 55.5\n+26.75 54.125\n24 56.4375\n");
+        ASSERT_EQ(rings.size(), 1u) << name;
+        ASSERT_EQ(rings[0].size(), 3u) << name;
+        EXPECT_EQ(rings[0][0], QPointF(21.25, 55.5)) << name;
+        EXPECT_EQ(rings[0][1], QPointF(26.75, 54.125)) << name;
+        EXPECT_EQ(rings[0][2], QPointF(24, 56.4375)) << name;
+        EXPECT_EQ(kx::bexmap::ParseBorder("RING 3\n21,25 55,5\n22 55\n23 56\n24 56\n")[0].size(),
+                  3u)
+            << name << ": a comma is no decimal sign in the file";
+    }
+    if (tried == 0)
+        GTEST_SKIP() << "no lt_LT.UTF-8 or de_DE.UTF-8 locale (scripts/test makes them)";
 }
 
 TEST(MapBorderFile, ShippedBorderLiesInTheGrid) {
