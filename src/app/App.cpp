@@ -11,6 +11,7 @@
 #include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
@@ -126,7 +127,7 @@ int RunKvadrix(int argc, char** argv) {
     // log that cannot be locked at all is opened read-only.
     DecidePaths();
     SettingsFile.Open(FilePath("Kvadrix.ini"));
-    Language = SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+    Language = SettingsFile.ReadString("Kvadrix", "Language ", DefaultLanguage());
     FolderLock lock(UserFolder());
     const LockResult locked = lock.TryLock();
     if (locked == LockResult::Held) {

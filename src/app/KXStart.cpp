@@ -15,6 +15,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
@@ -205,7 +206,8 @@ void TForm0::FormShow() {
 
     kx::SettingsFile.WriteString("Kvadrix", "Version ", "Kvadrix v. " + versionString);
 
-    kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+    // No language chosen yet: that of the user's environment.
+    kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", kx::DefaultLanguage());
     btEN->setChecked(kx::Language == "EN");
     btLT->setChecked(kx::Language == "LT");
 

@@ -6,6 +6,8 @@
 
 #include "log/QSOLog.h"
 
+#include "platform/Cp1257.h"
+
 namespace kx {
 
 namespace {
@@ -46,7 +48,7 @@ void ReplaceFirst(std::string& line, std::string_view placeholder, std::size_t w
 
 }  // namespace
 
-std::string fClassWord(int awardClass) {
+std::string fClassWord(int awardClass, Lang lang) {
     switch (awardClass) {
         case ac100:
             return "100 ";
@@ -55,59 +57,45 @@ std::string fClassWord(int awardClass) {
         case ac300:
             return "300 ";
         case acTrophy:
-            return "Trophy ";
+            return CpMessage(Msg::AwardTrophy, lang) + " ";
         default:
             return "";
     }
 }
 
-std::string fBandGroupWord(int bandGroup) {
+std::string fBandGroupWord(int bandGroup, Lang lang) {
     switch (bandGroup) {
         case bgHF:
-            return "HF ";
+            return CpMessage(Msg::AwardBandHF, lang) + " ";
         case bgVHF:
-            return "VHF ";
+            return CpMessage(Msg::AwardBandVHF, lang) + " ";
         default:
             return "";
     }
 }
 
-std::string fModeGroupWord(int modeGroup) {
+std::string fModeGroupWord(int modeGroup, Lang lang) {
     switch (modeGroup) {
         case mgCW:
             return "CW ";
         case mgSSB:
             return "SSB ";
         case mgPhone:
-            return "Phone ";
+            return CpMessage(Msg::AwardPhoneWord, lang) + " ";
         case mgDigital:
-            return "Digital ";
+            return CpMessage(Msg::AwardDigitalWord, lang) + " ";
         default:
             return "";
     }
 }
 
-std::string fApplicationTitle(int bandGroup, int modeGroup) {
-    std::string title = " BEX  ";
-    if (bandGroup == bgHF) title += "HF  ";
-    if (bandGroup == bgVHF) title += "VHF  ";
-    switch (modeGroup) {
-        case mgCW:
-            title += "CW  ";
-            break;
-        case mgSSB:
-            title += "SSB  ";
-            break;
-        case mgPhone:
-            title += "PHONE  ";
-            break;
-        case mgDigital:
-            title += "DIGITAL  ";
-            break;
-        default:
-            break;
-    }
-    return title + "Application";
+std::string fApplicationTitle(int bandGroup, int modeGroup, Lang lang) {
+    std::string words;
+    if (const std::string band = fBandGroupWord(bandGroup, lang); !band.empty())
+        words += band + " ";
+    if (const std::string mode = fModeGroupWord(modeGroup, lang); !mode.empty())
+        words += UpperCp1257(mode) + " ";
+    return CpMessage(Msg::AwardFilteredTitle, lang, {words});
 }
 
 int fClassThreshold(int awardClass) {
@@ -124,9 +112,9 @@ int fClassThreshold(int awardClass) {
 }
 
 std::string FillPlaceholders(std::string line, const ApplicationData& data) {
-    ReplaceFirst(line, "{cn}", 5, fClassWord(data.awardClass));
-    ReplaceFirst(line, "{cl}", 5, fBandGroupWord(data.bandGroup));
-    ReplaceFirst(line, "{scl}", 6, fModeGroupWord(data.modeGroup));
+    ReplaceFirst(line, "{cn}", 5, fClassWord(data.awardClass, data.lang));
+    ReplaceFirst(line, "{cl}", 5, fBandGroupWord(data.bandGroup, data.lang));
+    ReplaceFirst(line, "{scl}", 6, fModeGroupWord(data.modeGroup, data.lang));
     ReplaceFirst(line, "{name}", 6, data.name);
     ReplaceFirst(line, "{call}", 6, UpperAscii(data.call));
     ReplaceFirst(line, "{addr}", 6, data.address);

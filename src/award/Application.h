@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "award/AwardList.h"
+#include "platform/Messages.h"
 
 namespace kx {
 
@@ -55,28 +56,31 @@ enum AwardClassIndex : int {
 // 300; 0 (no threshold the program knows) for the basic class and the Trophy.
 int fClassThreshold(int awardClass);
 
-// The words the placeholders {cn}, {cl} and {scl} become; each non-empty word ends in a
-// blank ("100 ", "HF ", "Phone "), the basic class, HF/VHF and All give nothing.
-std::string fClassWord(int awardClass);
-std::string fBandGroupWord(int bandGroup);
-std::string fModeGroupWord(int modeGroup);
+// The words the placeholders {cn}, {cl} and {scl} become in the template's language; each
+// non-empty word ends in a blank ("100 ", "HF ", "Phone "; "TB ", "telefonijos " in
+// Lithuanian), the basic class, HF/VHF and All give nothing.
+std::string fClassWord(int awardClass, Lang lang = Lang::English);
+std::string fBandGroupWord(int bandGroup, Lang lang = Lang::English);
+std::string fModeGroupWord(int modeGroup, Lang lang = Lang::English);
 
 // The application window's title after a band or mode choice:
-// " BEX  " + "HF  "/"VHF  " + "CW  "/"SSB  "/"PHONE  "/"DIGITAL  " + "Application".
-std::string fApplicationTitle(int bandGroup, int modeGroup);
+// " BEX  " + "HF  "/"VHF  " + "CW  "/"SSB  "/"PHONE  "/"DIGITAL  " + "Application", in
+// Lithuanian " PARAIŠKA  BEX  " + "TB  " ... + "DIPLOMUI".
+std::string fApplicationTitle(int bandGroup, int modeGroup, Lang lang = Lang::English);
 
 // What the placeholders of a template are replaced by.
 struct ApplicationData {
     int awardClass = acBasic;
     int bandGroup = bgHFVHF;
     int modeGroup = mgAll;
-    std::string name;     // {name}
-    std::string call;     // {call}, in capitals (a-z only)
-    std::string address;  // {addr}
-    std::string email;    // {eaddr}
-    std::string version;  // {version}
-    int count = 0;        // {cnt}
-    std::string date;     // {date}, already in the user's short date format
+    std::string name;           // {name}
+    std::string call;           // {call}, in capitals (a-z only)
+    std::string address;        // {addr}
+    std::string email;          // {eaddr}
+    std::string version;        // {version}
+    int count = 0;              // {cnt}
+    std::string date;           // {date}, already in the user's short date format
+    Lang lang = Lang::English;  // the template's: the words of {cn}, {cl} and {scl}
 };
 
 // The marker line the list replaces (matched as a whole line, ignoring case).

@@ -45,6 +45,7 @@ constexpr const char* kWindows = "WINDOWS";
 constexpr const char* kSetup = "SETUP";
 constexpr int kMinWidth = 600;
 constexpr int kMinHeight = 500;
+constexpr int kRightWidth = 102;  // the column of the class, band and mode groups
 
 using kx::Tr;
 
@@ -85,6 +86,20 @@ kx::BandModeButtons kx::AddBandModeGroups(QWidget* parent, QVBoxLayout* column,
         for (QRadioButton* rb : gb->findChildren<QRadioButton*>()) rb->setPalette(normal);
     }
     return b;
+}
+
+void kx::SetBandModeTexts(const BandModeButtons& b, int columnWidth) {
+    b.gbBands->setTitle(Tr("Bands", "Bangos"));
+    b.gbModes->setTitle(Tr("Modes", "Modos"));
+    b.rbHF->setText(Tr("HF", "TB"));
+    b.rbVHF->setText(Tr("VHF", "UTB"));
+    b.rbHFVHF->setText(Tr("HF/VHF", "TB/UTB"));
+    b.rbAll->setText(Tr("All", "Visos"));
+    b.rbPH->setText(Tr("PHONE", "Telefonija"));
+    b.rbDigi->setText(Tr("DIGITAL", "Skaitmeninės"));
+    // The column of the groups widens to its longest caption.
+    QWidget* column = b.gbModes->parentWidget();
+    column->setFixedWidth(std::max(columnWidth, column->sizeHint().width()));
 }
 
 TForm4::TForm4(QWidget* parent)
@@ -162,7 +177,7 @@ TForm4::TForm4(QWidget* parent)
 
     pnRight = new QWidget(this);
     pnRight->setObjectName(QStringLiteral("pnRight"));
-    pnRight->setFixedWidth(102);
+    pnRight->setFixedWidth(kRightWidth);
     auto* right = new QVBoxLayout(pnRight);
     right->setContentsMargins(0, 7, 7, 7);
     right->setSpacing(6);
@@ -274,13 +289,9 @@ void TForm4::SetTexts() {
     btSave->setText(Tr("Save to File...", "Išsaugoti faile..."));
     btSavePdf->setText(Tr("Save as PDF...", "Išsaugoti kaip PDF..."));
     gbClass->setTitle(Tr("BEX Class", "BEX klasė"));
-    gbBands->setTitle(Tr("Bands", "Bangos"));
-    gbModes->setTitle(Tr("Modes", "Modos"));
+    rbTrophy->setText(kx::Text(kx::Msg::AwardTrophy));
+    kx::SetBandModeTexts(*this, kRightWidth);
     gbApplic->setTitle(Tr("Applicant", "Pareiškėjas"));
-    rbHF->setText(Tr("HF", "TB"));
-    rbVHF->setText(Tr("VHF", "UTB"));
-    rbHFVHF->setText(Tr("HF/VHF", "TB/UTB"));
-    rbAll->setText(Tr("All", "Visos"));
     lbCall->setText(Tr("Callsign", "Šaukinys"));
     lbAddr->setText(Tr("Address", "Adresas"));
     lbName->setText(Tr("Name", "Vardas Pavardė"));
@@ -375,7 +386,7 @@ void TForm4::ApplyClick() {
                 : rbDigi->isChecked() ? kx::mgDigital
                                       : kx::mgAll;
     ListOfBEX(ModeGroup, BandGroup);
-    setWindowTitle(FromCp(kx::fApplicationTitle(BandGroup, ModeGroup)));
+    setWindowTitle(FromCp(kx::fApplicationTitle(BandGroup, ModeGroup, kx::ProgramLang())));
 }
 
 int TForm4::AwardClass() const {
@@ -402,6 +413,7 @@ void TForm4::BuildDocument(QTextDocument* doc, bool preview) {
     data.version = kx::VersionText;
     data.count = list_.Count();
     data.date = kx::DocumentLineBytes(kx::TodayIsoText());
+    data.lang = kx::ProgramLang();  // that of TemplateName
 
     kx::BuildApplicationDocument(doc, kx::FilePath(kx::ToCpChecked(TemplateName)), data,
                                  list_.GridRows(),

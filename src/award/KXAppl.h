@@ -51,6 +51,9 @@ struct BandModeButtons {
 // Adds the two groups to a column of parent: HF/VHF and All chosen, captions in navy in
 // captionFont, buttons in the normal colour.
 BandModeButtons AddBandModeGroups(QWidget* parent, QVBoxLayout* column, const QFont& captionFont);
+// Sets the groups' texts for the language; their column is columnWidth wide, or wider
+// when a caption needs it.
+void SetBandModeTexts(const BandModeButtons& b, int columnWidth);
 }  // namespace kx
 
 class TForm4 : public QDialog, public kx::BandModeButtons {

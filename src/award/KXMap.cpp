@@ -509,6 +509,7 @@ namespace {
 constexpr const char* kWindows = "WINDOWS";
 constexpr int kMinWidth = 640;
 constexpr int kMinHeight = 440;
+constexpr int kRightWidth = 112;  // the column of the band and mode groups
 
 using kx::Msg;
 using kx::Text;
@@ -563,7 +564,7 @@ TForm6::TForm6(QWidget* parent)
 
     pnRight = new QWidget(this);
     pnRight->setObjectName(QStringLiteral("pnRight"));
-    pnRight->setFixedWidth(112);
+    pnRight->setFixedWidth(kRightWidth);
     auto* right = new QVBoxLayout(pnRight);
     right->setContentsMargins(0, 7, 7, 7);
     right->setSpacing(6);
@@ -628,12 +629,7 @@ void TForm6::SetTexts() {
     btSave->setText(Tr("Save picture...", "Išsaugoti paveikslėlį..."));
     btCopy->setText(Tr("Copy", "Kopijuoti"));
     btClose->setText(Tr("Close", "Uždaryti"));
-    gbBands->setTitle(Tr("Bands", "Bangos"));
-    gbModes->setTitle(Tr("Modes", "Modos"));
-    rbHF->setText(Tr("HF", "TB"));
-    rbVHF->setText(Tr("VHF", "UTB"));
-    rbHFVHF->setText(Tr("HF/VHF", "TB/UTB"));
-    rbAll->setText(Tr("All", "Visos"));
+    kx::SetBandModeTexts(*this, kRightWidth);
 }
 
 void TForm6::FormShow() {

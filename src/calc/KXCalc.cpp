@@ -509,19 +509,20 @@ void TForm2::FormClose() {
 }
 
 void TForm2::SetCaptions() {
-    setWindowTitle(Tr(" BEX  SQUARES  CALCULATOR", " BEX  SKVERŲ  SKAIČIUOKLIS"));
+    setWindowTitle(Tr(" BEX  SQUARES  CALCULATOR", " BEX  KVADRATŲ  SKAIČIUOKLIS"));
     Memo1->setPlainText(
-        Tr("Note:   BEX  detected  from  city  or  callsign may by incorrect  due  the  some  "
-           "of cities  has no unicue BEX square (they  are  on the  BEX square line) and many "
-           "of hams time to time are operating from different BEX squares.",
-           "Pastaba:  Nustatytas pagal miestą ar šaukinį BEX gali būti neteisngas, nes  kai "
-           "kurie  miestai neturi unikalaus BEX kvero kodo (jie yra ant skverus ribojančios "
-           "linijos), o daug radijo mėgėjų dirba eteryje kartais iš skirtingų BEX skverų."));
+        Tr("Note: the BEX square found from a city or a callsign may be incorrect, because "
+           "some cities have no unique BEX square (they lie on a BEX square line) and many hams "
+           "operate from different BEX squares from time to time.",
+           "Pastaba: pagal miestą ar šaukinį nustatytas BEX kvadratas gali būti neteisingas, "
+           "nes kai kurie miestai neturi vienintelio BEX kvadrato (jie yra ant kvadratus "
+           "skiriančios linijos), o daug radijo mėgėjų kartais dirba iš skirtingų BEX "
+           "kvadratų."));
     GroupBox2->setTitle(Tr("Callsign", "Šaukinys"));
     GroupBox3->setTitle(Tr("City", "Miestas"));
-    btCopy->setText(Tr("Copy BEX", "Įrašyti BEX"));
+    btCopy->setText(Tr("Copy BEX", "Kopijuoti BEX"));
     lbLong->setText(Tr("Longitude", "Ilguma"));
-    lbLat->setText(Tr("Lattitude", "Platuma"));
+    lbLat->setText(Tr("Latitude", "Platuma"));
     MSet->setTitle(Tr("Settings", "Nustatymai"));
     mFormat->setTitle(Tr("Coordinate Format", "Koordinačių formatas"));
     mEast->setText(Tr("East Longitude", "Rytų ilguma"));

@@ -1051,7 +1051,7 @@ bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
         box.kind = MessageKind::Information;
         box.title = QApplication::applicationName().isEmpty() ? QStringLiteral("Kvadrix")
                                                               : QApplication::applicationName();
-        box.text = QStringLiteral("Time format is incorrect");
+        box.text = Text(Msg::TimeFormatIncorrect);
         box.icon = QMessageBox::NoIcon;
         Svc().ShowMessage(this, box);
         return false;

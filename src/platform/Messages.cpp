@@ -1,6 +1,7 @@
 #include "platform/Messages.h"
 
 #include <array>
+#include <cstdlib>
 
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
@@ -28,9 +29,28 @@ const Entry& EntryOf(Msg key) {
 
 }  // namespace
 
-Lang CurrentLang() {
-    if (fixedLang) return *fixedLang;
+Lang ProgramLang() {
     return IsLithuanian() ? Lang::Lithuanian : Lang::English;
+}
+
+Lang CurrentLang() {
+    return fixedLang ? *fixedLang : ProgramLang();
+}
+
+Lang EnvironmentLang() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        const std::string_view v(value);
+        const bool lt =
+            v.starts_with("lt") && (v.size() == 2 || v[2] == '_' || v[2] == '.' || v[2] == '@');
+        return lt ? Lang::Lithuanian : Lang::English;
+    }
+    return Lang::English;
+}
+
+std::string DefaultLanguage() {
+    return EnvironmentLang() == Lang::Lithuanian ? "LT" : "EN";
 }
 
 void SetMessageLang(std::optional<Lang> lang) {

@@ -31,6 +31,17 @@ enum class Lang { English, Lithuanian };
 // ("LT" is Lithuanian, anything else English).
 Lang CurrentLang();
 
+// The language of kx::Language, whatever SetMessageLang chose (a document's template).
+Lang ProgramLang();
+
+// Lithuanian when the environment's message language is: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty names it ("lt", "lt_LT.UTF-8", ...).
+Lang EnvironmentLang();
+
+// The program's language before the user chose one: "LT" in a Lithuanian environment,
+// else "EN".
+std::string DefaultLanguage();
+
 // Fixes the messages' language apart from kx::Language (kvadrix-tool takes it from the
 // environment); nothing goes back to kx::Language.
 void SetMessageLang(std::optional<Lang> lang);

@@ -50,6 +50,7 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
     data.version = (version ? DocumentLineBytes(*version) : std::string(kNoVersion)).substr(0, 3);
     data.count = list.Count();
     data.date = DocumentLineBytes(TodayIsoText());
+    data.lang = ProgramLang();  // the template's
 
     const std::string templateName = IsLithuanian() ? "BEXApplicationLT.rtf" : "BEXApplication.rtf";
     QTextDocument doc;  // destroyed before the application object

@@ -57,20 +57,6 @@ std::string M(kx::Msg key, std::initializer_list<std::string_view> args = {}) {
     return kx::Utf8Message(key, args);
 }
 
-// Lithuanian when the environment's message language is: the first of LC_ALL,
-// LC_MESSAGES and LANG that is set and not empty names it ("lt", "lt_LT.UTF-8", ...).
-kx::Lang EnvironmentLang() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (!value || !*value) continue;
-        const std::string_view v(value);
-        const bool lt =
-            v.starts_with("lt") && (v.size() == 2 || v[2] == '_' || v[2] == '.' || v[2] == '@');
-        return lt ? kx::Lang::Lithuanian : kx::Lang::English;
-    }
-    return kx::Lang::English;
-}
-
 // Core text (Windows-1257) to UTF-8.
 std::string Out(std::string_view cp1257) {
     return kx::Cp1257ToUtf8(cp1257);
@@ -558,7 +544,7 @@ int main(int argc, char** argv) {
     // Messages follow the environment's language, and so does the system's error text;
     // numbers and output formats stay those of the C locale.
     std::setlocale(LC_MESSAGES, "");
-    kx::SetMessageLang(EnvironmentLang());
+    kx::SetMessageLang(kx::EnvironmentLang());
     try {
         int rc = Run(argc, argv);
         std::cout.flush();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp1257.h"
+
 namespace {
 
 using namespace kx;
@@ -63,6 +65,28 @@ TEST(ApplicationWords, WindowTitleFollowsTheBandAndModeChoice) {
     EXPECT_EQ(fApplicationTitle(bgHF, mgCW), " BEX  HF  CW  Application");
     EXPECT_EQ(fApplicationTitle(bgVHF, mgDigital), " BEX  VHF  DIGITAL  Application");
     EXPECT_EQ(fApplicationTitle(bgHFVHF, mgPhone), " BEX  PHONE  Application");
+}
+
+// The Lithuanian template and window read Lithuanian words, not HF, Digital or Trophy.
+TEST(ApplicationWords, LithuanianWordsInTheLithuanianTemplateAndTitle) {
+    ApplicationData d = Data();
+    d.lang = Lang::Lithuanian;
+    d.awardClass = acTrophy;
+    d.bandGroup = bgHF;
+    d.modeGroup = mgDigital;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), Cp1257("BEX Trofėjus TB skaitmeninių modų Award"));
+    d.awardClass = ac100;
+    d.bandGroup = bgVHF;
+    d.modeGroup = mgPhone;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), Cp1257("BEX 100 UTB telefonijos Award"));
+    d.modeGroup = mgCW;
+    EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 100 UTB CW Award");
+    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgAll, Lang::Lithuanian),
+              Cp1257(" PARAIŠKA  BEX  DIPLOMUI"));
+    EXPECT_EQ(fApplicationTitle(bgHF, mgDigital, Lang::Lithuanian),
+              Cp1257(" PARAIŠKA  BEX  TB  SKAITMENINIŲ MODŲ  DIPLOMUI"));
+    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgPhone, Lang::Lithuanian),
+              Cp1257(" PARAIŠKA  BEX  TELEFONIJOS  DIPLOMUI"));
 }
 
 TEST(ApplicationPlaceholders, ApplicantVersionCountAndDate) {

@@ -349,17 +349,18 @@ TEST_F(ApplicationWindow, LithuanianCaptions) {
     EXPECT_EQ(form->lbAddr->text(), U("Adresas"));
     EXPECT_EQ(form->lbName->text(), U("Vardas Pavardė"));
     EXPECT_EQ(form->lbEaddr->text(), U("E-adresas"));
-    // These keep their texts in both languages.
-    EXPECT_EQ(form->rbTrophy->text(), "Trophy");
+    // Lithuanian words where there are such; the mode codes stay.
+    EXPECT_EQ(form->rbTrophy->text(), U("Trofėjus"));
     EXPECT_EQ(form->rbCW->text(), "CW");
-    EXPECT_EQ(form->rbDigi->text(), "DIGITAL");
+    EXPECT_EQ(form->rbPH->text(), U("Telefonija"));
+    EXPECT_EQ(form->rbDigi->text(), U("Skaitmeninės"));
     EXPECT_EQ(form->TemplateName, "BEXApplicationLT.rtf");
     EXPECT_EQ(form->SGrid2->horizontalHeaderItem(0)->text(),
               U("\u00a0\u00a0\u00a0Nr.\u00a0\u00a0"));
     EXPECT_EQ(form->SGrid2->horizontalHeaderItem(6)->text(), U("\u00a0Laikas"));
-    // The title after a choice is the same in both languages.
+    // The title after a choice names it in Lithuanian.
     Click(form->rbHF);
-    EXPECT_EQ(form->windowTitle(), " BEX  HF  Application");
+    EXPECT_EQ(form->windowTitle(), U(" PARAIŠKA  BEX  TB  DIPLOMUI"));
 }
 
 TEST_F(ApplicationWindow, LanguageChosenAfterTheFirstShowingApplies) {
@@ -573,7 +574,8 @@ TEST_F(ApplicationWindow, LithuanianPreviewUsesTheLithuanianTemplate) {
     form->edName->setText(U("Jonas Žemaitis"));
     form->btPrev->click();
     const QString text = Preview();
-    EXPECT_TRUE(text.contains(U("Paraiška BEX Trophy HF Phone diplomui"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(U("Paraiška BEX Trofėjus TB telefonijos diplomui")))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(U("Vardas, pavardė: Jonas Žemaitis")));
     EXPECT_TRUE(text.contains(U("Šaukinys")));
     EXPECT_TRUE(text.contains("  1. K26  LY3CC         40M SSB    2009-01-17  14:00"));

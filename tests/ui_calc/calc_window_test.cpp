@@ -809,8 +809,8 @@ TEST_F(CalcWindow, StoredSettingsAreRestoredWhenShown) {
 TEST_F(CalcWindow, CaptionsFollowTheLanguage) {
     kx::Language = "LT";
     open();
-    EXPECT_EQ(form->windowTitle(), Q(" BEX  SKVERŲ  SKAIČIUOKLIS"));
-    EXPECT_EQ(form->btCopy->text(), Q("Įrašyti BEX"));
+    EXPECT_EQ(form->windowTitle(), Q(" BEX  KVADRATŲ  SKAIČIUOKLIS"));
+    EXPECT_EQ(form->btCopy->text(), Q("Kopijuoti BEX"));
     EXPECT_EQ(form->GroupBox2->title(), Q("Šaukinys"));
     EXPECT_EQ(form->GroupBox3->title(), "Miestas");
     EXPECT_EQ(form->lbLong->text(), "Ilguma");
@@ -825,7 +825,7 @@ TEST_F(CalcWindow, CaptionsFollowTheLanguage) {
     open();
     EXPECT_EQ(form->windowTitle(), " BEX  SQUARES  CALCULATOR");
     EXPECT_EQ(form->btCopy->text(), "Copy BEX");
-    EXPECT_EQ(form->lbLat->text(), "Lattitude");
+    EXPECT_EQ(form->lbLat->text(), "Latitude");
     EXPECT_EQ(form->mFormat->title(), "Coordinate Format");
     EXPECT_EQ(form->mEast->text(), "East Longitude");
     EXPECT_TRUE(form->Memo1->toPlainText().startsWith("Note:"));

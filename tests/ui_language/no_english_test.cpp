@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QToolButton>
@@ -33,18 +35,20 @@
 
 namespace {
 
-// The texts that stay English in both languages, as the program's behaviour fixes them.
-const QRegularExpression kFixedEnglish(
-    QStringLiteral("^(Time format is incorrect"  // the log's time check
-                   "|Trophy"                     // the award classes keep their names
-                   "| BEX  .*Application"        // the application window's title after a filter
-                   ")$"));
-
-// Words that read the same in both languages: codes, names, file types.
+// Words that read the same in both languages: codes, names, file types, and the mode
+// names of the log (its mode list offers DIGITAL as a mode to log).
 const QStringList kNeutral = QStringLiteral(
                                  "bex qso qsos wwl adif adi rtf pdf png utc qth kvadrix windows "
-                                 "data dat htm ly lt cw ssb fm rtty hf vhf phone digital")
+                                 "data dat htm ly lt cw ssb fm rtty hf vhf")
                                  .split(QLatin1Char(' '));
+
+// Misspelt or wrong words once shown, in either language ("skveras" is a park: a square is
+// a "kvadratas").
+const QStringList kMisspelt =
+    QStringLiteral("lattitude unicue skverų skverus skvero kvero neteisngas")
+        .split(QLatin1Char(' '));
+// Wrong phrases once shown, as the whole text of a control.
+const QStringList kWrongTexts = {QStringLiteral("Įrašyti BEX"), QStringLiteral("may by")};
 
 QStringList Words(const QString& text) {
     static const QRegularExpression split(QStringLiteral("[^\\p{L}]+"));
@@ -67,7 +71,8 @@ std::set<QString> EnglishWords() {
              "picture pictures map the of and to is in not by sort callsign band bands mode "
              "modes applicant address class note city found remarks start end time calculator "
              "application award square squares log error confirm computer recent places show "
-             "hidden rename remove help apply discard retry abort ignore insert character")))
+             "hidden rename remove help apply discard retry abort ignore insert character phone "
+             "digital trophy incorrect format")))
         words.insert(w);
     std::set<QString> lithuanian;
     for (std::size_t i = 0; i < kx::MessageCount(); ++i) {
@@ -108,7 +113,8 @@ QStringList ReadableTexts(QWidget* root) {
         if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
         if (auto* g = qobject_cast<QGroupBox*>(w)) texts << g->title();
         if (auto* e = qobject_cast<QLineEdit*>(w)) texts << e->placeholderText();
-        if (auto* c = qobject_cast<QComboBox*>(w))
+        // The log's mode list holds mode names as the log stores them (DIGITAL), no words.
+        if (auto* c = qobject_cast<QComboBox*>(w); c && c->objectName() != QLatin1String("cbMode"))
             for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
         if (auto* t = qobject_cast<QTextEdit*>(w); t && t->isReadOnly()) texts << t->toPlainText();
         if (auto* v = qobject_cast<QAbstractItemView*>(w); v && v->model())
@@ -121,24 +127,29 @@ QStringList ReadableTexts(QWidget* root) {
     return texts;
 }
 
-class InLithuanian : public ::testing::Test {
+// The program's windows in one language: no misspelt word in either, and no English
+// word in Lithuanian.
+class WindowWords : public ::testing::Test {
 protected:
+    explicit WindowWords(const char* language) : language_(language) {}
+
+    const std::string language_;
     kxtest::TempFolder folder;
     kx::FakeServices fake;
     kx::ScopedServices use{fake};
-    const std::set<QString> english = EnglishWords();
+    const std::set<QString> english = language_ == "LT" ? EnglishWords() : std::set<QString>();
 
     void SetUp() override {
         for (const char* f :
              {"BEXWWL.dat", "CityBEX.dat", "LY-BEX.dat", "BorderLT.dat", "KXInfo.dat",
               "KXInfoLT.dat", "BEXApplication.rtf", "BEXApplicationLT.rtf"})
             folder.copyData(f);
-        folder.write("Kvadrix.ini", "[Kvadrix]\r\nLanguage =LT\r\n");
+        folder.write("Kvadrix.ini", "[Kvadrix]\r\nLanguage =" + language_ + "\r\n");
         fake.executableFolder =
             QString::fromStdString(folder.dir().substr(0, folder.dir().size() - 1));
         kx::CreateForms();
         Form0->show();  // start-up: program folder, settings, language, Qt's catalogue
-        ASSERT_EQ(kx::Language, "LT");
+        ASSERT_EQ(kx::Language, language_);
     }
     void TearDown() override {
         kx::DestroyForms();
@@ -152,11 +163,12 @@ protected:
         // The test's temporary folder has a random name ("…-vyF1ok" once read as "ok").
         const QString dir = QString::fromStdString(folder.dir());
         for (QString t : ReadableTexts(w)) {
-            if (kFixedEnglish.match(t).hasMatch()) continue;
             t.replace(dir, QString()).replace(dir.chopped(1), QString());
             QStringList found;
             for (const QString& word : Words(t))
-                if (english.count(word)) found << word;
+                if (english.count(word) || kMisspelt.contains(word)) found << word;
+            for (const QString& wrong : kWrongTexts)
+                if (t.contains(wrong)) found << wrong;
             EXPECT_TRUE(found.isEmpty()) << what << ": \"" << t.toStdString() << "\" ("
                                          << found.join(QLatin1Char(',')).toStdString() << ")";
         }
@@ -181,7 +193,28 @@ protected:
     }
 };
 
+class InLithuanian : public WindowWords {
+protected:
+    InLithuanian() : WindowWords("LT") {}
+};
+
+class InEnglish : public WindowWords {
+protected:
+    InEnglish() : WindowWords("EN") {}
+};
+
 }  // namespace
+
+TEST_F(InEnglish, CalculatorLogAndApplicationWindowsSpellTheirWords) {
+    Form2->show();
+    ExpectNoEnglish(Form2, "calculator");
+    Form2->close();
+    Form3->show();
+    ExpectNoEnglish(Form3, "log window");
+    Form4->show();
+    ExpectNoEnglish(Form4, "application window");
+    Form4->close();
+}
 
 TEST_F(InLithuanian, StartWindowAndItsMissingInfoText) {
     ExpectNoEnglish(Form0, "start window");
@@ -190,6 +223,22 @@ TEST_F(InLithuanian, StartWindowAndItsMissingInfoText) {
     Form0->btLT->click();  // the info text is missing now: a failure report
     ASSERT_EQ(fake.messages.size(), 1u);
     ExpectBoxesAndDialogsLithuanian();
+}
+
+// The file dialogs' Type column names a folder in Lithuanian.
+TEST_F(InLithuanian, FileDialogListsFoldersByALithuanianType) {
+    std::filesystem::create_directory(folder.file("Logs"));
+    QFileSystemModel model;
+    QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
+    const QModelIndex root = model.setRootPath(QString::fromStdString(folder.dir()));
+    ASSERT_TRUE(loaded.wait(10000));
+    const QModelIndex logs = model.index(QString::fromStdString(folder.file("Logs")));
+    ASSERT_TRUE(logs.isValid());
+    ASSERT_EQ(logs.parent(), root);
+    const QString type = model.type(logs);
+    for (const QString& word : Words(type))
+        EXPECT_EQ(english.count(word), 0u) << type.toStdString();
+    EXPECT_FALSE(type.isEmpty());
 }
 
 TEST_F(InLithuanian, CalculatorWithItsMenusAndTheUnreadableCityTable) {
@@ -210,7 +259,11 @@ TEST_F(InLithuanian, LogWindowItsQuestionsTheImportDialogAndTheProgressWindow) {
     Form3->btDelQSO->click();
     Form3->btClearAll->click();
     EXPECT_FALSE(Form3->FormCloseQuery());
-    EXPECT_EQ(fake.messages.size(), 4u);
+    Form3->edCall->setText(QStringLiteral("LY2XX"));
+    Form3->edDate->setText(QStringLiteral("2026-12-07"));
+    Form3->edTime->setText(QStringLiteral("930"));  // no time of day
+    Form3->btEntry->click();
+    EXPECT_EQ(fake.messages.size(), 5u);
     EXPECT_EQ(fake.openDialogs.size(), 1u);
     ExpectBoxesAndDialogsLithuanian();
     Form5->Start(kx::Text(kx::Msg::AdifProgressTitle));
@@ -222,7 +275,10 @@ TEST_F(InLithuanian, ApplicationWindowItsPreviewAndItsSaveDialogs) {
     Form3->show();
     Form4->show();
     ExpectNoEnglish(Form4, "application window");
-    Form4->rbHF->click();  // the filtered title is the same in both languages
+    Form4->rbHF->click();  // the title names the chosen bands and modes
+    Form4->rbDigi->click();
+    ExpectNoEnglish(Form4, "application window, HF digital");
+    Form4->rb100->click();
     Form4->btPrev->click();
     ExpectNoEnglish(Form4, "application preview");
     Form4->btSave->click();

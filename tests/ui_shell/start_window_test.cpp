@@ -17,6 +17,7 @@
 #include "platform/Ini.h"
 #include "platform/Paths.h"
 #include "platform/qt/FakeServices.h"
+#include "support/Locales.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -27,6 +28,8 @@ protected:
     kx::FakeServices fake;
     kx::ScopedServices use{fake};
     std::unique_ptr<TForm0> form;
+    // An English user's environment, whatever the suite runs under.
+    kxtest::ScopedEnv lcAll{"LC_ALL", "en_US.UTF-8"};
 
     void SetUp() override {
         kx::ForgetPaths();
@@ -89,6 +92,38 @@ TEST_F(StartWindow, FirstStartCreatesTheSettingsFileWithVersionAndLanguage) {
     EXPECT_TRUE(form->reInfo->toPlainText().contains("BEX"));
     EXPECT_EQ(form->focusWidget(), form->btCont);
     EXPECT_TRUE(fake.messages.empty());
+}
+
+// Before a language is chosen the program speaks the user's: Lithuanian in a Lithuanian
+// environment. A chosen language wins over the environment.
+TEST_F(StartWindow, FirstStartInALithuanianEnvironmentIsLithuanian) {
+    for (const char* lt : {"lt_LT.UTF-8", "lt_LT", "lt"}) {
+        kxtest::ScopedEnv env("LC_ALL", lt);
+        std::filesystem::remove(folder.file("Kvadrix.ini"));
+        start();
+        EXPECT_EQ(kx::Language, "LT") << lt;
+        EXPECT_TRUE(form->btLT->isChecked()) << lt;
+        EXPECT_TRUE(lithuanian()) << lt;
+        EXPECT_EQ(storedLanguage(), "LT") << lt;
+    }
+    {
+        kxtest::ScopedEnv all("LC_ALL", nullptr);
+        kxtest::ScopedEnv messages("LC_MESSAGES", nullptr);
+        kxtest::ScopedEnv lang("LANG", "lt_LT.UTF-8");
+        std::filesystem::remove(folder.file("Kvadrix.ini"));
+        start();
+        EXPECT_EQ(kx::Language, "LT") << "LANG alone";
+        storeLanguage("EN");
+        start();
+        EXPECT_EQ(kx::Language, "EN") << "the user's choice stays";
+        EXPECT_TRUE(english());
+    }
+    for (const char* other : {"en_US.UTF-8", "de_DE.UTF-8", "C", "ltx_XX"}) {
+        kxtest::ScopedEnv env("LC_ALL", other);
+        std::filesystem::remove(folder.file("Kvadrix.ini"));
+        start();
+        EXPECT_EQ(kx::Language, "EN") << other;
+    }
 }
 
 TEST_F(StartWindow, EveryStartRewritesTheFullVersionAndKeepsOtherSettings) {
