@@ -89,6 +89,11 @@ bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// A field that holds more than blanks.
+bool Filled(const QLineEdit* field) {
+    return !kx::TrimBlanks(Bytes(field)).empty();
+}
+
 // Accepts only texts that Windows-1257 can hold, optionally turning letters into
 // capitals as they are typed.
 class FieldValidator final : public QValidator {
@@ -282,7 +287,8 @@ TForm2::TForm2(QWidget* parent)
 
     GroupBox4 = Group(c, "GroupBox4", QRect(6, 92, 150, 46));
     GroupBox4->setTitle(QStringLiteral("WWL"));
-    edWWL = Edit(GroupBox4, "edWWL", 6, true);
+    // Room for the 8 or 10 characters of an extended locator, read as its first 6.
+    edWWL = Edit(GroupBox4, "edWWL", 10, true);
     edWWL->setGeometry(8, 19, 134, 21);
 
     GroupBox1 = Group(c, "GroupBox1", QRect(6, 138, 150, 108));
@@ -417,6 +423,7 @@ TForm2::TForm2(QWidget* parent)
     connect(edLat, &QLineEdit::textChanged, this, kx::Guarded(this, &TForm2::edLatChange));
     connect(edLong, &QLineEdit::textChanged, this, kx::Guarded(this, &TForm2::edLongChange));
     connect(edCity, &QLineEdit::textChanged, this, kx::Guarded(this, &TForm2::edCityChange));
+    connect(pnBEX0, &QLineEdit::textEdited, this, kx::Guarded(this, &TForm2::pnBEX0Change));
 
     // The window sees every key before its fields do.
     for (QWidget* w : findChildren<QWidget*>()) {
@@ -451,12 +458,10 @@ void TForm2::done(int result) {
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        // Escape closes the city drop-down, never the window.
-        if (Panel4->isVisible()) {
-            Panel4->hide();
-            edCity->setFocus(Qt::OtherFocusReason);
-        }
+    // Escape closes an open city drop-down first, then the window.
+    if (event->key() == Qt::Key_Escape && Panel4->isVisible()) {
+        Panel4->hide();
+        edCity->setFocus(Qt::OtherFocusReason);
         event->accept();
         return;
     }
@@ -608,6 +613,7 @@ void TForm2::KeyReleased(QObject* watched, int key) {
     if (watched == edCall) edCallKeyUp(key);
     if (watched == edCity) edCityKeyUp(key);
     if (watched == edWWL) edWWLKeyUp(key);
+    if (watched == pnBEX0) pnBEX0KeyUp(key);
     if (watched == edLat) edLatKeyUp(key);
     if (watched == edLong) edLongKeyUp(key);
     if (watched == ListBox1) ListBox1KeyUp(key);
@@ -647,6 +653,7 @@ void TForm2::edCallKeyPress(char) {
 }
 
 void TForm2::edCallKeyUp(int key) {
+    if (IsEnter(key) && Filled(edCall)) CallToBEX(edCall->text());
     if (key == Qt::Key_Down) edCity->setFocus(Qt::OtherFocusReason);
 }
 
@@ -665,6 +672,7 @@ void TForm2::edCityKeyUp(int key) {
         edWWL->clear();
         ClearWWL();
     }
+    if (IsEnter(key) && Filled(edCity)) CityToBEX(edCity->text());
     if (key == Qt::Key_Up) edCall->setFocus(Qt::OtherFocusReason);
     if (key == Qt::Key_Down) {
         if (Panel4->isVisible()) {
@@ -729,9 +737,7 @@ void TForm2::edWWLKeyPress(char) {
 }
 
 void TForm2::edWWLKeyUp(int key) {
-    if (IsEnter(key) && edWWL->text().size() == 6) {
-        pnBEX0->setText(FromCp(FindBEXfromWWL(Bytes(edWWL))));
-    }
+    if (IsEnter(key)) WWLtoBEX(edWWL->text());
     if (key == Qt::Key_Up) edCity->setFocus(Qt::OtherFocusReason);
     if (key == Qt::Key_Down) edLong->setFocus(Qt::OtherFocusReason);
 }
@@ -898,6 +904,10 @@ void TForm2::ClearWWL() {
     pnBEX2->hide();
     pnBEX3->hide();
     kx::ProcessEvents();
+    ClearGrid();
+}
+
+void TForm2::ClearGrid() {
     for (QLabel* pn : {pn0, pn1, pn2, pn3, pn4, pn5, pn6, pn7}) pn->clear();
     const QString lon = FromCp(std::string(kx::kLongPlaceholder));
     const QString lat = FromCp(std::string(kx::kLatPlaceholder));
@@ -938,9 +948,14 @@ std::string TForm2::FindBEXfromWWL(const std::string& locator) {
 
 void TForm2::WWLtoBEX(const QString& text) {
     const std::string bytes = kx::ToCpChecked(text);
-    const std::string_view wwl = kx::TrimBlanks(bytes);
-    if (wwl.size() != 6) return;
-    pnBEX0->setText(FromCp(FindBEXfromWWL(std::string(wwl))));
+    const std::string_view typed = kx::TrimBlanks(bytes);
+    if (typed.empty()) return;
+    const std::optional<std::string_view> wwl = kx::LocatorOfSix(typed);
+    if (!wwl) {
+        kx::ShowError(this, kx::Text(kx::Msg::CalcLocatorLength));
+        return;
+    }
+    pnBEX0->setText(FromCp(FindBEXfromWWL(std::string(*wwl))));
     kx::ProcessEvents();
 }
 
@@ -954,10 +969,10 @@ void TForm2::Highlight(int index) {
     for (int i = 0; i < 4; ++i) SetPlaceColour(places[i], i == index ? kWhite : ButtonFace());
 }
 
-void TForm2::ShowBEXList(const std::string& list) {
+bool TForm2::ShowBEXList(const std::string& list) {
     const std::vector<std::string> codes = kx::SplitCommaList(list);
     const int n = std::min<int>(static_cast<int>(codes.size()), 4);
-    if (n == 0) return;
+    if (n == 0) return false;
     pnBEX0->setText(FromCp(codes[0]));
     QLabel* const more[3] = {pnBEX1, pnBEX2, pnBEX3};
     for (int i = 1; i < 4; ++i) {
@@ -972,6 +987,7 @@ void TForm2::ShowBEXList(const std::string& list) {
     kx::ProcessEvents();
     ShowSquare(Bytes(pnBEX0));
     Panel4->hide();
+    return true;
 }
 
 void TForm2::SelectPlace(int index) {
@@ -985,6 +1001,27 @@ void TForm2::SelectPlace(int index) {
 
 void TForm2::pnBEX0xClick() {
     SelectPlace(0);
+}
+
+// A square typed into the first place is shown as soon as it is one; until then the grid
+// shows none, not the square it replaces.
+void TForm2::pnBEX0Change() {
+    const std::string code(kx::TrimBlanks(Bytes(pnBEX0)));
+    if (code.size() == 3 && FindWWLfromBEX(code)) {
+        Highlight(0);
+        return;
+    }
+    ClearGrid();
+}
+
+void TForm2::pnBEX0KeyUp(int key) {
+    if (!IsEnter(key) || !Filled(pnBEX0)) return;
+    const std::string code(kx::TrimBlanks(Bytes(pnBEX0)));
+    if (code.size() == 3 && FindWWLfromBEX(code)) {
+        Highlight(0);
+        return;
+    }
+    kx::ShowError(this, kx::Text(kx::Msg::CalcSquareNotFound).arg(pnBEX0->text().trimmed()));
 }
 void TForm2::pnBEX1Click() {
     SelectPlace(1);
@@ -1006,24 +1043,25 @@ void TForm2::CityToBEX(const QString& name) {
         }
     } finally{edCity};
     if (edCity->text() != name) edCity->setText(name);
-    ShowBEXList(kx::CityEntry(kx::ToCpChecked(name)));
+    if (!ShowBEXList(kx::CityEntry(kx::ToCpChecked(name))))
+        kx::ShowError(this, kx::Text(kx::Msg::CalcCityNotFound).arg(name.trimmed()));
 }
 
 void TForm2::CallToBEX(const QString& text) {
-    ShowBEXList(kx::CallSignSquares(kx::ToCpChecked(text)));
+    if (!ShowBEXList(kx::CallSignSquares(kx::ToCpChecked(text))))
+        kx::ShowError(this, kx::Text(kx::Msg::CalcCallNotFound).arg(text.trimmed()));
 }
 
 // ---- buttons ------------------------------------------------------------------------
 
 void TForm2::BitBtn3Click() {
-    auto filled = [](const QLineEdit* e) { return !kx::TrimBlanks(Bytes(e)).empty(); };
-    if (filled(edCity)) {
+    if (Filled(edCity)) {
         CityToBEX(edCity->text());
-    } else if (filled(edCall)) {
+    } else if (Filled(edCall)) {
         CallToBEX(edCall->text());
-    } else if (filled(edWWL)) {
+    } else if (Filled(edWWL)) {
         WWLtoBEX(edWWL->text());
-    } else if (filled(edLong) && filled(edLat)) {
+    } else if (Filled(edLong) && Filled(edLat)) {
         // The locator of the point the fields show, as Enter evaluates it. Texts that do
         // not read (a failed evaluation, a text still being typed) give no locator: the
         // stored values need not belong to them.

@@ -121,6 +121,8 @@ public:
     void ListBox1MouseUp();
     void edWWLKeyPress(char key);
     void edWWLKeyUp(int key);
+    void pnBEX0Change();
+    void pnBEX0KeyUp(int key);
     // Key filter of both coordinate fields: true when the character may enter the field.
     bool EditNumPress(char key);
     void edLatChange();
@@ -142,15 +144,17 @@ public:
     void ClearWWL();
     // Shows one to four square codes of a table value in the places (the first
     // highlighted) and the first square in the grid; more than four show the first four.
-    void ShowBEXList(const std::string& list);
+    // False, changing nothing, when the value holds no code.
+    bool ShowBEXList(const std::string& list);
     // Shows the eight locators and the corners of a square; false (nothing changes) when
     // the code has no entry in the WWL/BEX table.
     bool FindWWLfromBEX(const std::string& code);
     // The square of a locator by table search ("?" when none); when the window is on
     // screen and a square is found, it is shown in the grid as well.
     std::string FindBEXfromWWL(const std::string& locator);
-    // The look-up of the locator field: a six-character text (blanks around it dropped)
-    // puts its square into the first place.
+    // The look-up of the locator field: a locator (blanks around it dropped; of 8 or 10
+    // characters the first 6) puts its square into the first place; any other length is
+    // refused with a message that says what a locator is. An empty text does nothing.
     void WWLtoBEX(const QString& text);
     void CityToBEX(const QString& name);
     void CallToBEX(const QString& text);
@@ -175,6 +179,8 @@ private:
     void Highlight(int index);
     void ShowSquare(const std::string& code);
     void SetCornerLabels(const std::string& code);
+    // Empties the grid and sets the corner labels to their placeholders.
+    void ClearGrid();
     void SizeDropDown();
     void ChooseCity();
 

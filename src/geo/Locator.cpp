@@ -59,4 +59,9 @@ float fLat(std::string_view locator) {
     return ToSingle(kPiExt * Extended(phi) / 180);
 }
 
+std::optional<std::string_view> LocatorOfSix(std::string_view typed) {
+    if (typed.size() != 6 && typed.size() != 8 && typed.size() != 10) return std::nullopt;
+    return typed.substr(0, 6);
+}
+
 }  // namespace kx

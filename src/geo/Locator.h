@@ -2,6 +2,7 @@
 // and latitude, e.g. KO24PQ for a point in Vilnius.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,10 @@ float fLat(std::string_view locator);
 // Longitude of the centre of a locator's subsquare, in radians. Reads characters 1, 3 and
 // 5 as they are; a text too short to hold them gives 0.
 float fLong(std::string_view locator);
+
+// The six characters a typed locator is read as: a locator has 6 characters, and one of 8
+// or 10 (with the extended squares) is read as its first 6. Nothing for any other length
+// (a field "KO", a square "KO14"): the caller says what is accepted.
+std::optional<std::string_view> LocatorOfSix(std::string_view typed);
 
 }  // namespace kx

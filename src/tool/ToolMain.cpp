@@ -109,8 +109,10 @@ Result Square(const std::vector<std::string_view>& args) {
     if (args.size() == 2) {
         code = kx::CalcBEX(ParseDegrees(args[0]), ParseDegrees(args[1]));
     } else if (args.size() == 1) {
-        std::string locator = In(args[0]);
-        if (!locator.empty()) code = kx::FindBEXfromWWL(kx::UpperAscii(locator));
+        const std::string typed = In(args[0]);
+        const auto locator = kx::LocatorOfSix(typed);
+        if (!locator) throw Failure{M(kx::Msg::ToolSquareUsage)};
+        code = kx::FindBEXfromWWL(kx::UpperAscii(*locator));
     } else {
         throw Failure{M(kx::Msg::ToolSquareUsage)};
     }

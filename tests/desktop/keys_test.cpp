@@ -35,7 +35,6 @@ bool Red(const QLineEdit* e) {
 TEST_F(DesktopWindows, StartWindowTakesEnterOnItsButtonsAndTabLeavesTheInfoText) {
     for (const char* language : {"EN", "LT"}) {
         SCOPED_TRACE(language);
-        folder.write("Kvadrix.ini", std::string("[Kvadrix]\r\nLanguage =") + language + "\r\n");
         start();
         ASSERT_TRUE(Desktop::ShowActive(Form0));
         ASSERT_TRUE(Focused(Form0->btCont));
@@ -176,14 +175,11 @@ TEST_F(DesktopWindows, AnEmptyModeOrBandKeepsTheFocusOnceWithoutPingPong) {
 TEST_F(DesktopWindows, CalculatorEscapeDownEnterAndTabAtTheCityDropDown) {
     start();
     ASSERT_TRUE(Desktop::ShowActive(Form2));
-    Desktop::Keys("Escape");
-    EXPECT_TRUE(Form2->isVisible()) << "Escape does not close the calculator";
-
     Form2->edCity->setFocus(Qt::TabFocusReason);
     Desktop::Type("Vil");
     ASSERT_TRUE(Form2->Panel4->isVisible());
     Desktop::Keys("Escape");
-    EXPECT_FALSE(Form2->Panel4->isVisible());
+    EXPECT_FALSE(Form2->Panel4->isVisible()) << "the first Escape closes the drop-down";
     EXPECT_TRUE(Form2->isVisible());
 
     Desktop::Type("n");
@@ -202,6 +198,51 @@ TEST_F(DesktopWindows, CalculatorEscapeDownEnterAndTabAtTheCityDropDown) {
     ASSERT_TRUE(Form2->Panel4->isVisible());
     Desktop::Keys("Tab");
     EXPECT_FALSE(Form2->Panel4->isVisible()) << "Tab hides the drop-down";
+}
+
+// Enter looks up what the field with the focus holds, in both languages; a square typed
+// into the first place shows at once; Escape closes the calculator.
+TEST_F(DesktopWindows, CalculatorEnterLooksUpEachFieldAndEscapeCloses) {
+    folder.write("LY-BEX.dat", "[BEX]\r\nLY2XY=J18,J19\r\n");
+    for (const char* language : {"EN", "LT"}) {
+        SCOPED_TRACE(language);
+        start();
+        kx::Language = language;
+        ASSERT_TRUE(Desktop::ShowActive(Form2));
+        Form2->edCall->setFocus(Qt::TabFocusReason);
+        Desktop::Type("ly2xy");
+        Desktop::Keys("Return");
+        EXPECT_EQ(Form2->edCall->text(), "LY2XY") << "the letters in the order typed";
+        EXPECT_EQ(Form2->pnBEX0->text(), "J18");
+        EXPECT_EQ(Form2->pnBEX1->text(), "J19");
+
+        Desktop::Keys("Down");
+        ASSERT_TRUE(Focused(Form2->edCity));
+        Desktop::Type("Nida");
+        Desktop::Keys("Return");
+        EXPECT_EQ(Form2->pnBEX0->text(), "H01");
+        EXPECT_FALSE(Form2->Panel4->isVisible());
+
+        Desktop::Keys("Down");
+        ASSERT_TRUE(Focused(Form2->edWWL));
+        Desktop::Type("ko24pq12");
+        Desktop::Keys("Return");
+        EXPECT_EQ(Form2->pnBEX0->text(), "K26");
+        Desktop::Keys("BackSpace BackSpace BackSpace BackSpace Return");
+        ASSERT_EQ(fake.messages.size(), 1u) << "KO24 is no locator";
+        EXPECT_TRUE(fake.lastMessageText().contains("KO24PQ"));
+
+        Form2->pnBEX0->setFocus(Qt::TabFocusReason);
+        Desktop::Keys("ctrl+a");
+        Desktop::Type("j18");
+        EXPECT_EQ(Form2->pn0->text(), "KO14WX") << "the typed square at once";
+        Desktop::Keys("Return");
+        EXPECT_EQ(fake.messages.size(), 1u);
+
+        Desktop::Keys("Escape");
+        EXPECT_FALSE(Form2->isVisible()) << "Escape closes the calculator";
+        fake.clear();
+    }
 }
 
 TEST_F(DesktopWindows, CalculatorTypedDigitsTurnTheFieldRedInsteadOfAnErrorBox) {

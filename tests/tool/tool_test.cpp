@@ -73,6 +73,24 @@ TEST(ToolSquare, PointsLocatorsAndMisses) {
     EXPECT_EQ(Tool(f, "square AA00AA").status, 1);
 }
 
+// A locator has 6 characters; 8 or 10 are read as their first 6. A field, a square or
+// three letters is no locator: a usage error naming what is accepted, never a square.
+TEST(ToolSquare, LocatorsOfSixEightOrTenCharactersOnly) {
+    ToolFolder f;
+    EXPECT_EQ(Tool(f, "square KO24PQ12").out, "K26\n");
+    EXPECT_EQ(Tool(f, "square ko24pq12ab").out, "K26\n");
+    for (const char* args : {"square KO", "square KO14", "square 4PQ", "square KO24P",
+                             "square KO24PQ1", "square KO24PQ12AB3", "square ''"}) {
+        ToolRun r = Tool(f, args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_TRUE(r.out.empty()) << args;
+        EXPECT_NE(r.err.find("6 characters"), std::string::npos) << args << ": " << r.err;
+    }
+    ToolRun batch = Tool(f, "square -", "KO14\nKO24PQ\n");
+    EXPECT_EQ(batch.status, 2);
+    EXPECT_EQ(batch.out, "\nK26\n");
+}
+
 TEST(ToolSquare, BadNumbersAndUsageAreErrors) {
     ToolFolder f;
     for (const char* args : {"square 54.x 25", "square 1e 2", "locator 54 nan", "square 1 2 3",

@@ -93,7 +93,7 @@ void FakeServices::EndBusy() {
 
 void FakeServices::ProcessEvents() {
     ++processEventsCalls;
-    if (processEventsForReal) QCoreApplication::processEvents();
+    if (processEventsForReal) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace kx

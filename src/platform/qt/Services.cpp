@@ -90,7 +90,12 @@ public:
     void BeginBusy() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
     void EndBusy() override { QApplication::restoreOverrideCursor(); }
 
-    void ProcessEvents() override { QCoreApplication::processEvents(); }
+    // Repaints and timers only: keys and clicks that arrive meanwhile wait until the
+    // handler that lets the window repaint has ended, so typed characters keep their order
+    // and nothing acts on a window halfway through a change.
+    void ProcessEvents() override {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
 };
 
 QtServices& QtImpl() {
