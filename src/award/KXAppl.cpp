@@ -99,7 +99,12 @@ void kx::SetBandModeTexts(const BandModeButtons& b, int columnWidth) {
     b.rbDigi->setText(Tr("DIGITAL", "Skaitmeninės"));
     // The column of the groups widens to its longest caption.
     QWidget* column = b.gbModes->parentWidget();
-    column->setFixedWidth(std::max(columnWidth, column->sizeHint().width()));
+    const int width = std::max(columnWidth, column->sizeHint().width());
+    if (width == column->width()) return;
+    column->setFixedWidth(width);
+    // The window lays itself out at once, not at its next event: what it shows next (a
+    // map cell under the pointer) is placed in the new layout.
+    if (QLayout* layout = column->window()->layout()) layout->activate();
 }
 
 TForm4::TForm4(QWidget* parent)
