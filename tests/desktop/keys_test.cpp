@@ -35,6 +35,7 @@ bool Red(const QLineEdit* e) {
 TEST_F(DesktopWindows, StartWindowTakesEnterOnItsButtonsAndTabLeavesTheInfoText) {
     for (const char* language : {"EN", "LT"}) {
         SCOPED_TRACE(language);
+        folder.write("Kvadrix.ini", std::string("[Kvadrix]\r\nLanguage =") + language + "\r\n");
         start();
         ASSERT_TRUE(Desktop::ShowActive(Form0));
         ASSERT_TRUE(Focused(Form0->btCont));
