@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/Forms.h"
+#include "log/QSOLog.h"
 #include "platform/FolderLock.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
@@ -128,7 +129,9 @@ int RunKvadrix(int argc, char** argv) {
     DecidePaths();
     SettingsFile.Open(FilePath("Kvadrix.ini"));
     Language = SettingsFile.ReadString("Kvadrix", "Language ", DefaultLanguage());
-    FolderLock lock(UserFolder());
+    // The lock lies beside the log itself: a "QSO.dat" that links to a shared file is
+    // guarded by the lock in that file's folder, which every copy of the program takes.
+    FolderLock lock(LogLockFolder(LogFilePath()));
     const LockResult locked = lock.TryLock();
     if (locked == LockResult::Held) {
         ApplyQtLanguage();

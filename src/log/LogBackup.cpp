@@ -108,7 +108,12 @@ std::optional<std::string> BackUpLog(const std::string& logPath, std::time_t now
 }
 
 std::optional<BackupFailure> BackUpLogOnce(const std::string& logPath) {
-    if (!BackedUp().insert(logPath).second) return std::nullopt;
+    if (BackedUp().count(logPath)) return std::nullopt;
+    return BackUpLogNow(logPath);
+}
+
+std::optional<BackupFailure> BackUpLogNow(const std::string& logPath) {
+    BackedUp().insert(logPath);
     try {
         BackUpLog(logPath, std::time(nullptr));
     } catch (const FileWriteError& e) {

@@ -1,6 +1,7 @@
-// Backups of the log: before the first change of "QSO.dat" in a run of the program, the
-// file as it was is copied to backups/QSO-YYYYMMDD-HHMMSS.dat beside it (local time);
-// the newest kKeptBackups of them are kept. A backup that fails never stops the change of
+// Backups of the log: before the first change of "QSO.dat" in a run of the program, and
+// before every change that removes or replaces QSOs, the file as it was is copied to
+// backups/QSO-YYYYMMDD-HHMMSS.dat beside it (local time); the newest kKeptBackups of them
+// are kept. A write that leaves the file as it was is no change and makes no backup. A backup that fails never stops the change of
 // the log; it is reported through BackupFailureReport after the change is written.
 #pragma once
 
@@ -28,6 +29,9 @@ std::optional<std::string> BackUpLog(const std::string& logPath, std::time_t now
 // Returns the failure, which the caller passes to ReportBackupFailure once the log
 // itself is written.
 std::optional<BackupFailure> BackUpLogOnce(const std::string& logPath);
+// BackUpLog whatever was backed up before in this run: a change that removes or replaces
+// QSOs always leaves a copy of what it removes. Returns the failure as BackUpLogOnce.
+std::optional<BackupFailure> BackUpLogNow(const std::string& logPath);
 void ReportBackupFailure(const std::optional<BackupFailure>& failure);
 
 // Told of a failed backup; by default writes one line to standard error. The window

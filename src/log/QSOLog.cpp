@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "log/LogBackup.h"
@@ -58,6 +59,26 @@ bool IsBEXShape(std::string_view t) {
 
 std::string LogFilePath() {
     return FilePath(kLogFileName);
+}
+
+std::string LogLockFolder(const std::string& logPath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // A link (or a chain of them) is followed as far as it leads, also to a file that is
+    // not there yet; a loop keeps the link's own folder.
+    fs::path file(logPath);
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(file, ec)); ++hops) {
+        const fs::path to = fs::read_symlink(file, ec);
+        if (ec || hops == 40) {
+            file = logPath;
+            break;
+        }
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
+    std::string folder = file.parent_path().lexically_normal().string();
+    if (folder.empty()) folder = ".";
+    if (folder.back() != '/') folder += '/';
+    return folder;
 }
 
 const std::vector<std::string>& HeaderTitles(const std::string& language) {
@@ -590,23 +611,76 @@ bool QSOLog::Load(const std::string& path, const std::string& language) {
     return existed;
 }
 
-void QSOLog::Write(const std::string& path) const {
+void QSOLog::Write(const std::string& path, LogWriteKind kind) const {
     int next = 0;
-    WriteFilePieces(path, [&](std::string& piece) {
-        while (next < RowCount() && piece.size() < kFilePiece) AppendFileLine(piece, next++);
-        return next < RowCount();
-    });
+    WriteFilePieces(
+        path,
+        [&](std::string& piece) {
+            while (next < RowCount() && piece.size() < kFilePiece) AppendFileLine(piece, next++);
+            return next < RowCount();
+        },
+        kind);
 }
 
-void QSOLog::WriteFilePieces(const std::string& path,
-                             const std::function<bool(std::string& piece)>& next) {
-    const auto backupFailure = BackUpLogOnce(path);
-    WriteFileAtomicPieces(path, next);
+namespace {
+
+// Whether the bytes fed to it, piece after piece, are those of a regular file, all of them.
+class SameAsFile {
+public:
+    explicit SameAsFile(const std::string& path) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) file_ = std::fopen(path.c_str(), "rb");
+        same_ = file_ != nullptr;
+    }
+    ~SameAsFile() {
+        if (file_) std::fclose(file_);
+    }
+    SameAsFile(const SameAsFile&) = delete;
+    SameAsFile& operator=(const SameAsFile&) = delete;
+
+    void Feed(std::string_view piece) {
+        if (!same_ || piece.empty()) return;
+        buffer_.resize(piece.size());
+        same_ = std::fread(buffer_.data(), 1, piece.size(), file_) == piece.size() &&
+                std::memcmp(buffer_.data(), piece.data(), piece.size()) == 0;
+    }
+    // After the last piece: nothing more in the file.
+    bool Same() { return same_ && std::fgetc(file_) == EOF && !std::ferror(file_); }
+
+private:
+    std::FILE* file_ = nullptr;
+    bool same_ = false;
+    std::string buffer_;
+};
+
+}  // namespace
+
+bool QSOLog::WriteFilePieces(const std::string& path,
+                             const std::function<bool(std::string& piece)>& next,
+                             LogWriteKind kind) {
+    // The new file is compared with the old one as it is written; the same bytes change
+    // nothing, and a run that only looks at the log leaves no backup behind.
+    SameAsFile old(path);
+    std::optional<BackupFailure> backupFailure;
+    const bool replaced = WriteFileAtomicPieces(
+        path,
+        [&](std::string& piece) {
+            const bool more = next(piece);
+            old.Feed(piece);
+            return more;
+        },
+        [&] {
+            if (old.Same()) return false;
+            backupFailure =
+                kind == LogWriteKind::Removal ? BackUpLogNow(path) : BackUpLogOnce(path);
+            return true;
+        });
     ReportBackupFailure(backupFailure);
+    return replaced;
 }
 
 void QSOLog::DeleteFile(const std::string& path) {
-    const auto backupFailure = BackUpLogOnce(path);
+    const auto backupFailure = BackUpLogNow(path);
     if (std::remove(path.c_str()) != 0 && errno != ENOENT)
         throw FileWriteError(path, SystemErrorText(errno));
     ReportBackupFailure(backupFailure);

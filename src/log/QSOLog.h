@@ -49,6 +49,16 @@ inline constexpr const char* kLogFileName = "QSO.dat";
 // "QSO.dat" in the user folder (see Paths).
 std::string LogFilePath();
 
+// The folder whose "QSO.lock" guards the log at logPath: the folder of the file itself,
+// also when logPath is a symbolic link to a log elsewhere (a synced folder), so that every
+// program that writes that file takes the same lock. With a trailing '/'.
+std::string LogLockFolder(const std::string& logPath);
+
+// What a write does to the QSOs of the file: a removal (Delete QSO, Delete All, a
+// correction that replaces a QSO) backs the old file up every time, any other change the
+// first time in a run (LogBackup.h).
+enum class LogWriteKind { Change, Removal };
+
 // The 13 column titles for a language: Lithuanian for "LT", English for any other value.
 // Windows-1257 bytes.
 const std::vector<std::string>& HeaderTitles(const std::string& language);
@@ -199,19 +209,22 @@ public:
     bool Load(const std::string& path, const std::string& language);
     bool Load() { return Load(LogFilePath(), CurrentLanguage()); }
 
-    // Write: replaces the file atomically by the whole table; the first change of a log
-    // in a run backs the old file up first (LogBackup.h). Throws FileWriteError (or
-    // FileOpenError) on failure; the old file stays whole and the table is not touched.
-    void Write(const std::string& path) const;
+    // Write: replaces the file atomically by the whole table, backed up first as `kind`
+    // says (LogBackup.h); a file that already holds these very bytes is left alone (no
+    // write, no backup). Throws FileWriteError (or FileOpenError) on failure; the old file
+    // stays whole and the table is not touched.
+    void Write(const std::string& path, LogWriteKind kind = LogWriteKind::Change) const;
     void Write() const { Write(LogFilePath()); }
     // Replaces the log file at path by the pieces of file bytes that `next` gives (see
-    // WriteFileAtomicPieces), backed up as by Write.
-    static void WriteFilePieces(const std::string& path,
-                                const std::function<bool(std::string& piece)>& next);
+    // WriteFileAtomicPieces), backed up and left alone as by Write. Returns whether the
+    // file changed.
+    static bool WriteFilePieces(const std::string& path,
+                                const std::function<bool(std::string& piece)>& next,
+                                LogWriteKind kind = LogWriteKind::Change);
     // About how much of a file a piece holds.
     static constexpr std::size_t kFilePiece = 1 << 20;
 
-    // Deletes the log file, backed up as by Write. A missing file is not an error; a file that
+    // Deletes the log file, backed up first as a removal. A missing file is not an error; a file that
     // cannot be removed throws FileWriteError.
     static void DeleteFile(const std::string& path);
     static void DeleteFile() { DeleteFile(LogFilePath()); }

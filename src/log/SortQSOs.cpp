@@ -219,10 +219,12 @@ std::vector<int> SortOrder(const QSOLog& log, SortKey key, const std::vector<cha
 // SaveBase of the table without its data row `gone` (0: none; the table's only row is
 // never removed). The file is written from the sort's order before the table changes,
 // so that a failed write leaves the table as it was without a copy of it.
-void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, const PumpFn& pump) {
+void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, const PumpFn& pump,
+                 LogWriteKind kind) {
     Pump(pump);
     const int n = log.DataRowCount();
     if (gone < 1 || gone > n || n <= 1) gone = 0;
+    if (gone) kind = LogWriteKind::Removal;
     const int first = gone == 1 ? 2 : 1;  // row 1 once `gone` is out
     const int afterDelete = n - (gone ? 1 : 0);
     // Only the empty row that New QSO adds goes: a real QSO without a date keeps its place.
@@ -233,7 +235,7 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
         QSOLog next = log;
         if (gone) next.DeleteRow(gone);
         if (dropFirst) next.DeleteRow(1);
-        next.Write(path);
+        next.Write(path, kind);
         log = std::move(next);
         return;
     }
@@ -244,17 +246,20 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     // The file is written a piece at a time, every empty field a blank.
     std::size_t next = 0;
     bool header = true;
-    QSOLog::WriteFilePieces(path, [&](std::string& piece) {
-        if (header) {
-            log.AppendFileLine(piece, 0);
-            if (order.empty())
-                piece.append(static_cast<std::size_t>(log.ColCount()), '\t').append("\r\n");
-            header = false;
-        }
-        while (next < order.size() && piece.size() < QSOLog::kFilePiece)
-            log.AppendFileLine(piece, order[next++], true);
-        return next < order.size();
-    });
+    QSOLog::WriteFilePieces(
+        path,
+        [&](std::string& piece) {
+            if (header) {
+                log.AppendFileLine(piece, 0);
+                if (order.empty())
+                    piece.append(static_cast<std::size_t>(log.ColCount()), '\t').append("\r\n");
+                header = false;
+            }
+            while (next < order.size() && piece.size() < QSOLog::kFilePiece)
+                log.AppendFileLine(piece, order[next++], true);
+            return next < order.size();
+        },
+        kind);
     Pump(pump);
     log.KeepDataRows(order);
 }
@@ -268,12 +273,13 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     log.KeepDataRows(order);
 }
 
-void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump) {
-    SaveWithout(log, 0, key, path, pump);
+void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump,
+              LogWriteKind kind) {
+    SaveWithout(log, 0, key, path, pump, kind);
 }
 
 void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const PumpFn& pump) {
-    SaveWithout(log, row, key, path, pump);
+    SaveWithout(log, row, key, path, pump, LogWriteKind::Removal);
 }
 
 void ClearAllQSOs(QSOLog& log, const std::string& path) {
@@ -283,7 +289,7 @@ void ClearAllQSOs(QSOLog& log, const std::string& path) {
         // that the link goes on leading to it.
         QSOLog empty = log;
         empty.Clear();
-        empty.Write(path);
+        empty.Write(path, LogWriteKind::Removal);
     } else {
         QSOLog::DeleteFile(path);
     }

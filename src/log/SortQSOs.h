@@ -41,19 +41,22 @@ void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump = {});
 // After every change made by hand, by deleting or by the import: drops row 1 when it is
 // the row New QSO adds (untrimmed Date shorter than 3 characters and no Callsign; the only
 // data row is kept), sorts, and
-// writes the file. All or nothing: when the write fails the exception propagates and
-// both the table and the old file are exactly as they were before the call.
-void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump = {});
-inline void SaveBase(QSOLog& log, SortKey key, const PumpFn& pump = {}) {
-    SaveBase(log, key, LogFilePath(), pump);
+// writes the file (backed up as `kind` says: a correction that replaces a QSO is a
+// removal). All or nothing: when the write fails the exception propagates and both the
+// table and the old file are exactly as they were before the call.
+void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump = {},
+              LogWriteKind kind = LogWriteKind::Change);
+inline void SaveBase(QSOLog& log, SortKey key, const PumpFn& pump = {},
+                     LogWriteKind kind = LogWriteKind::Change) {
+    SaveBase(log, key, LogFilePath(), pump, kind);
 }
 
 // Delete QSO after the user said Yes: removes the data row (the table's only data row is
-// never removed) and runs SaveBase. All or nothing as SaveBase.
+// never removed) and runs SaveBase as a removal. All or nothing as SaveBase.
 void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const PumpFn& pump = {});
 
-// Delete All after the user said Yes: deletes the file (a missing file is fine) and makes
-// the table the empty log. When the file cannot be deleted the exception propagates and
+// Delete All after the user said Yes: deletes the file, backed up first (a missing file is
+// fine), and makes the table the empty log. When the file cannot be deleted the exception propagates and
 // the table is untouched.
 void ClearAllQSOs(QSOLog& log, const std::string& path);
 

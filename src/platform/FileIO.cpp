@@ -248,9 +248,12 @@ int Sync(int fd, const std::string& path) {
 
 // WriteFileAtomic with the new file's bytes written by fill(fd), which returns 0 or the
 // errno of its failure. A new file gets the permissions `mode` (the umask's when none);
-// a file that is replaced keeps its own.
-void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& fill,
-                     std::optional<mode_t> mode = std::nullopt) {
+// a file that is replaced keeps its own. When `replace` is given it is asked once the new
+// file is on disk: false leaves the old file as it is and removes the new one. Returns
+// whether the file was replaced.
+bool WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& fill,
+                     std::optional<mode_t> mode = std::nullopt,
+                     const std::function<bool()>& replace = {}) {
     static std::mt19937_64 rng{std::random_device{}()};
     const std::string target = WriteTarget(path);
     // A file the user may not write is not replaced behind the user's back.
@@ -289,6 +292,17 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
         ::unlink(temp.c_str());
         throw FileWriteError(path, ErrnoText(err) + ".");
     }
+    bool wanted = true;
+    try {
+        wanted = !replace || replace();
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+    if (!wanted) {
+        ::unlink(temp.c_str());
+        return false;
+    }
     if (WriteFaultHook && !WriteFaultHook(temp)) {
         ::unlink(temp.c_str());
         throw FileWriteError(path, CpMessage(Msg::FileWriteRefused));
@@ -302,10 +316,11 @@ void WriteAtomicWith(const std::string& path, const std::function<int(int fd)>& 
     // survive a power cut under its name. A folder that cannot be opened for reading, or a
     // file system that does not flush folders (EINVAL), is left as it is.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
+    if (dir < 0) return true;
     const int err = Sync(dir, folder);
     ::close(dir);
     if (err && err != EINVAL) throw FileWriteError(path, ErrnoText(err) + ".");
+    return true;
 }
 
 }  // namespace
@@ -314,17 +329,21 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
     WriteAtomicWith(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
 }
 
-void WriteFileAtomicPieces(const std::string& path,
-                           const std::function<bool(std::string& piece)>& next) {
-    WriteAtomicWith(path, [&](int fd) {
-        std::string piece;
-        for (bool more = true; more;) {
-            piece.clear();
-            more = next(piece);
-            if (const int err = WriteAll(fd, piece.data(), piece.size())) return err;
-        }
-        return 0;
-    });
+bool WriteFileAtomicPieces(const std::string& path,
+                           const std::function<bool(std::string& piece)>& next,
+                           const std::function<bool()>& replace) {
+    return WriteAtomicWith(
+        path,
+        [&](int fd) {
+            std::string piece;
+            for (bool more = true; more;) {
+                piece.clear();
+                more = next(piece);
+                if (const int err = WriteAll(fd, piece.data(), piece.size())) return err;
+            }
+            return 0;
+        },
+        std::nullopt, replace);
 }
 
 void CopyFileAtomic(const std::string& source, const std::string& path) {

@@ -52,9 +52,12 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // As WriteFileAtomic with the bytes that `next` appends to its piece (emptied before each
 // call), written a piece at a time until it returns false (what it appended then is
-// written too): a big file is never held whole.
-void WriteFileAtomicPieces(const std::string& path,
-                           const std::function<bool(std::string& piece)>& next);
+// written too): a big file is never held whole. `replace`, when given, is asked once the
+// new file is on disk; false keeps the old file and drops the new one. Returns whether the
+// file was replaced.
+bool WriteFileAtomicPieces(const std::string& path,
+                           const std::function<bool(std::string& piece)>& next,
+                           const std::function<bool()>& replace = {});
 
 // As WriteFileAtomic with the bytes of the file `source`, read a piece at a time (a big
 // file costs no memory); a new file gets the permissions of the source. A source that

@@ -243,10 +243,7 @@ public:
     }
 
 private:
-    static std::string LogFolder() {
-        const std::string log = kx::LogFilePath();
-        return log.substr(0, log.rfind('/') + 1);
-    }
+    static std::string LogFolder() { return kx::LogLockFolder(kx::LogFilePath()); }
     kx::FolderLock lock_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "LogTestSupport.h"
 #include "log/LogBackup.h"
+#include "platform/FileIO.h"
 
 namespace fs = std::filesystem;
 
@@ -70,25 +71,47 @@ TEST_F(LogBackups, CopyIsNamedByTheMomentAndTheNewestTenAreKept) {
     EXPECT_EQ(Names(folder.file("backups")), expected);
 }
 
-TEST_F(LogBackups, FirstChangeInARunKeepsTheOldLogAndLaterOnesDoNot) {
+TEST_F(LogBackups, FirstChangeInARunAndEveryRemovalKeepTheOldLog) {
     kxtest::LogOf({kxtest::QsoRow({"2024-01-01", "12:00", "", "LY1AB", "20M", "CW"})}).Write(log);
     EXPECT_FALSE(fs::exists(folder.file("backups")));  // there was nothing to keep
     const std::string first = folder.read("QSO.dat");
 
     kx::ForgetLogBackups();  // a new run
     kxtest::LogOf({kxtest::QsoRow({"2024-01-02", "12:00", "", "LY2XY", "40M", "SSB"})}).Write(log);
-    kxtest::LogOf({}).Write(log);
-    kx::QSOLog::DeleteFile(log);
-    ASSERT_EQ(Names(folder.file("backups")).size(), 1u);
+    kxtest::LogOf({kxtest::QsoRow({"2024-01-03", "12:00", "", "LY3Z", "20M", "CW"})}).Write(log);
+    ASSERT_EQ(Names(folder.file("backups")).size(), 1u);  // later changes add none
     EXPECT_EQ(folder.read("backups/" + Names(folder.file("backups"))[0]), first);
 
-    kx::ForgetLogBackups();  // a run that deletes the whole log keeps it first
-    kxtest::LogOf({kxtest::QsoRow({"2024-01-03", "12:00", "", "LY3Z", "20M", "CW"})}).Write(log);
-    kx::ForgetLogBackups();
+    // A removal keeps what it removes, whatever was kept earlier in the run.
+    const std::string third = folder.read("QSO.dat");
+    kxtest::LogOf({}).Write(log, kx::LogWriteKind::Removal);
+    const std::string empty = folder.read("QSO.dat");
     kx::QSOLog::DeleteFile(log);
     EXPECT_FALSE(fs::exists(log));
-    EXPECT_GE(Names(folder.file("backups")).size(), 2u);
+    std::vector<std::string> kept;
+    for (const auto& name : Names(folder.file("backups")))
+        kept.push_back(folder.read("backups/" + name));
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> expected = {first, third, empty};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected);
     EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(LogBackups, WriteOfTheBytesTheFileHoldsChangesNothing) {
+    const auto log1 =
+        kxtest::LogOf({kxtest::QsoRow({"2024-01-01", "12:00", "", "LY1AB", "20M", "CW"})});
+    log1.Write(log);
+    kx::ForgetLogBackups();  // a new run that only looks at the log
+    const kx::FileIdentity before = kx::IdentityOf(log);
+    log1.Write(log);
+    log1.Write(log, kx::LogWriteKind::Removal);
+    EXPECT_EQ(kx::IdentityOf(log), before);  // not even rewritten
+    EXPECT_FALSE(fs::exists(folder.file("backups")));
+    // One byte more or less is a change.
+    kxtest::LogOf({kxtest::QsoRow({"2024-01-01", "12:00", "", "LY1AB", "20M", "CWX"})}).Write(log);
+    EXPECT_EQ(Names(folder.file("backups")).size(), 1u);
+    EXPECT_NE(kx::IdentityOf(log), before);
 }
 
 TEST_F(LogBackups, FailedBackupIsReportedAfterTheLogIsWritten) {

@@ -380,3 +380,27 @@ TEST(FieldText, TrimDropsBlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(TrimField("   "), "");
     EXPECT_EQ(TrimField("a b"), "a b");
 }
+
+TEST(LogLock, LiesBesideTheFileTheLogReallyIs) {
+    namespace fs = std::filesystem;
+    kxtest::TempFolder copy, shared;
+    const std::string log = copy.file("QSO.dat");
+    EXPECT_EQ(LogLockFolder(log), copy.dir());  // no log yet, or a file of its own
+    copy.write("QSO.dat", "");
+    EXPECT_EQ(LogLockFolder(log), copy.dir());
+
+    // A link to a log in a synced folder, also through a second link and before the log
+    // there exists: the lock is the synced folder's.
+    fs::remove(log);
+    fs::create_directory(shared.file("sync"));
+    fs::create_symlink(shared.file("sync/QSO.dat"), shared.file("hop.dat"));
+    fs::create_symlink(shared.file("hop.dat"), log);
+    EXPECT_EQ(LogLockFolder(log), shared.file("sync/"));
+    shared.write("sync/QSO.dat", "");
+    EXPECT_EQ(LogLockFolder(log), shared.file("sync/"));
+
+    // A link round in a loop keeps its own folder.
+    fs::remove(shared.file("hop.dat"));
+    fs::create_symlink(log, shared.file("hop.dat"));
+    EXPECT_EQ(LogLockFolder(log), copy.dir());
+}

@@ -568,3 +568,52 @@ TEST(ToolApplication, RtfHasTheListWithoutPageHeadersInTheChosenLanguage) {
 }
 
 }  // namespace
+
+TEST(ToolLock, TwoCopiesWhoseLogLinksToOneFileLoseNoQsoInARace) {
+    // Two portable copies of the program whose "QSO.dat" is a link to one log in a synced
+    // folder import at the same moment, again and again: every import that says it took
+    // its QSOs has them in the log, and one that could not have the lock took none.
+    ToolFolder a, b;
+    kxtest::TempFolder sync;
+    sync.write("QSO.dat", "");
+    fs::create_symlink(sync.file("QSO.dat"), a.file("QSO.dat"));
+    fs::create_symlink(sync.file("QSO.dat"), b.file("QSO.dat"));
+    // The calls of an import: three of its own.
+    auto call = [](int run, int k) {
+        const int n = run * 3 + k;
+        return std::string("LY1") + char('A' + n / 676 % 26) + char('A' + n / 26 % 26) +
+               char('A' + n % 26);
+    };
+    auto adif = [&](int run) {
+        std::string text = "<EOH>\n";
+        for (int k = 0; k < 3; ++k)
+            text += "<CALL:6>" + call(run, k) +
+                    "<QSO_DATE:8>20240101<TIME_ON:4>1200<BAND:3>20M<MODE:2>CW<EOR>\n";
+        return text;
+    };
+    std::vector<int> taken;
+    for (int pair = 0; pair < 100; ++pair) {
+        std::string both;
+        for (int side = 0; side < 2; ++side) {
+            const ToolFolder& f = side ? b : a;
+            const int run = pair * 2 + side;
+            f.write("r.adi", adif(run));
+            both += "(LC_ALL=C '" + std::string(KX_BUILD_DIR) + "/kvadrix-tool' --folder '" +
+                    f.dir() + "' import '" + f.file("r.adi") + "' >/dev/null 2>&1; echo $? >'" +
+                    f.file("status") + "') & ";
+        }
+        ASSERT_EQ(std::system((both + "wait").c_str()), 0);
+        for (int side = 0; side < 2; ++side) {
+            const std::string status = (side ? b : a).read("status");
+            ASSERT_TRUE(status == "0\n" || status == "2\n") << status;
+            if (status == "0\n") taken.push_back(pair * 2 + side);
+        }
+    }
+    const std::string log = sync.read("QSO.dat");
+    EXPECT_GE(taken.size(), 100u);  // at least one of each pair
+    for (int run : taken)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NE(log.find("\t" + call(run, k) + "\t"), std::string::npos) << call(run, k);
+    EXPECT_TRUE(fs::is_symlink(a.file("QSO.dat")));
+    EXPECT_TRUE(fs::is_symlink(b.file("QSO.dat")));
+}
