@@ -105,6 +105,17 @@ private:
     QElapsedTimer clock_;
 };
 
+// The order of day, month and year in the user's short date form: what decides a typed
+// date such as 05/12/2009.
+DateOrder TypedDateOrder() {
+    const QString format = Svc().ShortDateFormat();
+    const auto y = format.indexOf(QLatin1Char('y')), m = format.indexOf(QLatin1Char('M')),
+               d = format.indexOf(QLatin1Char('d'));
+    return (y >= 0 && (y < m || m < 0)) ? DateOrder::YMD
+           : (d >= 0 && d < m)          ? DateOrder::DMY
+                                        : DateOrder::MDY;
+}
+
 enum class Accept { Any, Call, Date, Time, Wwl, Bex };
 
 bool Accepts(Accept set, QChar c) {
@@ -117,7 +128,7 @@ bool Accepts(Accept set, QChar c) {
         case Accept::Call:
             return digit || u == '/' || u == ' ' || (u < 128 && c.isLetter());
         case Accept::Date:
-            return digit || u == ' ';
+            return digit || u == ' ' || u == '-' || u == '/' || u == '.';
         case Accept::Time:
             return digit || u == ':' || u == ' ';
         case Accept::Wwl:
@@ -127,6 +138,9 @@ bool Accepts(Accept set, QChar c) {
     }
     return true;
 }
+
+// What entering the empty call-sign field puts there.
+const QString kCallPrefill = QStringLiteral("LY");
 
 // The longest text that can be typed into a field (0: no limit of its own).
 constexpr const char* kTypingLimit = "kxTypingLimit";
@@ -514,6 +528,7 @@ void TForm3::FormShow() {
         loaded_ = true;
         try {
             log_.Load();
+            diskFile_ = IdentityOf(LogFilePath());
         } catch (...) {
             // The window still comes up whole; the error is reported below.
             unreadLog_ = true;
@@ -704,7 +719,7 @@ SortKey TForm3::ChosenSortKey() const {
     return SortKey::DateTime;
 }
 
-void TForm3::SaveBaseNow() {
+void TForm3::SaveBaseNow(LogWriteKind kind) {
     // Also after a failed write: the grid and the counter show the table as it is.
     struct Refresh {
         TForm3* form;
@@ -713,7 +728,10 @@ void TForm3::SaveBaseNow() {
             form->SetCounter();
         }
     } refresh{this};
-    ChangeLog([this] { SaveBase(log_, ChosenSortKey(), [] { kx::ProcessEvents(); }); });
+    ChangeLog([&] {
+        SaveBase(
+            log_, ChosenSortKey(), [] { kx::ProcessEvents(); }, kind);
+    });
 }
 
 namespace {
@@ -735,13 +753,44 @@ std::string RowKey(const QSOLog& log, int row) {
 void TForm3::ChangeLog(const std::function<void()>& write, LogChange change) {
     const bool import = change == LogChange::Import;
     if (ReadOnly()) throw KxError(ReadOnlyText() + NotWrittenText(import));
+    int joined = 0;
     try {
         // Delete All is the user's choice to be rid of the file's QSOs too.
-        if (change != LogChange::DeleteAll) TakeInUnreadLog();
+        if (change != LogChange::DeleteAll) {
+            TakeInUnreadLog();
+            joined = TakeInChangedLog();
+        }
         write();
     } catch (const KxError& e) {
         throw KxError(e.what() + NotWrittenText(import));
     }
+    diskFile_ = IdentityOf(LogFilePath());
+    if (joined > 0) ShowInformation(this, Text(Msg::LogChangedOnDisk).arg(joined));
+}
+
+int TForm3::TakeInChangedLog() {
+    const std::string path = LogFilePath();
+    const FileIdentity now = IdentityOf(path);
+    if (unreadLog_ || now == diskFile_ || !now.exists) return 0;
+    QSOLog file(Language);
+    file.Load(path, Language);  // raises while the file cannot be read: nothing is written
+    diskFile_ = now;
+    std::unordered_set<std::string> held;
+    for (int r = 1; r <= log_.DataRowCount(); ++r) held.insert(RowKey(log_, r));
+    QSOLog missing(Language);
+    std::vector<std::string_view> fields;
+    for (int r = 1; r <= file.DataRowCount(); ++r) {
+        if (file.Field(r, colCallsign).empty() || held.count(RowKey(file, r))) continue;
+        SplitLine(file.Line(r), fields);
+        missing.SetFields(missing.IsEmptyLog() ? 1 : missing.AddEmptyRow(), fields);
+    }
+    const int joined = missing.IsEmptyLog() ? 0 : missing.DataRowCount();
+    if (joined > 0) {
+        const bool empty = log_.IsEmptyLog();
+        log_.AppendDataRows(missing);
+        if (empty) log_.DeleteRow(1);
+    }
+    return joined;
 }
 
 void TForm3::SetReadOnly(const std::string& reason, const std::string& lockPath) {
@@ -1018,14 +1067,8 @@ void TForm3::btExportClick() {
     if (chosen.isEmpty()) return;  // cancelled: nothing is written
     exportFile_ = chosen;
 
-    // Typed dates are in the user's short date form: its order reads 05/12/2009.
-    const QString format = Svc().ShortDateFormat();
-    const auto y = format.indexOf(QLatin1Char('y')), m = format.indexOf(QLatin1Char('M')),
-               d = format.indexOf(QLatin1Char('d'));
     AdifExportOptions options;
-    options.dateOrder = (y >= 0 && (y < m || m < 0)) ? DateOrder::YMD
-                        : (d >= 0 && d < m)          ? DateOrder::DMY
-                                                     : DateOrder::MDY;
+    options.dateOrder = TypedDateOrder();
     AdifExportResult result;
     {
         BusyCursor busy;
@@ -1060,17 +1103,35 @@ bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
     return true;
 }
 
+bool TForm3::ReadDateField(std::string& out) {
+    const std::string typed(TrimField(Bytes(edDate->text())));
+    // A QSO of the log keeps its date as it stands, also one typed in another form before.
+    if (correcting_ && typed == TrimField(shownRow_[colDate])) {
+        out = typed;
+        return true;
+    }
+    const std::string ymd = AdifDate(typed, TypedDateOrder());
+    if (ymd.empty()) {
+        edDate->setFocus();
+        edDate->selectAll();
+        ShowError(this, Text(Msg::DateFormatIncorrect).arg(TodayShortText()));
+        return false;
+    }
+    out = ymd.substr(0, 4) + '-' + ymd.substr(4, 2) + '-' + ymd.substr(6, 2);
+    return true;
+}
+
 void TForm3::btEntryClick() {
     if (edCall->text().size() < 3 || edDate->text().size() < 6 || edTime->text().size() < 3) return;
-    // Every text is converted and both times are read before anything is stored, so a
-    // character the code page cannot hold or a bad time stops the save with a message
-    // and changes nothing.
+    // Every text is converted and the date and both times are read before anything is
+    // stored, so a character the code page cannot hold, a bad date or a bad time stops
+    // the save with a message and changes nothing.
     const std::string call = Bytes(edCall->text()), band = Bytes(cbBand->currentText()),
                       mode = Bytes(cbMode->currentText()), name = Bytes(edName->text()),
-                      qth = Bytes(edQTH->text()), rem = Bytes(edRem->text()),
-                      date = std::string(TrimField(Bytes(edDate->text())));
-    std::string start, end;
-    if (!ReadTimeField(edTime, start) || !ReadTimeField(edTimeE, end)) return;
+                      qth = Bytes(edQTH->text()), rem = Bytes(edRem->text());
+    std::string date, start, end;
+    if (!ReadDateField(date) || !ReadTimeField(edTime, start) || !ReadTimeField(edTimeE, end))
+        return;
     const std::string bex(TrimField(Bytes(edBEX->text())));
     const std::string wwl(TrimField(Bytes(edWWL->text())));
     const std::string myWwl = WithoutStar(Bytes(edMyWWL->text()));
@@ -1080,6 +1141,7 @@ void TForm3::btEntryClick() {
     // selected it to correct it); otherwise they are a new QSO and get a row of their own,
     // the empty row that New QSO added or the empty log's row when there is one.
     int r = correcting_ ? FindRow(shownRow_) : 0;
+    const bool correction = r != 0;
     if (r == 0) {
         r = log_.DataRowCount();
         for (int c = 0; c < log_.ColCount(); ++c)
@@ -1111,13 +1173,20 @@ void TForm3::btEntryClick() {
     SelectQuietly(r);
     shownRow_ = log_.Row(r);
     correcting_ = true;
-    SaveBaseNow();
+    // A correction replaces a QSO of the file: the file as it was is backed up each time.
+    SaveBaseNow(correction ? LogWriteKind::Removal : LogWriteKind::Change);
     const int saved = FindRow(shownRow_);
     SelectQuietly(saved);
     WidenColumnsFor(saved);
     ForgetShownRow();
     for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
     edTime->setText(QStringLiteral("00:00"));
+    // The next new QSO is of the same day as this new one; after a correction of an older
+    // QSO it starts from the date memory again.
+    if (correction)
+        edDate->clear();
+    else
+        dateMemory_ = date;
 }
 
 void TForm3::SelectQuietly(int row) {
@@ -1129,19 +1198,29 @@ void TForm3::SelectQuietly(int row) {
 }
 
 void TForm3::btNewClick() {
-    for (QLineEdit* e : {edCall, edWWL, edBEX, edTime, edTimeE, edRem}) e->clear();
+    // The date too: entering the empty field fills in the date memory or today's date.
+    for (QLineEdit* e : {edCall, edDate, edWWL, edBEX, edTime, edTimeE, edRem}) e->clear();
     ForgetShownRow();
-    edDate->setFocus();
     const int last = log_.DataRowCount();
     if (!TrimField(log_.Cell(last, colCallsign)).empty()) {
         log_.AddEmptyRow();
         RefreshGrid();
     }
     SelectRow(log_.DataRowCount());
+    // Typing a QSO starts with its call sign.
+    if (edCall->hasFocus())
+        edCallEnter();
+    else
+        edCall->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm3::btDelQSOClick() {
-    if (AskQuestion(this, Text(Msg::DeleteQsoQuestion))) {
+    const int selected = SelectedRow();
+    QStringList what;
+    for (int c : {colDate, colSUTC, colCallsign, colBand, colMode})
+        if (const auto f = TrimField(log_.Cell(selected, c)); !f.empty()) what << FromCp(f);
+    if (AskQuestion(this, Text(Msg::DeleteQsoQuestion).arg(what.join(QLatin1Char(' '))),
+                    QMessageBox::No)) {
         BusyCursor busy;
         struct Refresh {
             TForm3* form;
@@ -1162,7 +1241,8 @@ void TForm3::btDelQSOClick() {
 }
 
 void TForm3::btClearAllClick() {
-    if (!AskQuestion(this, Text(Msg::DeleteAllQuestion))) return;
+    if (!AskQuestion(this, Text(Msg::DeleteAllQuestion).arg(log_.QSOCount()), QMessageBox::No))
+        return;
     ChangeLog(
         [this] {
             ClearAllQSOs(log_, LogFilePath());
@@ -1177,24 +1257,32 @@ void TForm3::btClearAllClick() {
 // ---- fields -------------------------------------------------------------------------
 
 void TForm3::edCallEnter() {
-    if (TrimField(Bytes(edCall->text())).empty()) edCall->setText(QStringLiteral("LY"));
+    if (TrimField(Bytes(edCall->text())).empty()) edCall->setText(kCallPrefill);
     edCall->setCursorPosition(edCall->text().size());
 }
 
 void TForm3::edCallExit() {
     const QString text = edCall->text();
     const QString trimmed = text.trimmed();
+    // Nothing typed but the prefill: the field is left empty, as it was.
+    if (trimmed.isEmpty() || trimmed == kCallPrefill) {
+        edCall->clear();
+        return;
+    }
     const QChar last = text.isEmpty() ? QChar() : text.back();
     const bool endsInLetter = last >= QChar('A') && last <= QChar('Z');
     if (trimmed.size() < 3 || (trimmed.size() < 6 && !endsInLetter)) KeepFocus(edCall);
 }
 
 void TForm3::edDateEnter() {
-    if (!dateMemory_.empty())
-        edDate->setText(FromCp(dateMemory_));
-    else
-        edDate->setText(TodayShortText());
-    dateMemory_ = Bytes(edDate->text());
+    // Only a new QSO's empty field is filled in; the date of a QSO that the fields show
+    // from the log, or one the user typed, stays as it is. Typing over a date filled in
+    // starts a new one (FilterKey).
+    if (!correcting_ && TrimField(Bytes(edDate->text())).empty()) {
+        edDate->setText(dateMemory_.empty() ? TodayShortText() : FromCp(dateMemory_));
+        dateMemory_ = Bytes(edDate->text());
+        dateFill_ = edDate->text();
+    }
     edDate->setCursorPosition(edDate->text().size());
 }
 
@@ -1245,7 +1333,7 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
             });
         }
     } else if (event->type() == QEvent::MouseButtonRelease && w == edCall) {
-        if (edCall->text() == QStringLiteral("LY")) edCall->setCursorPosition(2);
+        if (edCall->text() == kCallPrefill) edCall->setCursorPosition(2);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -1278,6 +1366,17 @@ bool TForm3::FilterKey(QWidget* field, QKeyEvent* key) {
     if (field == edTime && key->key() == Qt::Key_Left && edTime->cursorPosition() == 0 &&
         !edTime->hasSelectedText())
         return to(edDate);
+    // Typing over what entering a field filled in: a call that begins with "LY" typed after
+    // the prefill "LY" is that call, and a digit typed after the date filled in starts a
+    // new date instead of being dropped by the full field.
+    auto typingOver = [&](QLineEdit* e, const QString& fill, bool starts) {
+        if (e != field || !starts || fill.isEmpty() || e->text() != fill || e->hasSelectedText() ||
+            e->cursorPosition() != e->text().size())
+            return;
+        e->clear();
+    };
+    typingOver(edCall, kCallPrefill, text.compare(QStringLiteral("l"), Qt::CaseInsensitive) == 0);
+    typingOver(edDate, dateFill_, text.size() == 1 && text.at(0).isDigit());
     // Keys that type nothing (arrows, Backspace, Delete, shortcuts) are left alone.
     if (text.isEmpty() || text.at(0).unicode() < 32 || (key->modifiers() & Qt::ControlModifier))
         return false;

@@ -12,6 +12,7 @@
 #include "log/AdifImport.h"
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
+#include "platform/FileIO.h"
 
 class QComboBox;
 class QGroupBox;
@@ -102,7 +103,7 @@ public:
     kx::SortKey ChosenSortKey() const;
     // SaveBase with the chosen key and the window's message pump, then RefreshGrid and
     // SetCounter. A failed write raises; the table is as it was.
-    void SaveBaseNow();
+    void SaveBaseNow(kx::LogWriteKind kind = kx::LogWriteKind::Change);
     // Grid row (1..N of the log) that is current.
     int SelectedRow() const;
     void SelectRow(int row);
@@ -171,6 +172,10 @@ private:
     void SelectQuietly(int row);
     // Reads a time text as Save QSO does; false when it is not a time of day.
     bool ReadTimeField(QLineEdit* field, std::string& out);
+    // The date of the Date field as the log keeps it (YYYY-MM-DD), read in the user's
+    // short date form or as an ISO date. Not a date: false, with a message, the field
+    // selected.
+    bool ReadDateField(std::string& out);
     // Before every write of the log: while "QSO.dat" could not be read at start it still
     // holds the QSOs of earlier runs and is never replaced by a table that lacks them. The
     // file is read again; once it reads, its rows join the table after the rows of this
@@ -183,6 +188,10 @@ private:
     enum class LogChange { Write, Import, DeleteAll };
     void ChangeLog(const std::function<void()>& write, LogChange change = LogChange::Write);
     std::string ReadOnlyText() const;
+    // "QSO.dat" changed on disk since this window read or wrote it (another program, a
+    // synced folder): its QSOs that the window lacks join the table, so that the next
+    // write loses none of them. Returns how many joined.
+    int TakeInChangedLog();
     // QSOs of the window that "QSO.dat" does not hold as they are.
     int UnsavedQSOs() const;
     // Closing after a failed write with QSOs that would be lost: keep the window open
@@ -207,6 +216,10 @@ private:
     // it (Save QSO then corrects it) rather than for a new QSO.
     kx::QSORow shownRow_;
     bool correcting_ = false;
+    // The date that entering the empty date field filled in.
+    QString dateFill_;
+    // "QSO.dat" as this window last read or wrote it.
+    kx::FileIdentity diskFile_;
     QString importFile_;
     QString exportFile_;  // the file of the last export in this run
     int importCount_ = 0;

@@ -288,3 +288,31 @@ TEST_F(DesktopWindows, CalculatorLookUpArrowUsesOnlyTheValuesTheFieldsShow) {
     EXPECT_EQ(Form2->edWWL->text(), "KO24PQ")
         << Form2->edLat->text().toStdString() << " " << Form2->edLong->text().toStdString();
 }
+
+TEST_F(DesktopWindows, ACallTypedOverThePrefillIsThatCallAndAnEmptyCallFieldCanBeLeft) {
+    for (const char* language : {"EN", "LT"}) {
+        SCOPED_TRACE(language);
+        folder.write("Kvadrix.ini", std::string("[Kvadrix]\r\nLanguage =") + language + "\r\n");
+        start();
+        ASSERT_TRUE(Desktop::ShowActive(Form3));
+        ASSERT_TRUE(TabTo(Form3->edCall, 6));
+        EXPECT_EQ(Form3->edCall->text(), "LY");
+        Desktop::Type("ly2xyz");
+        EXPECT_EQ(Form3->edCall->text(), "LY2XYZ");
+        // Back to the prefill only: Tab and Shift+Tab leave the field, which is empty then.
+        Desktop::Keys("BackSpace BackSpace BackSpace BackSpace");
+        EXPECT_EQ(Form3->edCall->text(), "LY");
+        Desktop::Keys("shift+Tab");
+        EXPECT_FALSE(Focused(Form3->edCall));
+        EXPECT_EQ(Form3->edCall->text(), "");
+        Desktop::Keys("Tab");
+        ASSERT_TRUE(Focused(Form3->edCall));
+        Desktop::Keys("Tab");
+        ASSERT_TRUE(Focused(Form3->edDate));
+        EXPECT_EQ(Form3->edCall->text(), "");
+        // A date typed over the one filled in replaces it, separators and all.
+        EXPECT_EQ(Form3->edDate->text(), "2026-12-08");
+        Desktop::Type("2026-12-07");
+        EXPECT_EQ(Form3->edDate->text(), "2026-12-07");
+    }
+}

@@ -66,7 +66,7 @@ TEST_F(LogEntry, SavedQsoIsStoredSortedWrittenAndTheFieldsCleared) {
     open();
     form->btNew->click();
     EXPECT_EQ(form->Log().DataRowCount(), 2);
-    EXPECT_TRUE(form->edDate->hasFocus());
+    EXPECT_TRUE(form->edCall->hasFocus());
     // The new row was selected and copied into the fields: the date is empty too.
     EXPECT_EQ(form->edDate->text(), "");
     type(form->edCall, "2ab");  // after the "LY" that entering the empty field gives
@@ -121,8 +121,8 @@ TEST_F(LogEntry, FieldsTakeOnlyTheirCharactersAndBadSquaresAreNotStored) {
     EXPECT_EQ(form->edCall->text(), "LY1AB");
     type(form->edDate, "");
     EXPECT_EQ(form->edDate->text(), "2026-12-08");  // today on entering
-    retype(form->edDate, "2009/05:12");
-    EXPECT_EQ(form->edDate->text(), "20090512");
+    retype(form->edDate, "2009/05:12");  // the date filled in is replaced by what is typed
+    EXPECT_EQ(form->edDate->text(), "2009/0512");
     form->edDate->setText("2009-05-12");
     form->edTime->setText("12:00");
     form->edWWL->setText("KO24");
@@ -145,8 +145,11 @@ TEST_F(LogEntry, CallSignFieldCannotBeLeftWithLessThanACallSign) {
     };
     EXPECT_TRUE(leaves("LY1A"));
     EXPECT_FALSE(leaves("LY12"));
-    EXPECT_FALSE(leaves("LY"));
     EXPECT_TRUE(leaves("LY1234"));
+    // Only the prefill: the field may be left (towards the tool bar) and holds nothing.
+    EXPECT_TRUE(leaves("LY"));
+    EXPECT_EQ(form->edCall->text(), "");
+    EXPECT_TRUE(leaves(""));
     // Entering an empty call-sign field puts "LY" there with the caret after it.
     form->edName->setFocus(Qt::MouseFocusReason);
     form->edCall->clear();
@@ -154,6 +157,13 @@ TEST_F(LogEntry, CallSignFieldCannotBeLeftWithLessThanACallSign) {
     QApplication::processEvents();
     EXPECT_EQ(form->edCall->text(), "LY");
     EXPECT_EQ(form->edCall->cursorPosition(), 2);
+    // A call typed whole over the prefill is that call, in either case.
+    QTest::keyClicks(form->edCall, "ly2xyz");
+    EXPECT_EQ(form->edCall->text(), "LY2XYZ");
+    form->edName->setFocus(Qt::MouseFocusReason);
+    form->edCall->clear();
+    type(form->edCall, "2xyz");
+    EXPECT_EQ(form->edCall->text(), "LY2XYZ");
 }
 
 TEST_F(LogEntry, EnterWalksThroughTheFieldsAndSavesFromRemarks) {
@@ -272,8 +282,9 @@ TEST_F(LogEntry, DeleteSelectedAsksAndDeleteAllEmptiesTheLog) {
     clickRow(2);
     const std::string before = logFile();
     form->btDelQSO->click();  // No
-    EXPECT_EQ(lastText(), "Delete selected QSO?");
+    EXPECT_EQ(lastText(), "Delete selected QSO?\n2009-05-13 12:30 LY2AB 20M SSB");
     EXPECT_EQ(fake.lastMessage()->title, "CONFIRM");
+    EXPECT_EQ(fake.lastMessage()->defaultButton, QMessageBox::No);
     EXPECT_EQ(form->Log().QSOCount(), 2);
     EXPECT_EQ(logFile(), before);
 
@@ -287,8 +298,10 @@ TEST_F(LogEntry, DeleteSelectedAsksAndDeleteAllEmptiesTheLog) {
     kx::Language = "LT";
     fake.replies = {QMessageBox::Yes};
     form->btClearAll->click();
-    EXPECT_EQ(lastText(), QString::fromUtf8("Ar norite pašalinti visus įrašus LY žurnale?"));
+    EXPECT_EQ(lastText(), QString::fromUtf8("Ar norite pašalinti visus 1 QSO LY žurnale?\n"
+                                            "Žurnalo kopija lieka aplanke „backups“."));
     EXPECT_EQ(fake.lastMessage()->title, "PATVIRTINKITE");
+    EXPECT_EQ(fake.lastMessage()->defaultButton, QMessageBox::No);
     EXPECT_TRUE(form->Log().IsEmptyLog());
     EXPECT_EQ(form->Panel4->text(), "0");
     EXPECT_FALSE(std::filesystem::exists(folder.file("QSO.dat")));
@@ -521,4 +534,111 @@ TEST_F(LogEntry, FirstSaveOfARunKeepsTheOldLogAndAFailedBackupIsToldAfterTheSave
     EXPECT_TRUE(lastText().startsWith(QString::fromUtf8("Žurnalas išsaugotas, bet jo atsarginės")))
         << lastText().toStdString();
     EXPECT_NE(logFile().find("LY3CD"), std::string::npos);
+}
+
+TEST_F(LogEntry, EditedQsoKeepsItsDateAndTypedDatesAreReadInTheUsersForm) {
+    writeLog({{"2018-01-07", "10:00", " ", "LY9ZZ", "20M", "CW"}});
+    open();
+    clickRow(1);
+    // Tab through the fields of a logged QSO: its date is not replaced by today's.
+    type(form->edDate, "");
+    EXPECT_EQ(form->edDate->text(), "2018-01-07");
+    retype(form->edName, "Jonas");
+    form->btEntry->click();
+    EXPECT_EQ(form->Log().QSOCount(), 1);
+    EXPECT_EQ(cell(1, kx::colDate), "2018-01-07");
+    EXPECT_EQ(cell(1, kx::colName), "Jonas");
+
+    // A new QSO after it starts from today's date again, typed over in the short date
+    // form of an English (US) desktop or as an ISO date; both are kept as ISO dates.
+    fake.shortDateFormat = QStringLiteral("M/d/yy");
+    form->btNew->click();
+    retype(form->edCall, "LY1AB");
+    type(form->edDate, "");
+    EXPECT_EQ(form->edDate->text(), "12/8/26");
+    QTest::keyClicks(form->edDate, "12/05/2026");
+    EXPECT_EQ(form->edDate->text(), "12/05/2026");
+    form->edTime->setText("12:00");
+    form->btEntry->click();
+    EXPECT_EQ(form->Log().QSOCount(), 2);
+    EXPECT_EQ(logFile().find("12/05/2026"), std::string::npos);
+    EXPECT_NE(logFile().find("2026-12-05\t12:00\t \tLY1AB"), std::string::npos) << logFile();
+    // The next new QSO is of the same day.
+    EXPECT_EQ(form->edDate->text(), "12/05/2026");
+
+    // What is no date is refused with a message, and nothing is stored.
+    const std::string before = logFile();
+    fake.clear();
+    for (const char* bad : {"13/32/2026", "2026-02-30", "2026-13-01"}) {
+        enterQso("LY2AB", bad, "13:00");
+        form->btEntry->click();
+        EXPECT_EQ(lastText(),
+                  "Date format is incorrect: type the date as 12/8/26 or as "
+                  "2026-12-31 (year, month, day).")
+            << bad << " " << lastText().toStdString();
+        EXPECT_TRUE(form->edDate->hasFocus());
+        EXPECT_EQ(logFile(), before);
+    }
+    EXPECT_EQ(fake.messages.size(), 3u);
+}
+
+TEST_F(LogEntry, EveryCorrectionAndDeletionLeavesABackupAndLookingLeavesNone) {
+    namespace fs = std::filesystem;
+    auto backups = [&] {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(folder.file("backups"), ec))
+            names.push_back(folder.read("backups/" + e.path().filename().string()));
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    writeLog({{"2018-01-07", "10:00", " ", "LY9ZZ", "20M", "CW"},
+              {"2018-01-08", "10:00", " ", "LY8ZZ", "20M", "CW"}});
+    const std::string original = logFile();
+    // A run that only looks, sorts by the order the log has and closes writes nothing.
+    open();
+    fake.replies = {QMessageBox::Yes};
+    form->close();
+    EXPECT_EQ(logFile(), original);
+    EXPECT_TRUE(backups().empty());
+
+    kx::ForgetLogBackups();  // a new run
+    open();
+    clickRow(1);
+    retype(form->edName, "Jonas");
+    form->btEntry->click();  // a correction: the file as it was is kept
+    EXPECT_EQ(backups(), std::vector<std::string>{original});
+    const std::string corrected = logFile();
+    clickRow(1);
+    retype(form->edName, "Petras");
+    form->btEntry->click();  // a second correction in the same run is kept too
+    EXPECT_EQ(backups().size(), 2u);
+    EXPECT_NE(std::find(backups().begin(), backups().end(), corrected), backups().end());
+    const std::string beforeDelete = logFile();
+    fake.replies = {QMessageBox::Yes};
+    form->btClearAll->click();
+    EXPECT_FALSE(fs::exists(folder.file("QSO.dat")));
+    const auto kept = backups();
+    EXPECT_EQ(kept.size(), 3u);
+    EXPECT_NE(std::find(kept.begin(), kept.end(), beforeDelete), kept.end());
+}
+
+TEST_F(LogEntry, LogChangedOnDiskByAnotherProgramLosesNoneOfItsQsos) {
+    writeLog({{"2018-01-07", "10:00", " ", "LY9ZZ", "20M", "CW"}});
+    open();
+    // Another program (a synced copy, an editor) adds a QSO to the file meanwhile.
+    writeLog({{"2018-01-07", "10:00", " ", "LY9ZZ", "20M", "CW"},
+              {"2019-03-01", "11:00", " ", "LY7QQ", "40M", "SSB"}});
+    enterQso("LY1AB", "2020-02-02", "12:00");
+    form->btEntry->click();
+    EXPECT_EQ(calls(), (std::vector<std::string>{"LY9ZZ", "LY7QQ", "LY1AB"}));
+    for (const char* call : {"LY9ZZ", "LY7QQ", "LY1AB"})
+        EXPECT_NE(logFile().find(call), std::string::npos) << call;
+    EXPECT_NE(lastText().indexOf("changed by another program"), -1) << lastText().toStdString();
+    EXPECT_NE(lastText().indexOf(" 1 QSO"), -1);
+    // The window's own writes are no change of another's.
+    fake.clear();
+    enterQso("LY2AB", "2020-02-03", "12:00");
+    form->btEntry->click();
+    EXPECT_TRUE(fake.messages.empty());
 }

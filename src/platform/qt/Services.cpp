@@ -155,14 +155,14 @@ ScopedServices::~ScopedServices() {
     current = previous_;
 }
 
-bool AskQuestion(QWidget* parent, const QString& text) {
+bool AskQuestion(QWidget* parent, const QString& text, QMessageBox::StandardButton defaultButton) {
     MessageBoxRequest box;
     box.kind = MessageKind::Question;
     box.title = Text(Msg::TitleConfirm);
     box.text = text;
     box.icon = QMessageBox::Question;
     box.buttons = QMessageBox::Yes | QMessageBox::No;
-    box.defaultButton = QMessageBox::Yes;
+    box.defaultButton = defaultButton;
     return Svc().ShowMessage(parent, box) == QMessageBox::Yes;
 }
 

@@ -126,7 +126,9 @@ private:
 
 // Question: Yes and No buttons, question icon, title "CONFIRM" / "PATVIRTINKITE".
 // True for Yes.
-bool AskQuestion(QWidget* parent, const QString& text);
+// defaultButton: what Enter answers (No for a question whose Yes loses data).
+bool AskQuestion(QWidget* parent, const QString& text,
+                 QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
 
 // Error message: OK button, information icon, title "ERROR" / "KLAIDA".
 void ShowError(QWidget* parent, const QString& text);
