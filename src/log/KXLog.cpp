@@ -1,6 +1,7 @@
 #include "log/KXLog.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -251,6 +252,16 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
     tool(btMap, "btMap");
     tool(btExport, "btExport");
     tool(btExit, "btExit");
+    // The keyboard's way to the tool bar from anywhere in the window, also to a button
+    // that a narrow window keeps in the bar's overflow; none is a key of the entry fields
+    // (Ctrl+E and Ctrl+K edit a line on X11). The tips name them.
+    for (const auto& [button, keys] : ToolKeys()) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, button, &QToolButton::click);
+        addAction(action);
+    }
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -465,6 +476,15 @@ TForm3::~TForm3() {
     SGrid1->setModel(nullptr);
 }
 
+std::vector<std::pair<QToolButton*, QKeySequence>> TForm3::ToolKeys() const {
+    return {{btImport, QKeySequence(Qt::CTRL | Qt::Key_I)},
+            {btBEXCalc, QKeySequence(Qt::CTRL | Qt::Key_L)},
+            {btCreate, QKeySequence(Qt::CTRL | Qt::Key_P)},
+            {btMap, QKeySequence(Qt::CTRL | Qt::Key_M)},
+            {btExport, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+            {btExit, QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+}
+
 void TForm3::SetCaptions() {
     const bool lt = IsLithuanian();
     auto t = [lt](const char* en, const char* lith) { return QString::fromUtf8(lt ? lith : en); };
@@ -475,6 +495,9 @@ void TForm3::SetCaptions() {
     btMap->setText(t("BEX Map", "BEX žemėlapis"));
     btExport->setText(t("Export to ADIF", "Eksportuoti ADIF"));
     btExit->setText(t("Exit", "Baigti"));
+    for (const auto& [button, keys] : ToolKeys())
+        button->setToolTip(button->text() + QStringLiteral(" (") +
+                           keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
     lbTotal->setText(t("Found LY QSOs", "Rasta LY QSO"));
     GroupBox1->setTitle(t("Sort by", "Rūšiuoti pagal"));
     rbDate->setText(t("Date and Time", "datą ir laiką"));
@@ -525,6 +548,8 @@ void TForm3::FormShow() {
                      SettingsFile.ReadInteger("WINDOWS", "Y3", 100)},
                     {SettingsFile.ReadInteger("WINDOWS", "W3", width()),
                      SettingsFile.ReadInteger("WINDOWS", "H3", height())});
+        CheckSortKey(static_cast<SortKey>(
+            SettingsFile.ReadInteger("SETUP", "LogSort", static_cast<int>(SortKey::DateTime))));
         loaded_ = true;
         try {
             log_.Load();
@@ -711,6 +736,15 @@ void TForm3::SetCounter() {
     Panel4->setText(QString::number(log_.QSOCount()));
 }
 
+void TForm3::CheckSortKey(SortKey key) {
+    QRadioButton* button = key == SortKey::Callsign ? rbCall
+                           : key == SortKey::Band   ? rbBand
+                           : key == SortKey::Mode   ? rbMode
+                           : key == SortKey::BEX    ? rbBEX
+                                                    : rbDate;
+    button->setChecked(true);
+}
+
 SortKey TForm3::ChosenSortKey() const {
     if (rbCall->isChecked()) return SortKey::Callsign;
     if (rbBand->isChecked()) return SortKey::Band;
@@ -869,6 +903,10 @@ void TForm3::ForgetShownRow() {
 }
 
 void TForm3::SortClick() {
+    // The log file keeps the order of the last sort: so does the choice shown next time.
+    Guard([this] {
+        SettingsFile.WriteInteger("SETUP", "LogSort", static_cast<int>(ChosenSortKey()));
+    });
     BusyCursor busy;
     SortQSOs(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });
     RefreshGrid();
@@ -1169,6 +1207,21 @@ void TForm3::btEntryClick() {
     log_.SetCell(r, colName, name);
     log_.SetCell(r, colQTH, qth);
     log_.SetCell(r, colRemarks, rem);
+    // The saved QSO gets its squares at once, as an import's QSOs do: from its locators and
+    // the words of its QTH and Remarks. A table that cannot be read leaves the row as typed;
+    // the QSO is saved all the same and the error told after.
+    std::exception_ptr findError;
+    try {
+        QSOLog one(Language);
+        std::vector<std::string_view> fields;
+        SplitLine(log_.Line(r), fields);
+        one.SetFields(1, fields);
+        kx::FindBEXs(one);
+        SplitLine(one.Line(1), fields);
+        log_.SetFields(r, fields);
+    } catch (...) {
+        findError = std::current_exception();
+    }
     // Until the write succeeds the fields stand for this row: saving again rewrites it.
     SelectQuietly(r);
     shownRow_ = log_.Row(r);
@@ -1187,6 +1240,7 @@ void TForm3::btEntryClick() {
         edDate->clear();
     else
         dateMemory_ = date;
+    if (findError) std::rethrow_exception(findError);
 }
 
 void TForm3::SelectQuietly(int row) {

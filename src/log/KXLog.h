@@ -4,10 +4,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "log/AdifImport.h"
 #include "log/QSOLog.h"
@@ -101,6 +104,10 @@ public:
     void SetCounter();
     // The sort key of the checked radio button.
     kx::SortKey ChosenSortKey() const;
+    // The tool-bar buttons and their keys.
+    std::vector<std::pair<QToolButton*, QKeySequence>> ToolKeys() const;
+    // Checks the radio button of the key.
+    void CheckSortKey(kx::SortKey key);
     // SaveBase with the chosen key and the window's message pump, then RefreshGrid and
     // SetCounter. A failed write raises; the table is as it was.
     void SaveBaseNow(kx::LogWriteKind kind = kx::LogWriteKind::Change);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTextEdit>
 #include <QToolButton>
@@ -314,5 +315,42 @@ TEST_F(DesktopWindows, ACallTypedOverThePrefillIsThatCallAndAnEmptyCallFieldCanB
         EXPECT_EQ(Form3->edDate->text(), "2026-12-08");
         Desktop::Type("2026-12-07");
         EXPECT_EQ(Form3->edDate->text(), "2026-12-07");
+    }
+}
+
+TEST_F(DesktopWindows, ToolBarShortcutsWorkFromTheFieldsAndTheSortChoiceComesBack) {
+    folder.write("QSO.dat",
+                 "Date\tsUTC\teUTC\tCallsign\tBand\tMode\r\n"
+                 "2024-01-02\t12:00\t\tLY1AB\t20M\tCW\r\n"
+                 "2024-01-01\t12:00\t\tLY2AB\t40M\tCW\r\n");
+    for (const char* language : {"EN", "LT"}) {
+        SCOPED_TRACE(language);
+        folder.write("Kvadrix.ini", std::string("[Kvadrix]\r\nLanguage =") + language + "\r\n");
+        start();
+        ASSERT_TRUE(Desktop::ShowActive(Form3));
+        EXPECT_TRUE(Form3->rbDate->isChecked());
+        // (Qt's catalogue names Ctrl "Vald" once the Lithuanian one is loaded.)
+        EXPECT_TRUE(Form3->btImport->toolTip().endsWith("+I)"))
+            << Form3->btImport->toolTip().toStdString();
+        EXPECT_TRUE(Form3->btExit->toolTip().endsWith("+Q)"));
+        // From a field: Ctrl+I opens the import's file dialog (cancelled), Ctrl+Q asks to exit.
+        ASSERT_TRUE(TabTo(Form3->edCall, 8));
+        Desktop::Keys("ctrl+i");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return fake.openDialogs.size() == 1; }));
+        fake.openDialogs.clear();
+        fake.replies = {QMessageBox::No};
+        const std::size_t before = fake.messages.size();
+        Desktop::Keys("ctrl+q");
+        EXPECT_EQ(fake.messages.size(), before + 1);
+        EXPECT_TRUE(Form3->isVisible());
+        // Sort by call sign, close and start again: the choice shown is the rows' order.
+        Form3->rbCall->click();
+        fake.replies = {QMessageBox::Yes};
+        Form3->close();
+        start();
+        ASSERT_TRUE(Desktop::ShowActive(Form3));
+        EXPECT_TRUE(Form3->rbCall->isChecked());
+        Form3->rbDate->click();
+        Form3->close();
     }
 }

@@ -642,3 +642,25 @@ TEST_F(LogEntry, LogChangedOnDiskByAnotherProgramLosesNoneOfItsQsos) {
     form->btEntry->click();
     EXPECT_TRUE(fake.messages.empty());
 }
+
+TEST_F(LogEntry, ATypedQsoGetsTheSquaresOfItsLocatorsAtOnce) {
+    open();
+    enterQso("LY1AB", "2009-05-12", "12:00");
+    form->edWWL->setText("KO24PQ");
+    form->edMyWWL->setText("KO24OT");
+    form->edBEX->clear();
+    form->edMyBEX->clear();
+    form->btEntry->click();
+    EXPECT_EQ(cell(1, kx::colBEX), "K26");
+    EXPECT_EQ(cell(1, kx::colMyBEX), "K26");
+    EXPECT_NE(logFile().find("\tKO24PQ\tK26\tKO24OT\tK26\t"), std::string::npos) << logFile();
+
+    // Without its table the QSO is still saved, as typed, and the error is told.
+    std::filesystem::remove(folder.file("BEXWWL.dat"));
+    fake.clear();
+    enterQso("LY2AB", "2009-05-13", "12:00");
+    form->edWWL->setText("KO24PQ");
+    form->btEntry->click();
+    EXPECT_NE(logFile().find("LY2AB"), std::string::npos);
+    EXPECT_EQ(fake.messages.size(), 1u);
+}

@@ -83,7 +83,9 @@ TEST_F(LogKeepsQsos, SaveAfterSaveOrDeleteAddsTheNewQsoUnderEveryKey) {
         // The next one typed into the cleared fields, dated between the two.
         save("LY3CC", "2009-05-15", "0900", "80M", "FM");
         EXPECT_EQ(current(), "LY3CC");
-        const Row b = {"2009-05-20", "10:00", "10:10", "LY2BB", "40M", "SSB", "", "", "KO25AA"};
+        // (its square found from the locator as it is saved)
+        const Row b = {"2009-05-20", "10:00", "10:10", "LY2BB",  "40M",
+                       "SSB",        "",      "",      "KO25AA", "I19"};
         const Row c = {"2009-05-15", "09:00", "", "LY3CC", "80M", "FM"};
         expectFileHolds({kA, kUndated, b, c});
 
