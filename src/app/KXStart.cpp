@@ -21,6 +21,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/Services.h"
+#include "platform/qt/Widgets.h"
 #include "platform/qt/WindowPlace.h"
 
 namespace {
@@ -134,6 +135,7 @@ TForm0::TForm0(QWidget* parent)
         bt->setAutoRaise(true);
         // Tab reaches the flags, so the language can be chosen without a mouse.
         bt->setFocusPolicy(Qt::TabFocus);
+        kx::ShowFocusFrame(bt);
         return bt;
     };
     btLT = makeFlag("btLT", ":/kvadrix/flag_lt.png", 10);
@@ -267,12 +269,18 @@ void TForm0::btLTClick() {
 }
 
 void TForm0::btAbtLYClick() {
-    kx::Svc().OpenDocument(QString::fromUtf8(kx::kLithuaniaUrl));
+    OpenPage(QString::fromUtf8(kx::kLithuaniaUrl));
 }
 
 void TForm0::btAbtBEXClick() {
     const char* page = kx::IsLithuanian() ? "ApieBEX.htm" : "AboutBEX.htm";
-    kx::Svc().OpenDocument(kx::PathText(kx::FilePath(page)));
+    OpenPage(kx::PathText(kx::FilePath(page)));
+}
+
+void TForm0::OpenPage(const QString& fileOrUrl) {
+    // Without a browser (or one that refuses) the user learns where the page is.
+    if (!kx::Svc().OpenDocument(fileOrUrl))
+        kx::ShowError(this, kx::Text(kx::Msg::PageNotOpened).arg(fileOrUrl));
 }
 
 void TForm0::btContClick() {
@@ -281,5 +289,5 @@ void TForm0::btContClick() {
 }
 
 void TForm0::RzURLLabel1Click() {
-    kx::Svc().OpenDocument(QString::fromUtf8(kx::kHomePageUrl));
+    OpenPage(QString::fromUtf8(kx::kHomePageUrl));
 }

@@ -43,6 +43,8 @@ public:
     void btLTClick();
     void btAbtLYClick();
     void btAbtBEXClick();
+    // Opens a page or file in the desktop's browser; says so when none opens it.
+    void OpenPage(const QString& fileOrUrl);
     void btContClick();
     void RzURLLabel1Click();
 

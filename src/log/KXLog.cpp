@@ -244,6 +244,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
         // Tab reaches them (the keyboard has no other way to them); a click leaves the
         // focus where it was.
         b->setFocusPolicy(Qt::TabFocus);
+        ShowFocusFrame(b);
         bar->addWidget(b);
     };
     tool(btImport, "btImport");

@@ -354,3 +354,25 @@ TEST_F(DesktopWindows, ToolBarShortcutsWorkFromTheFieldsAndTheSortChoiceComesBac
         Form3->close();
     }
 }
+
+TEST_F(DesktopWindows, TheFocusIsSeenOnTheFlagsAndTheToolBarButtons) {
+    start();
+    ASSERT_TRUE(Desktop::ShowActive(Form3));
+    // Whether the button shows a frame in the highlight colour.
+    auto framed = [](QWidget* button) {
+        const QImage image = button->grab().toImage();
+        const QRgb highlight = button->palette().color(QPalette::Highlight).rgb();
+        int seen = 0;
+        for (int x = 0; x < image.width(); ++x) seen += image.pixel(x, 1) == highlight;
+        return seen > image.width() / 2;
+    };
+    EXPECT_FALSE(framed(Form3->btExit));
+    ASSERT_TRUE(TabTo(Form3->btImport, 40));
+    EXPECT_TRUE(framed(Form3->btImport));
+    EXPECT_FALSE(framed(Form3->btExit));
+    Form3->hide();
+    ASSERT_TRUE(Desktop::ShowActive(Form0));
+    ASSERT_TRUE(TabTo(Form0->btLT, 12));
+    EXPECT_TRUE(framed(Form0->btLT));
+    EXPECT_FALSE(framed(Form0->btEN));
+}

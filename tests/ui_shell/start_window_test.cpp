@@ -307,7 +307,7 @@ TEST_F(StartWindow, MissingInfoTextIsReportedAndTheLaterTextsAreSkipped) {
     EXPECT_EQ(fake.messages.size(), 1u);
 }
 
-TEST_F(StartWindow, AboutButtonsOpenThePagesAndIgnoreTheShellsAnswer) {
+TEST_F(StartWindow, AboutButtonsOpenThePagesAndSayWhereTheyAreWhenNoBrowserDoes) {
     fake.openDocumentResult = false;
     start();
     QTest::mouseClick(form->btAbtBEX, Qt::LeftButton);
@@ -318,6 +318,15 @@ TEST_F(StartWindow, AboutButtonsOpenThePagesAndIgnoreTheShellsAnswer) {
     EXPECT_EQ(fake.openedDocuments[0].toStdString(), folder.file("AboutBEX.htm"));
     EXPECT_EQ(fake.openedDocuments[1], QString::fromUtf8(kx::kLithuaniaUrl));
     EXPECT_EQ(fake.openedDocuments[2].toStdString(), folder.file("ApieBEX.htm"));
+    ASSERT_EQ(fake.messages.size(), 3u);
+    EXPECT_EQ(fake.messages[0].box.text,
+              "No browser opened the page. Open it yourself:\n" + fake.openedDocuments[0]);
+    EXPECT_EQ(fake.messages[2].box.text,
+              QString::fromUtf8("Naršyklė puslapio neatidarė. Atsidarykite jį patys:\n") +
+                  fake.openedDocuments[2]);
+    fake.clear();
+    fake.openDocumentResult = true;
+    QTest::mouseClick(form->btAbtBEX, Qt::LeftButton);
     EXPECT_TRUE(fake.messages.empty());
 }
 

@@ -5,8 +5,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionComplex>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -75,6 +79,35 @@ QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon) {
     bt->setAutoRaise(true);
     bar->addWidget(bt);
     return bt;
+}
+
+namespace {
+
+// The program's style, with a focus frame drawn over a tool button that has the focus.
+class FocusFrameStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control != CC_ToolButton || !(option->state & State_HasFocus)) return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(option->palette.color(QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(1, 1, -1, -1), 3, 3);
+        painter->restore();
+    }
+};
+
+}  // namespace
+
+void ShowFocusFrame(QToolButton* button) {
+    static QPointer<FocusFrameStyle> style;
+    if (!style) {
+        style = new FocusFrameStyle;
+        style->setParent(qApp);
+    }
+    button->setStyle(style);
 }
 
 QIcon ThemeIcon(const char* theme, QStyle::StandardPixmap fallback) {

@@ -29,6 +29,10 @@ QGroupBox* Group(QWidget* parent, const char* name, const QFont& font);
 // A flat tool-bar button with its icon and its text beside it.
 QToolButton* ToolButton(QToolBar* bar, const char* name, const QIcon& icon);
 
+// A flat tool button (tool bar, flags) shows the keyboard focus as a frame in the
+// highlight colour: the platform's style shows none on such buttons.
+void ShowFocusFrame(QToolButton* button);
+
 // Enter presses the focused push or tool button of the window, as Space does, in every
 // window as on the platform the program comes from. Call it once the buttons exist.
 void EnterPressesButtons(QWidget* window);
