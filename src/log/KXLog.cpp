@@ -60,31 +60,6 @@ bool Centred(int col) {
            col == colBEX;
 }
 
-// Reads "h", "h:m" or "h:m:s" with blanks allowed between the parts; hours 0-23,
-// minutes and seconds 0-59.
-bool IsTimeOfDay(std::string_view t) {
-    std::size_t i = 0;
-    auto blanks = [&] {
-        while (i < t.size() && t[i] == ' ') ++i;
-    };
-    auto number = [&](int max) {
-        blanks();
-        std::size_t start = i;
-        int value = 0;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9' && i - start < 2)
-            value = value * 10 + (t[i++] - '0');
-        blanks();
-        return i > start && value <= max;
-    };
-    if (!number(23)) return false;
-    for (int part = 0; part < 2 && i < t.size(); ++part) {
-        if (t[i] != ':') return false;
-        ++i;
-        if (!number(59)) return false;
-    }
-    return i == t.size();
-}
-
 // The pump of the import and the finder: lets pending window messages run before a step
 // when TForm3::PumpIntervalMs have passed since the last time. The progress bar, the
 // counter and the other windows repaint and answer as often as the eye can tell, and a
@@ -222,7 +197,7 @@ QVariant LogGridModel::headerData(int section, Qt::Orientation orientation, int 
 
 // ---- window -------------------------------------------------------------------------
 
-TForm3::TForm3(QWidget* parent) : QMainWindow(parent), log_("EN") {
+TForm3::TForm3(QWidget* parent) : QMainWindow(parent), session_("EN"), log_(session_.Log()) {
     setObjectName(QStringLiteral("TForm3"));
     // Every change of the log goes through this window.
     kx::BackupFailureReport = [](const kx::BackupFailure& failure) {
@@ -553,11 +528,9 @@ void TForm3::FormShow() {
             SettingsFile.ReadInteger("SETUP", "LogSort", static_cast<int>(SortKey::DateTime))));
         loaded_ = true;
         try {
-            log_.Load();
-            diskFile_ = IdentityOf(LogFilePath());
+            session_.Load(Language);
         } catch (...) {
             // The window still comes up whole; the error is reported below.
-            unreadLog_ = true;
             loadError = std::current_exception();
         }
     }
@@ -565,20 +538,8 @@ void TForm3::FormShow() {
     RefreshGrid();
     FitColumns();
     SetCounter();
-    if (firstShow && ReadOnly()) ShowError(this, FromCp(ReadOnlyText()));
+    if (firstShow && ReadOnly()) ShowError(this, FromCp(session_.ReadOnlyText()));
     if (loadError) std::rethrow_exception(loadError);
-}
-
-void TForm3::TakeInUnreadLog() {
-    if (!unreadLog_) return;
-    QSOLog file(Language);
-    if (file.Load()) {  // raises while the file still cannot be read
-        // The empty log's row is no QSO of this run.
-        const bool empty = log_.IsEmptyLog();
-        log_.AppendDataRows(file);
-        if (empty) log_.DeleteRow(1);
-    }
-    unreadLog_ = false;
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
@@ -605,9 +566,9 @@ bool TForm3::FormClose() {
     // QSOs that the file lacks, the user chooses between keeping the window open (to make
     // room and try again) and losing them. With nothing to lose the window just closes.
     try {
-        ChangeLog([this] { log_.Write(); });
+        TellJoined(session_.WriteAll());
     } catch (const std::exception& e) {
-        const int unsaved = UnsavedQSOs();
+        const int unsaved = session_.UnsavedQSOs();
         if (unsaved > 0) {
             ReportError(ExceptionText(e));
             if (!MayCloseWithoutSaving(unsaved)) return false;
@@ -763,93 +724,16 @@ void TForm3::SaveBaseNow(LogWriteKind kind) {
             form->SetCounter();
         }
     } refresh{this};
-    ChangeLog([&] {
-        SaveBase(
-            log_, ChosenSortKey(), [] { kx::ProcessEvents(); }, kind);
-    });
+    TellJoined(session_.Save(
+        ChosenSortKey(), [] { kx::ProcessEvents(); }, kind));
 }
 
-namespace {
-
-// What a failed write of the log means for the user's data, appended to its error.
-std::string NotWrittenText(bool import) {
-    return CpMessage(import ? Msg::ImportNothingNote : Msg::LogNotWrittenNote);
-}
-
-// A row as the comparison of the window's log with the file sees it.
-std::string RowKey(const QSOLog& log, int row) {
-    std::string key;
-    for (int c = 0; c < log.ColCount(); ++c) (key += log.Field(row, c)) += '\t';
-    return key;
-}
-
-}  // namespace
-
-void TForm3::ChangeLog(const std::function<void()>& write, LogChange change) {
-    const bool import = change == LogChange::Import;
-    if (ReadOnly()) throw KxError(ReadOnlyText() + NotWrittenText(import));
-    int joined = 0;
-    try {
-        // Delete All is the user's choice to be rid of the file's QSOs too.
-        if (change != LogChange::DeleteAll) {
-            TakeInUnreadLog();
-            joined = TakeInChangedLog();
-        }
-        write();
-    } catch (const KxError& e) {
-        throw KxError(e.what() + NotWrittenText(import));
-    }
-    diskFile_ = IdentityOf(LogFilePath());
+void TForm3::TellJoined(int joined) {
     if (joined > 0) ShowInformation(this, Text(Msg::LogChangedOnDisk).arg(joined));
 }
 
-int TForm3::TakeInChangedLog() {
-    const std::string path = LogFilePath();
-    const FileIdentity now = IdentityOf(path);
-    if (unreadLog_ || now == diskFile_ || !now.exists) return 0;
-    QSOLog file(Language);
-    file.Load(path, Language);  // raises while the file cannot be read: nothing is written
-    diskFile_ = now;
-    std::unordered_set<std::string> held;
-    for (int r = 1; r <= log_.DataRowCount(); ++r) held.insert(RowKey(log_, r));
-    QSOLog missing(Language);
-    std::vector<std::string_view> fields;
-    for (int r = 1; r <= file.DataRowCount(); ++r) {
-        if (file.Field(r, colCallsign).empty() || held.count(RowKey(file, r))) continue;
-        SplitLine(file.Line(r), fields);
-        missing.SetFields(missing.IsEmptyLog() ? 1 : missing.AddEmptyRow(), fields);
-    }
-    const int joined = missing.IsEmptyLog() ? 0 : missing.DataRowCount();
-    if (joined > 0) {
-        const bool empty = log_.IsEmptyLog();
-        log_.AppendDataRows(missing);
-        if (empty) log_.DeleteRow(1);
-    }
-    return joined;
-}
-
 void TForm3::SetReadOnly(const std::string& reason, const std::string& lockPath) {
-    readOnlyReason_ = reason;
-    lockPath_ = lockPath;
-}
-
-std::string TForm3::ReadOnlyText() const {
-    return LockFailedMessage(readOnlyReason_, lockPath_);
-}
-
-int TForm3::UnsavedQSOs() const {
-    std::unordered_set<std::string> onDisk;
-    if (!unreadLog_) {
-        if (auto bytes = TryReadFileBytes(LogFilePath())) {
-            QSOLog file("EN");
-            file.ReadFromBytes(*bytes);
-            for (int r = 1; r <= file.DataRowCount(); ++r) onDisk.insert(RowKey(file, r));
-        }
-    }
-    int unsaved = 0;
-    for (int r = 1; r <= log_.DataRowCount(); ++r)
-        if (!log_.Field(r, colCallsign).empty() && !onDisk.count(RowKey(log_, r))) ++unsaved;
-    return unsaved;
+    session_.SetReadOnly(reason, lockPath);
 }
 
 void TForm3::SGrid1SelectCell(int row) {
@@ -879,23 +763,6 @@ void TForm3::ShowRow(int row) {
     // A row without a call sign is no QSO yet: the fields stand for a new one.
     shownRow_ = r;
     correcting_ = !TrimField(r[colCallsign]).empty();
-}
-
-int TForm3::FindRow(const QSORow& row) const {
-    std::vector<std::string_view> other;
-    auto same = [&](int r) {
-        SplitLine(log_.Line(r), other);
-        for (std::size_t c = 0; c < std::max(row.size(), other.size()); ++c)
-            if (TrimField(c < row.size() ? std::string_view(row[c]) : std::string_view()) !=
-                TrimField(c < other.size() ? other[c] : std::string_view()))
-                return false;
-        return true;
-    };
-    const int selected = SelectedRow();
-    if (selected <= log_.DataRowCount() && same(selected)) return selected;
-    for (int r = 1; r <= log_.DataRowCount(); ++r)
-        if (same(r)) return r;
-    return 0;
 }
 
 void TForm3::ForgetShownRow() {
@@ -1013,9 +880,9 @@ AdifImportResult TForm3::ADIFImport(const QString& fileName) {
     };
     hooks.counter = [this](int taken) { importCount_ = taken; };
     hooks.pump = Pacer(showCount);
-    AdifImportResult result;
-    ChangeLog([&] { result = ImportAdifFile(log_, path, LogFilePath(), hooks); },
-              LogChange::Import);
+    int joined = 0;
+    const AdifImportResult result = session_.Import(path, hooks, joined);
+    TellJoined(joined);
     showCount();
     if (result.status == AdifImportStatus::MissingFile) {
         missing();
@@ -1086,7 +953,7 @@ void TForm3::btMapClick() {
 void TForm3::btExportClick() {
     // The QSOs of a log file that could not be read at start belong to the export too:
     // while it still cannot be read this raises its reading error and nothing is written.
-    TakeInUnreadLog();
+    session_.TakeInUnreadLog();
     RefreshGrid();
     SetCounter();
     // The squares go into the file only where the WWL/BEX table confirms them: without a
@@ -1124,9 +991,8 @@ void TForm3::btExitClick() {
 }
 
 bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
-    std::string t(TrimField(Bytes(field->text())));
-    if (t.size() == 4 && t.find(':') == std::string::npos) t.insert(t.begin() + 2, ':');
-    if (!t.empty() && !IsTimeOfDay(t)) {
+    const std::optional<std::string> t = ReadTimeText(Bytes(field->text()));
+    if (!t) {
         field->setFocus();
         field->selectAll();
         MessageBoxRequest box;
@@ -1138,7 +1004,7 @@ bool TForm3::ReadTimeField(QLineEdit* field, std::string& out) {
         Svc().ShowMessage(this, box);
         return false;
     }
-    out = t;
+    out = *t;
     return true;
 }
 
@@ -1176,60 +1042,25 @@ void TForm3::btEntryClick() {
     const std::string myWwl = WithoutStar(Bytes(edMyWWL->text()));
     const std::string myBex = WithoutStar(Bytes(edMyBEX->text()));
 
-    // The fields rewrite a row only while they hold what was copied from it (the user
-    // selected it to correct it); otherwise they are a new QSO and get a row of their own,
-    // the empty row that New QSO added or the empty log's row when there is one.
-    int r = correcting_ ? FindRow(shownRow_) : 0;
-    const bool correction = r != 0;
-    if (r == 0) {
-        r = log_.DataRowCount();
-        for (int c = 0; c < log_.ColCount(); ++c)
-            if (!log_.Field(r, c).empty()) {
-                r = log_.AddEmptyRow();
-                break;
-            }
-    }
+    bool correction = false;
+    const int r =
+        session_.RowForEntry(correcting_ ? &shownRow_ : nullptr, SelectedRow(), correction);
     SGrid1->setEnabled(false);
     struct Enable {
         QWidget* w;
         ~Enable() { w->setEnabled(true); }
     } enable{SGrid1};
-
-    log_.SetCell(r, colDate, date);
-    log_.SetCell(r, colSUTC, start);
-    if (!end.empty()) log_.SetCell(r, colEUTC, end);
-    log_.SetCell(r, colCallsign, call);
-    log_.SetCell(r, colBand, band);
-    log_.SetCell(r, colMode, mode);
-    if (!bex.empty() && fTestBEX(bex)) log_.SetCell(r, colBEX, bex);
-    if (!wwl.empty() && fTestWWL(wwl)) log_.SetCell(r, colWWL, wwl);
-    if (fTestWWL(myWwl)) log_.SetCell(r, colMyWWL, myWwl);
-    if (fTestBEX(myBex)) log_.SetCell(r, colMyBEX, myBex);
-    log_.SetCell(r, colName, name);
-    log_.SetCell(r, colQTH, qth);
-    log_.SetCell(r, colRemarks, rem);
-    // The saved QSO gets its squares at once, as an import's QSOs do: from its locators and
-    // the words of its QTH and Remarks. A table that cannot be read leaves the row as typed;
-    // the QSO is saved all the same and the error told after.
-    std::exception_ptr findError;
-    try {
-        QSOLog one(Language);
-        std::vector<std::string_view> fields;
-        SplitLine(log_.Line(r), fields);
-        one.SetFields(1, fields);
-        kx::FindBEXs(one);
-        SplitLine(one.Line(1), fields);
-        log_.SetFields(r, fields);
-    } catch (...) {
-        findError = std::current_exception();
-    }
+    // The saved QSO gets its squares at once; a table that cannot be read leaves the row as
+    // typed, and the QSO is saved all the same and the error told after.
+    const std::exception_ptr findError = session_.StoreEntry(
+        r, {date, start, end, call, band, mode, name, qth, rem, wwl, bex, myWwl, myBex});
     // Until the write succeeds the fields stand for this row: saving again rewrites it.
     SelectQuietly(r);
     shownRow_ = log_.Row(r);
     correcting_ = true;
     // A correction replaces a QSO of the file: the file as it was is backed up each time.
     SaveBaseNow(correction ? LogWriteKind::Removal : LogWriteKind::Change);
-    const int saved = FindRow(shownRow_);
+    const int saved = session_.FindRow(shownRow_, SelectedRow());
     SelectQuietly(saved);
     WidenColumnsFor(saved);
     ForgetShownRow();
@@ -1284,9 +1115,7 @@ void TForm3::btDelQSOClick() {
         // The table's only row is never removed, also when the rows of a log file that
         // could not be read at start join it now; the other rows keep their places.
         const int row = log_.DataRowCount() > 1 ? SelectedRow() : 0;
-        ChangeLog([&] {
-            DelSelQSO(log_, row, ChosenSortKey(), LogFilePath(), [] { kx::ProcessEvents(); });
-        });
+        TellJoined(session_.DeleteQso(row, ChosenSortKey(), [] { kx::ProcessEvents(); }));
         // What the fields showed may be gone: they are empty and stand for a new QSO.
         ForgetShownRow();
         for (QLineEdit* e : {edCall, edWWL, edBEX, edTimeE, edName, edQTH, edRem}) e->clear();
@@ -1298,12 +1127,7 @@ void TForm3::btDelQSOClick() {
 void TForm3::btClearAllClick() {
     if (!AskQuestion(this, Text(Msg::DeleteAllQuestion).arg(log_.QSOCount()), QMessageBox::No))
         return;
-    ChangeLog(
-        [this] {
-            ClearAllQSOs(log_, LogFilePath());
-            unreadLog_ = false;
-        },
-        LogChange::DeleteAll);
+    session_.DeleteAll();
     ForgetShownRow();
     RefreshGrid();
     Panel4->setText(QStringLiteral("0"));

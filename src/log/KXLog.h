@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "log/AdifImport.h"
+#include "log/LogSession.h"
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
 #include "platform/FileIO.h"
@@ -152,7 +153,7 @@ public:
     // this run, and every attempt says so (the reason and the lock file), as the window
     // also does once when it first comes up.
     void SetReadOnly(const std::string& reason, const std::string& lockPath);
-    bool ReadOnly() const { return !lockPath_.empty(); }
+    bool ReadOnly() const { return session_.ReadOnly(); }
     // How often the import and the finder let pending window messages run, at most (ms);
     // 0: before every step (window tests watch every step).
     static inline int PumpIntervalMs = 15;
@@ -171,8 +172,6 @@ private:
     void KeepFocus(QWidget* field);
     // Copies a row into the entry fields; they then stand for that row.
     void ShowRow(int row);
-    // The data row whose trimmed fields are those of `row` (the current row first), or 0.
-    int FindRow(const kx::QSORow& row) const;
     // The entry fields stand for a new QSO from now on.
     void ForgetShownRow();
     // Makes a row current without copying it into the fields.
@@ -183,24 +182,9 @@ private:
     // short date form or as an ISO date. Not a date: false, with a message, the field
     // selected.
     bool ReadDateField(std::string& out);
-    // Before every write of the log: while "QSO.dat" could not be read at start it still
-    // holds the QSOs of earlier runs and is never replaced by a table that lacks them. The
-    // file is read again; once it reads, its rows join the table after the rows of this
-    // run and the write goes on. While it still cannot be read this raises the reading
-    // error and the caller writes nothing.
-    void TakeInUnreadLog();
-    // Every change that writes "QSO.dat" runs here: refused while the log is read-only,
-    // after TakeInUnreadLog, and a failure's message says what became of the data (for
-    // an import: that nothing was imported).
-    enum class LogChange { Write, Import, DeleteAll };
-    void ChangeLog(const std::function<void()>& write, LogChange change = LogChange::Write);
-    std::string ReadOnlyText() const;
-    // "QSO.dat" changed on disk since this window read or wrote it (another program, a
-    // synced folder): its QSOs that the window lacks join the table, so that the next
-    // write loses none of them. Returns how many joined.
-    int TakeInChangedLog();
-    // QSOs of the window that "QSO.dat" does not hold as they are.
-    int UnsavedQSOs() const;
+    // After a change of the file through the session: tells of the QSOs that joined the
+    // table from a file another program changed.
+    void TellJoined(int joined);
     // Closing after a failed write with QSOs that would be lost: keep the window open
     // (the default) or, after a second confirmation naming the count, close.
     bool MayCloseWithoutSaving(int unsaved);
@@ -208,14 +192,12 @@ private:
     void BeginLogChange();
     void EndLogChange();
 
-    kx::QSOLog log_;
+    // The log and its rules; log_ is the session's table.
+    kx::LogSession session_;
+    kx::QSOLog& log_;
     LogGridModel* model_ = nullptr;
     std::string dateMemory_;
     bool loaded_ = false;
-    bool unreadLog_ = false;
-    // Why the log could not be locked, and the lock file; empty while it may be written.
-    std::string readOnlyReason_;
-    std::string lockPath_;  // "QSO.dat" was there at start but could not be read
     bool refreshing_ = false;
     bool pullingBack_ = false;  // KeepFocus is moving the focus back
     int lastRow_ = -1;
@@ -225,8 +207,6 @@ private:
     bool correcting_ = false;
     // The date that entering the empty date field filled in.
     QString dateFill_;
-    // "QSO.dat" as this window last read or wrote it.
-    kx::FileIdentity diskFile_;
     QString importFile_;
     QString exportFile_;  // the file of the last export in this run
     int importCount_ = 0;

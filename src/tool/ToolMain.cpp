@@ -25,6 +25,7 @@
 #include "geo/Locator.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
+#include "log/LogSession.h"
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
 #include "platform/Cp1257.h"
@@ -285,12 +286,14 @@ int Import(std::vector<std::string_view> files) {
     const kx::SortKey key = TakeSortKey(files);
     if (files.empty()) throw Failure{M(kx::Msg::ToolImportUsage)};
     WriteLock lock;
-    kx::QSOLog log;
-    log.Load();
+    kx::LogSession session;
+    session.Load(kx::Language);
+    kx::QSOLog& log = session.Log();
     int status = kOk;
     for (auto file : files) {
         std::string path(file);
-        kx::AdifImportResult r = kx::ImportAdifFile(log, path, kx::LogFilePath());
+        int joined = 0;
+        kx::AdifImportResult r = session.Import(path, {}, joined);
         if (r.status == kx::AdifImportStatus::MissingFile) {
             PrintError(M(kx::Msg::ToolNoSuchFile, {path}));
             status = kError;
@@ -306,7 +309,7 @@ int Import(std::vector<std::string_view> files) {
         finder.keepFrom = r.ownFile ? r.firstRow : 0;
         kx::FindBEXs(log, finder);
         const int withoutSquare = kx::AdifRowsWithoutSquare(log, r.firstRow);
-        kx::SaveBase(log, key);
+        session.Save(key, {});
         std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates, "
                   << r.noDate << " refused without a date, " << r.badDateTime
                   << " refused with a date or time that does not exist, " << withoutSquare
@@ -350,11 +353,11 @@ int FindSquares(std::vector<std::string_view> args) {
     const kx::SortKey key = TakeSortKey(args);
     if (!args.empty()) throw Failure{M(kx::Msg::ToolFindSquaresUsage)};
     WriteLock lock;
-    kx::QSOLog log;
-    log.Load();
-    kx::FindBEXs(log);
-    kx::SaveBase(log, key);
-    std::cout << "QSOs: " << log.QSOCount() << "\n";
+    kx::LogSession session;
+    session.Load(kx::Language);
+    kx::FindBEXs(session.Log());
+    session.Save(key, {});
+    std::cout << "QSOs: " << session.Log().QSOCount() << "\n";
     return kOk;
 }
 
