@@ -1,8 +1,9 @@
 // Backups of the log: before the first change of "QSO.dat" in a run of the program, and
 // before every change that removes or replaces QSOs, the file as it was is copied to
 // backups/QSO-YYYYMMDD-HHMMSS.dat beside it (local time); the newest kKeptBackups of them
-// are kept. A write that leaves the file as it was is no change and makes no backup. A backup that fails never stops the change of
-// the log; it is reported through BackupFailureReport after the change is written.
+// are kept. A write that leaves the file as it was is no change and makes no backup. A backup that
+// fails never stops the change of the log; it is reported through BackupFailureReport after the
+// change is written.
 #pragma once
 
 #include <ctime>

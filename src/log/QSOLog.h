@@ -224,8 +224,8 @@ public:
     // About how much of a file a piece holds.
     static constexpr std::size_t kFilePiece = 1 << 20;
 
-    // Deletes the log file, backed up first as a removal. A missing file is not an error; a file that
-    // cannot be removed throws FileWriteError.
+    // Deletes the log file, backed up first as a removal. A missing file is not an error; a file
+    // that cannot be removed throws FileWriteError.
     static void DeleteFile(const std::string& path);
     static void DeleteFile() { DeleteFile(LogFilePath()); }
 

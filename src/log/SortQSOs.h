@@ -56,8 +56,8 @@ inline void SaveBase(QSOLog& log, SortKey key, const PumpFn& pump = {},
 void DelSelQSO(QSOLog& log, int row, SortKey key, const std::string& path, const PumpFn& pump = {});
 
 // Delete All after the user said Yes: deletes the file, backed up first (a missing file is
-// fine), and makes the table the empty log. When the file cannot be deleted the exception propagates and
-// the table is untouched.
+// fine), and makes the table the empty log. When the file cannot be deleted the exception
+// propagates and the table is untouched.
 void ClearAllQSOs(QSOLog& log, const std::string& path);
 
 }  // namespace kx

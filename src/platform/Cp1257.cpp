@@ -9,6 +9,8 @@ namespace {
 
 // Unicode code point of every byte. Bytes the code page leaves undefined map to the
 // code point of the same number, so that every byte survives a round trip.
+// Eight bytes a line, as code page tables are written.
+// clang-format off
 constexpr std::array<char16_t, 256> kToUnicode = {
     0x0000, 0x0001, 0x0002, 0x0003, 0x0004, 0x0005, 0x0006, 0x0007,
     0x0008, 0x0009, 0x000A, 0x000B, 0x000C, 0x000D, 0x000E, 0x000F,
@@ -43,11 +45,13 @@ constexpr std::array<char16_t, 256> kToUnicode = {
     0x0161, 0x0144, 0x0146, 0x00F3, 0x014D, 0x00F5, 0x00F6, 0x00F7,
     0x0173, 0x0142, 0x015B, 0x016B, 0x00FC, 0x017C, 0x017E, 0x02D9,
 };
+// clang-format on
 
 const std::unordered_map<char32_t, unsigned char>& FromUnicodeMap() {
     static const std::unordered_map<char32_t, unsigned char> map = [] {
         std::unordered_map<char32_t, unsigned char> m;
-        for (int b = 255; b >= 0; --b) m[kToUnicode[static_cast<size_t>(b)]] = static_cast<unsigned char>(b);
+        for (int b = 255; b >= 0; --b)
+            m[kToUnicode[static_cast<size_t>(b)]] = static_cast<unsigned char>(b);
         return m;
     }();
     return map;
@@ -73,7 +77,9 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-char32_t Cp1257ToUnicode(unsigned char byte) { return kToUnicode[byte]; }
+char32_t Cp1257ToUnicode(unsigned char byte) {
+    return kToUnicode[byte];
+}
 
 int UnicodeToCp1257(char32_t c) {
     if (c < 0x80) return static_cast<int>(c);

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/Cp1257.h"
+
+#include <gtest/gtest.h>
 
 TEST(Cp1257, EveryByteSurvivesARoundTripThroughUtf8) {
     std::string all;
@@ -18,8 +18,8 @@ TEST(Cp1257, LithuanianLettersAndTheDegreeSign) {
 }
 
 TEST(Cp1257, CharactersOutsideTheCodePageAreRefusedNotReplaced) {
-    EXPECT_FALSE(kx::Utf8ToCp1257("señor").has_value());  // ñ is not in Windows-1257
-    EXPECT_FALSE(kx::Utf8ToCp1257("\xC3").has_value());   // truncated UTF-8
+    EXPECT_FALSE(kx::Utf8ToCp1257("señor").has_value());     // ñ is not in Windows-1257
+    EXPECT_FALSE(kx::Utf8ToCp1257("\xC3").has_value());      // truncated UTF-8
     EXPECT_FALSE(kx::Utf8ToCp1257("\xC0\x80").has_value());  // overlong NUL
     EXPECT_EQ(kx::UnicodeToCp1257(U'ñ'), -1);
     EXPECT_THROW(kx::Cp1257("ñ"), std::invalid_argument);
