@@ -215,7 +215,6 @@ public:
     const kx::bexmap::MapModel& Model() const { return model_; }
     // The log row of the QSO chosen by the last click on a worked square, or 0.
     int ChosenRow() const { return chosenRow_; }
-    const std::string& ChosenSquare() const { return chosenSquare_; }
     // "Worked 127 of 394" (with the groups when filtered) in the language.
     QString CountText() const;
     // The hover text of a square code: code and first QSO, or that it is not worked.

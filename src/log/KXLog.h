@@ -148,7 +148,6 @@ public:
     void cbModeExit();
     void cbBandExit();
 
-    const std::string& DateMemory() const { return dateMemory_; }
     // The log could not be locked against a second writer: nothing is written to it in
     // this run, and every attempt says so (the reason and the lock file), as the window
     // also does once when it first comes up.
@@ -159,8 +158,6 @@ public:
     static inline int PumpIntervalMs = 15;
     // The import counter: QSOs taken by the last import.
     int ImportCount() const { return importCount_; }
-    // The file name the next import takes when its dialog is cancelled.
-    const QString& ImportFileName() const { return importFile_; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -134,11 +134,6 @@ bool DecodeUtf8(std::string_view text, std::u32string& out) {
     return true;
 }
 
-bool IsValidUtf8(std::string_view text) {
-    std::u32string scratch;
-    return DecodeUtf8(text, scratch);
-}
-
 std::optional<std::string> Utf8ToCp1257(std::string_view utf8) {
     std::u32string chars;
     if (!DecodeUtf8(utf8, chars)) return std::nullopt;

@@ -27,7 +27,6 @@ std::string SystemTextToCp1257(std::string_view text);
 
 // Decodes UTF-8 into code points; false on any malformed sequence.
 bool DecodeUtf8(std::string_view text, std::u32string& out);
-bool IsValidUtf8(std::string_view text);
 
 // The capital of a byte by the code page's letter pairs: a-z, and the letters above 127
 // (ą/Ą, č/Č, ė/Ė, ū/Ū, ž/Ž, ä/Ä, ø/Ø, æ/Æ, ŗ/Ŗ ...). Bytes without a capital (ß, digits,

@@ -13,7 +13,7 @@ inline constexpr const char* kLockFileName = "QSO.lock";
 
 enum class LockResult {
     Acquired,  // this object holds the lock now
-    Held,      // another program holds it (HolderName and HolderPid tell which)
+    Held,      // another program holds it (Holder tells which)
     Failed,    // no lock could be had (folder missing or not writable, "QSO.lock" a
                // folder, a file system without locks): Reason tells why
 };
@@ -32,12 +32,8 @@ public:
     // Gives the lock up and removes the lock file.
     void Release();
 
-    bool Owned() const { return fd_ >= 0; }
-    // Who held the lock at the last TryLock that answered Held: the program's name
-    // (empty when the file did not say) and its process id (0 when unknown).
-    const std::string& HolderName() const { return holderName_; }
-    long HolderPid() const { return holderPid_; }
-    // "NAME (process PID)" of the holder as far as known (Windows-1257, kx::Language).
+    // Who held the lock at the last TryLock that answered Held: "NAME (process PID)" as
+    // far as known (Windows-1257, kx::Language).
     std::string Holder() const;
     const std::string& LockPath() const { return path_; }
     // Why the last TryLock failed (Windows-1257): the system's reason, or that the lock

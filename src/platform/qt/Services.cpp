@@ -144,10 +144,6 @@ Services& Svc() {
     return current ? *current : QtImpl();
 }
 
-void SetServices(Services* services) {
-    current = services;
-}
-
 ScopedServices::ScopedServices(Services& services) : previous_(current) {
     current = &services;
 }

@@ -107,8 +107,6 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogReq
 // The services in use: the Qt implementation unless a test installed another.
 Services& Svc();
 
-// Installs services (not owned); nullptr goes back to the Qt implementation.
-void SetServices(Services* services);
 
 // Installs services for the lifetime of this object, then restores the previous ones.
 class ScopedServices {
