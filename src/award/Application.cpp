@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "log/QSOLog.h"
-
 #include "platform/Cp1257.h"
 
 namespace kx {

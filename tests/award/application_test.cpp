@@ -183,7 +183,9 @@ TEST(ApplicationListLine, TheHeadingMovesWithTheColumnsUnderIt) {
     };
     const std::pair<std::string, std::string> headings[] = {
         {"   # BEX  Callsign     Band Mode   Date        UTC", "Band"},
-        {" Nr. BEX  \xd0" "aukinys    Banga Moda   Data        UTC", "Banga"}};
+        {" Nr. BEX  \xd0"
+         "aukinys    Banga Moda   Data        UTC",
+         "Banga"}};
     for (const auto& [heading, band] : headings) {
         PlainLineDocument doc({"head", heading, "{qsolist}"});
         FillApplication(doc, Data(), rows, ListVariant::Save);

@@ -107,7 +107,6 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileDialogReq
 // The services in use: the Qt implementation unless a test installed another.
 Services& Svc();
 
-
 // Installs services for the lifetime of this object, then restores the previous ones.
 class ScopedServices {
 public:
