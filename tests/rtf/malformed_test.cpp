@@ -77,6 +77,41 @@ TEST(RtfNotRtf, LoadingSuchAFileNamesItAndKeepsTheDocument) {
     EXPECT_EQ(Lines(doc), QStringList{"kept"});
 }
 
+TEST(RtfTooLarge, ADocumentBeyondTheBoundsIsRefusedAndLeftEmpty) {
+    // Two million paragraphs, a line of 20 MB, and paragraphs within the bounds that are too
+    // much in all: laying any of them out would take minutes.
+    QByteArray longParagraphs;
+    for (int i = 0; i < 60; ++i) longParagraphs += QByteArray(9'000, 'x') + "\\par ";
+    for (const QByteArray& body :
+         {QByteArray("\\par ").repeated(2'000'000), QByteArray(20 << 20, 'x'), longParagraphs}) {
+        QTextDocument doc;
+        QString error;
+        EXPECT_FALSE(kx::ReadRtf("{\\rtf1\\ansi " + body + "}", &doc, &error));
+        EXPECT_TRUE(
+            error.startsWith(QStringLiteral("The document is too large: at most 10000 "
+                                            "paragraphs")))
+            << error.toStdString();
+        EXPECT_EQ(kx::LineCount(doc), 1);
+        EXPECT_TRUE(kx::LineText(doc, 0).isEmpty());
+    }
+    // Up to the bounds a document is read whole.
+    auto doc = ReadDoc("{\\rtf1\\ansi " + QByteArray("line\\par ").repeated(10'000) +
+                       QByteArray(9'000, 'y') + "}");
+    EXPECT_EQ(kx::LineCount(*doc), 10'001);
+    EXPECT_EQ(kx::LineText(*doc, 10'000).size(), 9'000);
+
+    kxtest::TempFolder folder;
+    folder.write("big.rtf", "{\\rtf1 " + std::string(20 << 20, 'x') + "}");
+    try {
+        kx::LoadRtfFile(doc.get(), folder.file("big.rtf"));
+        ADD_FAILURE() << "read";
+    } catch (const kx::KxError& e) {
+        EXPECT_NE(std::string(e.what()).find("big.rtf\" is too large a document"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
 TEST(RtfDamaged, UnbalancedBracesGiveTheTextRead) {
     EXPECT_EQ(Lines(*ReadChecked("{\\rtf1\\ansi abc")), QStringList{"abc"});
     EXPECT_EQ(Lines(*ReadChecked("{\\rtf1\\ansi {{{{{abc\\par def")), (QStringList{"abc", "def"}));

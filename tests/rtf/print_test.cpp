@@ -131,6 +131,25 @@ TEST_F(RtfPrint, PaperSizeFromTheDocumentOrA4) {
         << RunTool("pdfinfo", {QString::fromStdString(pdf_)}).toStdString();
 }
 
+TEST_F(RtfPrint, ADocumentThePagesCannotHoldIsAnErrorAndNoPdf) {
+    // 5,000 pages of one line in letters of 500 points: more than the layout can count at
+    // the printer's resolution. A PDF of it would hold no page of the document.
+    auto doc = ReadDoc("{\\rtf1\\ansi\\fs1000 " + QByteArray("x\\par ").repeated(5'000) + "}");
+    folder_.write("out.pdf", "old");
+    try {
+        kx::PrintToPdf(*doc, pdf_);
+        ADD_FAILURE() << "printed";
+    } catch (const kx::FileWriteError& e) {
+        EXPECT_NE(std::string(e.what()).find("cannot be laid out on pages"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(folder_.read("out.pdf") == "old");
+    // A long document that fits is printed whole: its last line on its last page.
+    auto tall = ReadDoc("{\\rtf1\\ansi\\fs100 " + QByteArray("x\\par ").repeated(60) + "end}");
+    kx::PrintToPdf(*tall, pdf_);
+    EXPECT_TRUE(PageText(pdf_, PageCount(pdf_)).contains("end"));
+}
+
 TEST_F(RtfPrint, UnwritableFileIsAFileWriteError) {
     EXPECT_THROW(kx::PrintToPdf(*FromLines({"x"}), folder_.file("missing/dir/out.pdf")),
                  kx::FileWriteError);

@@ -386,6 +386,20 @@ TEST(ToolImport, RecordsWithADateOrTimeThatDoesNotExistAreRefusedAndCounted) {
     EXPECT_EQ(f.read("QSO.dat").find("LY"), std::string::npos);
 }
 
+TEST(ToolApplication, ATemplateTooLargeToLayOutIsAnErrorAndNoFile) {
+    ToolFolder f;
+    f.write("QSO.dat", "h\r\n2009-05-12\t12:30\t\tLY1AB\t20M\tCW\t\t\t\tK26\t\r\n");
+    std::string rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 200'000; ++i) rtf += "\\par ";
+    f.write("BEXApplication.rtf", rtf + "}");
+    for (const char* out : {"a.pdf", "a.rtf"}) {
+        ToolRun r = Tool(f, std::string("application --out '") + f.file(out) + "'");
+        EXPECT_EQ(r.status, 2) << out;
+        EXPECT_NE(r.err.find("is too large a document"), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(f.file(out))) << out;
+    }
+}
+
 TEST(ToolTables, AWwlTableOfJunkIsAnErrorNotAMiss) {
     ToolFolder f;
     f.write("BEXWWL.dat", "not a table\r\n");

@@ -12,7 +12,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
@@ -97,12 +100,61 @@ std::unique_ptr<QTextDocument> PrintableCopy(const QTextDocument& doc) {
     return copy;
 }
 
+namespace {
+
+// The most pages a document may fill: far more than an application of every square, and
+// far below what the layout's numbers hold at the printer's resolution (there a layout
+// can run for ever instead of ending).
+constexpr int kMaxPrintedPages = 500;
+
+// A generous upper estimate of the document's height in points, from its text alone
+// (before any layout): each paragraph as many lines as its letters could fill, were each
+// as wide as it is high, and each line one and a half times its biggest letters.
+qreal EstimatedHeight(const QTextDocument& doc, qreal lineWidth) {
+    qreal total = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        auto sizeOf = [](const QTextCharFormat& f) {
+            if (f.isImageFormat()) return f.toImageFormat().height() * 0.75;  // 96 dpi
+            return f.fontPointSize() > 0 ? f.fontPointSize() : 12.0;
+        };
+        qreal biggest = sizeOf(b.charFormat()), width = 0;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const qreal size = sizeOf(f.charFormat());
+            biggest = std::max(biggest, size);
+            width += f.length() * size;
+        }
+        total += (1 + std::floor(width / std::max<qreal>(lineWidth, 1))) * biggest * 1.5;
+    }
+    return total;
+}
+
+// Whether the layout holds every paragraph on its pages: each one below the one before
+// and within the pages. A document too tall for the layout's numbers (a long one, or
+// letters of 1,600 points at the printer's resolution) comes out of it folded over,
+// paragraphs at negative heights and a page count of nothing.
+bool LaidOutWhole(const QTextDocument& doc, int pages, qreal pageHeight) {
+    if (pages < 1) return false;
+    const QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    const qreal bottom = pages * pageHeight + 1;
+    qreal top = -1;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QRectF r = layout->blockBoundingRect(b);
+        if (r.top() < top || r.bottom() > bottom) return false;
+        top = r.top();
+    }
+    return true;
+}
+
+}  // namespace
+
 int PrintOn(const QTextDocument& doc, QPrinter* printer) {
     ApplyPageSetup(doc, printer);
     std::unique_ptr<QTextDocument> copy = PrintableCopy(doc);
-    QPainter painter;
-    if (!painter.begin(printer))
-        throw KxError(CpMessage(Msg::PrinterCannotStart, {Bytes(printer->printerName())}));
+    // Measured before the first layout: a layout beyond its numbers may never end.
+    const QRectF area = printer->pageLayout().paintRect(QPageLayout::Point);
+    if (EstimatedHeight(*copy, area.width()) > kMaxPrintedPages * area.height())
+        throw KxError(CpMessage(Msg::DocumentDoesNotFitPages));
     // Lay the document out for the printer itself, one page per printable area.
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     layout->setPaintDevice(printer);
@@ -110,6 +162,12 @@ int PrintOn(const QTextDocument& doc, QPrinter* printer) {
     const QSizeF page(printer->width(), printer->height());
     copy->setPageSize(page);
     const int pages = copy->pageCount();
+    // Nothing is printed of a document the pages cannot hold whole.
+    if (!LaidOutWhole(*copy, pages, page.height()))
+        throw KxError(CpMessage(Msg::DocumentDoesNotFitPages));
+    QPainter painter;
+    if (!painter.begin(printer))
+        throw KxError(CpMessage(Msg::PrinterCannotStart, {Bytes(printer->printerName())}));
     for (int i = 0; i < pages; ++i) {
         if (i > 0) printer->newPage();
         painter.save();
@@ -161,8 +219,8 @@ void PrintToPdf(const QTextDocument& doc, const std::string& path) {
     printer.setCreator(QStringLiteral("Kvadrix"));
     try {
         PrintOn(doc, &printer);
-    } catch (const KxError&) {
-        throw FileWriteError(path, CpMessage(Msg::PdfNotWritten));
+    } catch (const KxError& e) {
+        throw FileWriteError(path, CpMessage(Msg::PdfNotWritten) + " " + e.what());
     }
     QFile pdf(temp.fileName());
     QByteArray bytes;

@@ -32,7 +32,10 @@ void SetPageSetup(QTextDocument* doc, const PageSetup& p) {
 void LoadRtfFile(QTextDocument* doc, const std::string& path) {
     const QByteArray bytes = QByteArray::fromStdString(ReadFileBytes(path));
     if (!IsRtf(bytes)) throw KxError(CpMessage(Msg::FileNotRtf, {path}));
-    ReadRtf(bytes, doc, nullptr);
+    if (!ReadRtf(bytes, doc, nullptr))
+        throw KxError(CpMessage(Msg::RtfFileTooLarge, {path, std::to_string(kRtfMaxParagraphs),
+                                                       std::to_string(kRtfMaxParagraphChars),
+                                                       std::to_string(kRtfMaxChars)}));
 }
 
 void SaveRtfFile(const QTextDocument& doc, const std::string& path) {

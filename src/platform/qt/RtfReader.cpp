@@ -211,6 +211,8 @@ public:
           cursor_(doc) {}
 
     void Run();
+    // The document went beyond the bounds (kRtfMaxParagraphs ...): reading stopped there.
+    bool TooLarge() const { return tooLarge_; }
 
 private:
     // ---- tokenizer and dispatch ----
@@ -234,6 +236,7 @@ private:
     int CodePage() const;
     QTextCharFormat CharFormat(const CharProps& c) const;
     QTextBlockFormat BlockFormat(const ParaProps& p) const;
+    bool CountChar();
     void AddByte(unsigned char b);
     void AddChar(char16_t c);
     void FlushBytes();
@@ -279,6 +282,8 @@ private:
     int pendingCellTabs_ = 0;
     std::vector<int> cellEdges_;
     int rowLeft_ = 0;
+    int paragraphs_ = 0, paragraphChars_ = 0, chars_ = 0;
+    bool tooLarge_ = false;
 };
 
 void Reader::Run() {
@@ -1003,8 +1008,15 @@ void Reader::BeginContent() {
     }
 }
 
+// Counts one character of text; false (and the reading ends) beyond the bounds.
+bool Reader::CountChar() {
+    if (++paragraphChars_ <= kRtfMaxParagraphChars && ++chars_ <= kRtfMaxChars) return true;
+    tooLarge_ = done_ = true;
+    return false;
+}
+
 void Reader::AddByte(unsigned char b) {
-    if (st_.chr.hidden) return;
+    if (st_.chr.hidden || !CountChar()) return;
     if (pendingCellTabs_ > 0) BeginContent();
     const int cp = CodePage();
     if (!(st_.chr == runProps_) || cp != bytesCodePage_) {
@@ -1019,7 +1031,7 @@ void Reader::AddByte(unsigned char b) {
 }
 
 void Reader::AddChar(char16_t c) {
-    if (st_.chr.hidden) return;
+    if (st_.chr.hidden || !CountChar()) return;
     if (pendingCellTabs_ > 0 && c != '\t') BeginContent();
     FlushBytes();
     if (!(st_.chr == runProps_)) {
@@ -1061,6 +1073,8 @@ void Reader::EndParagraph(bool fromRow) {
     if (!paraHasContent_) cursor_.setBlockCharFormat(CharFormat(st_.chr));
     cursor_.insertBlock();
     paraHasContent_ = false;
+    paragraphChars_ = 0;
+    if (++paragraphs_ > kRtfMaxParagraphs) tooLarge_ = done_ = true;
 }
 
 void Reader::PageBreak() {
@@ -1153,6 +1167,16 @@ bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error) {
         // The reader starts at the brace: a byte-order mark in front is no text.
         Reader reader(rtf, start, doc);
         reader.Run();
+        if (reader.TooLarge()) {
+            doc->clear();
+            SetPageSetup(doc, PageSetup{});
+            if (error)
+                *error = Text(Msg::RtfTooLarge)
+                             .arg(kRtfMaxParagraphs)
+                             .arg(kRtfMaxParagraphChars)
+                             .arg(kRtfMaxChars);
+            ok = false;
+        }
     }
     doc->setUndoRedoEnabled(undo);
     doc->setModified(false);
