@@ -1,12 +1,18 @@
 // gen_citybex: writes the city table "CityBEX.dat" from the gazetteer extract
-// tools/data/lt-places.csv (Who's On First / GeoNames, see tools/data/SOURCES.md).
+// tools/data/lt-places.csv (Who's On First / GeoNames) and the GeoNames towns and city
+// districts of tools/data/geonames-lt-cities.csv (see tools/data/SOURCES.md).
 //
-//   gen_citybex <lt-places.csv> <BEXWWL.dat> <CityBEX.dat> <points.tsv>
+//   gen_citybex <lt-places.csv> <geonames-lt-cities.csv> <BEXWWL.dat> <CityBEX.dat> <points.tsv>
 //
 // Rules:
 // - rows that are deprecated, superseded or no longer current are skipped, and so are the
 //   two broken names of the extract ("Š Akiai", "Š Irvintos": a lone first letter);
 // - an ASCII-only name whose Lithuanian spelling is among the row's variants gets it back;
+// - a GeoNames town (every row of the second file has over 1000 people or is a seat) is
+//   the place of the extract with the same name (Lithuanian letters folded, "Akademija
+//   (Kaunas)" read as "Akademija") within 3 km, which then counts as a town; a town or
+//   city district the extract lacks (Visaginas, Naujoji Vilnia, Pilaitė ...) is added; a
+//   town whose name the extract has further away is added only as a district of a city;
 // - rows that are one place (same name and municipality, within 3 km) are merged, the
 //   town's row (or the more populous one) kept;
 // - each place gets the square that contains its point first, computed as the calculator
@@ -24,6 +30,7 @@
 // The points file lists each written key with the coordinates it was computed from, so
 // that the tests can check the first square of every entry.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -181,6 +188,14 @@ double DistanceKm(double lat1, double lon1, double lat2, double lon2) {
     return std::hypot(dx, dy);
 }
 
+// Whether a point lies in one of the cities, with the county value naming that city.
+bool InCity(const std::string& county, double lat, double lon) {
+    for (const auto& m : kCityCounties)
+        if (Trim(county) == m.county && DistanceKm(lat, lon, m.lat, m.lon) <= m.radiusKm)
+            return true;
+    return false;
+}
+
 // The municipality label of a county value ("" when the county is unknown).
 std::string MunicipalityLabel(const std::string& county, double lat, double lon) {
     const std::string c = Trim(county);
@@ -254,15 +269,42 @@ long ToLong(const std::string& s) {
     return s.empty() ? 0 : std::atol(s.c_str());
 }
 
+// A decimal number of the gazetteers ("54.6907"), the same in every locale.
+template <class T>
+T Number(const std::string& text) {
+    T value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
+        std::cerr << "not a number: \"" << text << "\"\n";
+        std::exit(1);
+    }
+    return value;
+}
+
+void SetPoint(Place& p, const std::string& lat, const std::string& lon) {
+    p.latText = lat;
+    p.lonText = lon;
+    p.lat = Number<double>(lat);
+    p.lon = Number<double>(lon);
+    p.lat32 = Number<float>(lat);
+    p.lon32 = Number<float>(lon);
+}
+
+std::string NameKey(const std::string& utf8) {
+    return UpperCp1257(*kx::Utf8ToCp1257(FoldDiacritics(utf8)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: gen_citybex <lt-places.csv> <BEXWWL.dat> <CityBEX.dat> <points.tsv>\n";
+    if (argc != 6) {
+        std::cerr << "usage: gen_citybex <lt-places.csv> <geonames-lt-cities.csv> <BEXWWL.dat> "
+                     "<CityBEX.dat> <points.tsv>\n";
         return 2;
     }
     const auto csv = ReadCsv(ReadAll(argv[1]));
-    const auto squares = ReadSquares(argv[2]);
+    const auto towns = ReadCsv(ReadAll(argv[2]));
+    const auto squares = ReadSquares(argv[3]);
     std::set<std::string> squareCodes;
     for (const auto& s : squares) squareCodes.insert(s.code);
 
@@ -306,16 +348,56 @@ int main(int argc, char** argv) {
                 }
             }
         }
-        p.latText = get(r, "lat");
-        p.lonText = get(r, "lon");
-        p.lat = std::strtod(p.latText.c_str(), nullptr);
-        p.lon = std::strtod(p.lonText.c_str(), nullptr);
-        p.lat32 = std::strtof(p.latText.c_str(), nullptr);
-        p.lon32 = std::strtof(p.lonText.c_str(), nullptr);
+        SetPoint(p, get(r, "lat"), get(r, "lon"));
         p.population = std::max(ToLong(get(r, "gn_population")), ToLong(get(r, "wof_population")));
         p.town = get(r, "src_geom") == "quattroshapes" || p.population > 0;
         p.municipality = MunicipalityLabel(get(r, "county"), p.lat, p.lon);
         places.push_back(std::move(p));
+    }
+
+    // The GeoNames towns: the extract's place of that name nearby, or a place of their own.
+    int townsKnown = 0, townsAdded = 0, townsSkipped = 0;
+    std::vector<std::string> nameKeys;
+    for (const auto& p : places) nameKeys.push_back(NameKey(p.nameUtf8));
+    for (std::size_t i = 1; i < towns.size(); ++i) {
+        const auto& r = towns[i];
+        if (r.size() < 4) {
+            std::cerr << "short row " << i + 1 << " of " << argv[2] << "\n";
+            return 1;
+        }
+        Place t;
+        t.nameUtf8 = Trim(r[0].substr(0, r[0].find(" (")));
+        SetPoint(t, r[1], r[2]);
+        t.town = true;
+        Place* same = nullptr;
+        double sameKm = 3;
+        const std::string key = NameKey(t.nameUtf8);
+        for (std::size_t k = 0; k < nameKeys.size(); ++k) {
+            if (nameKeys[k] != key) continue;
+            const double d = DistanceKm(places[k].lat, places[k].lon, t.lat, t.lon);
+            if (d <= sameKm) {
+                sameKm = d;
+                same = &places[k];
+            }
+        }
+        if (same) {
+            same->town = true;
+            ++townsKnown;
+            continue;
+        }
+        // Further away, a name the extract has is a second place only inside a city (a
+        // district): elsewhere GeoNames' point may be off (its Obeliai lies 40 km west of
+        // the town), and the extract's place is kept as it is.
+        if (!InCity(r[3], t.lat, t.lon) &&
+            std::find(nameKeys.begin(), nameKeys.end(), key) != nameKeys.end()) {
+            ++townsSkipped;
+            continue;
+        }
+        // A municipality the label rules know; any other is taken from the nearest place.
+        const std::string label = MunicipalityLabel(r[3], t.lat, t.lon);
+        if (label != Trim(r[3])) t.municipality = label;
+        places.push_back(std::move(t));
+        ++townsAdded;
     }
 
     // Unknown municipalities: that of the nearest place that has one.
@@ -454,11 +536,13 @@ int main(int argc, char** argv) {
         table += p->key + "=" + codes + "\r\n";
         points += p->key + "\t" + p->latText + "\t" + p->lonText + "\t" + codes + "\n";
     }
-    std::ofstream(argv[3], std::ios::binary) << table;
-    std::ofstream(argv[4], std::ios::binary) << points;
+    std::ofstream(argv[4], std::ios::binary) << table;
+    std::ofstream(argv[5], std::ios::binary) << points;
     std::cerr << "rows " << csv.size() - 1 << ", skipped (status) " << skippedStatus
               << ", skipped (broken name) " << skippedBroken << ", spelling restored " << restored
               << ", merged " << merged << ", own square outside the award area " << outside
-              << ", renumbered " << renumbered << ", written " << out.size() << "\n";
+              << ", renumbered " << renumbered << ", GeoNames towns found " << townsKnown
+              << ", added " << townsAdded << ", left out (a place of that name elsewhere) "
+              << townsSkipped << ", written " << out.size() << "\n";
     return 0;
 }

@@ -58,6 +58,18 @@ std::uint16_t CollationWeight(unsigned char byte) noexcept {
     return Weights()[byte];
 }
 
+std::string BaseLetters(std::string_view text) {
+    const auto& w = Weights();
+    std::string out(text);
+    for (char& c : out) {
+        const std::uint16_t weight = w[static_cast<unsigned char>(c)];
+        c = weight >= kLetterBase && weight < kLetterBase + 26 * 16
+                ? static_cast<char>('A' + (weight - kLetterBase) / 16)
+                : Cp1257Upper(c);
+    }
+    return out;
+}
+
 int CollateCompare(std::string_view a, std::string_view b) noexcept {
     const auto& w = Weights();
     const std::size_t n = std::min(a.size(), b.size());

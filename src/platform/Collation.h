@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kx {
@@ -18,6 +19,11 @@ std::uint16_t CollationWeight(unsigned char byte) noexcept;
 
 // Negative, zero or positive as a sorts before, equal to or after b. No allocation.
 int CollateCompare(std::string_view a, std::string_view b) noexcept;
+
+// The text in capitals with each accented letter replaced by its base letter
+// ("Šiauliai" gives "SIAULIAI", "Ukmergė" "UKMERGE"): a name typed without its
+// Lithuanian letters compares equal to the name.
+std::string BaseLetters(std::string_view text);
 
 inline bool CollateLess(std::string_view a, std::string_view b) noexcept {
     return CollateCompare(a, b) < 0;

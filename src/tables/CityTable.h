@@ -29,19 +29,25 @@ public:
     const std::vector<std::string>& entries() const { return entries_; }
     bool empty() const { return entries_.empty(); }
 
-    // The entries, in file order, that begin with the text when both are compared with
-    // the ASCII letters a-z folded to upper case (Lithuanian letters are compared as they
-    // are: "š" does not find "Š"). The empty text finds nothing.
+    // The entries, in file order, that begin with the text, case ignored. A text of ASCII
+    // characters only is compared with the entries' base letters, so that "Siaul" finds
+    // "Šiauliai"; a text with a Lithuanian letter is compared letter for letter ("Šiaul"
+    // does not find "Siauliai"). The empty text finds nothing.
     std::vector<std::string> Search(std::string_view text) const;
 
 private:
     std::vector<std::string> entries_;
-    std::vector<std::string> folded_;  // the entries with a-z upper-cased
+    std::vector<std::string> folded_;  // the entries in capitals
+    std::vector<std::string> based_;   // the entries in capitals of their base letters
 };
 
-// The value of a name in section "City" (keyed reading: ASCII case ignored, blanks around
-// the name ignored); the empty text when the name, the section or the file is missing.
-// Every call sees the file as it is now.
+// The squares of a name in section "City": the value of its key (keyed reading: case
+// ignored, blanks around the name ignored), then the squares of every other place of
+// that name ("Raudondvaris" also gives those of "Raudondvaris (Pagėgių sav.)"), each
+// square once. A name typed without its Lithuanian letters finds them ("Siauliai" finds
+// Šiauliai); a whole key with its municipality gives that place alone. The empty text
+// when no place has the name or the section or the file is missing. Every call sees the
+// file as it is now.
 std::string CityEntry(std::string_view name);
 
 }  // namespace kx

@@ -102,6 +102,7 @@ std::vector<std::string_view> Words(std::string_view line) {
 struct Result {
     std::vector<std::string> lines;
     bool found = true;
+    std::string missing;  // what the single form says when nothing was found
 };
 
 Result Square(const std::vector<std::string_view>& args) {
@@ -124,7 +125,7 @@ Result Square(const std::vector<std::string_view>& args) {
 
 Result Locator(const std::vector<std::string_view>& args) {
     if (args.size() != 2) throw Failure{M(kx::Msg::ToolLocatorUsage)};
-    return Result{{kx::CalcWWL(ParseDegrees(args[0]), ParseDegrees(args[1]))}, true};
+    return Result{{kx::CalcWWL(ParseDegrees(args[0]), ParseDegrees(args[1]))}, true, {}};
 }
 
 Result Info(const std::vector<std::string_view>& args) {
@@ -171,12 +172,17 @@ std::string Joined(const std::vector<std::string_view>& args) {
 
 Result City(const std::vector<std::string_view>& args) {
     if (args.empty()) throw Failure{M(kx::Msg::ToolCityUsage)};
-    return Codes(kx::CityEntry(In(Joined(args))));
+    const std::string name = Joined(args);
+    Result r = Codes(kx::CityEntry(In(name)));
+    if (!r.found) r.missing = M(kx::Msg::CalcCityNotFound, {name});
+    return r;
 }
 
 Result Call(const std::vector<std::string_view>& args) {
     if (args.size() != 1) throw Failure{M(kx::Msg::ToolCallUsage)};
-    return Codes(kx::CallEntry(In(args[0])));
+    Result r = Codes(kx::CallEntry(In(args[0])));
+    if (!r.found) r.missing = M(kx::Msg::CalcCallNotFound, {args[0]});
+    return r;
 }
 
 using LookupFn = Result (*)(const std::vector<std::string_view>&);
@@ -223,6 +229,7 @@ int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
     }
     Result r = fn(args);
     for (const auto& l : r.lines) std::cout << Out(l) << "\n";
+    if (!r.missing.empty()) PrintError(r.missing);
     return r.found ? kOk : kNotFound;
 }
 

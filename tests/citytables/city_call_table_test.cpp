@@ -41,8 +41,10 @@ TEST_F(CityTableTest, PrefixSearchIgnoresTheCaseOfEveryLetter) {
     EXPECT_EQ(names.Search("vi"),
               (std::vector<std::string>{"Vilnius", T("Vilkaviškis"), T("Viekšniai"), "vilnius"}));
     EXPECT_EQ(names.Search("VILN"), (std::vector<std::string>{"Vilnius", "vilnius"}));
-    EXPECT_EQ(names.Search("SI"), (std::vector<std::string>{T("siauliu k.")}));
+    EXPECT_EQ(names.Search("SI"), (std::vector<std::string>{T("Šiauliai"), T("siauliu k.")}))
+        << "typed without its Lithuanian letters a name is found";
     EXPECT_EQ(names.Search(T("š")), (std::vector<std::string>{T("Šiauliai")}));
+    EXPECT_EQ(names.Search("viekSn"), (std::vector<std::string>{T("Viekšniai")}));
     EXPECT_EQ(names.Search(T("VIEKŠ")), (std::vector<std::string>{T("Viekšniai")}));
     EXPECT_TRUE(names.Search("Vilniusas").empty());
     EXPECT_TRUE(names.Search("").empty());
@@ -56,6 +58,26 @@ TEST_F(CityTableTest, KeyedLookupFollowsTheProfileReader) {
     EXPECT_EQ(CityEntry(T("šIAULIAI")), "E14");
     EXPECT_EQ(CityEntry(T("VILKAVIŠKIS")), "L14");
     EXPECT_EQ(CityEntry("Vil"), "") << "a beginning of a name is no name";
+}
+
+// Every place of a name gives its squares, the plain name's first; a name typed without
+// its Lithuanian letters finds them; a whole key gives its own place.
+TEST_F(CityTableTest, ANameGivesTheSquaresOfEveryPlaceOfThatName) {
+    dir.write("CityBEX.dat", T("[City]\r\nRaudondvaris (Pagėgių sav.)=I07\r\n"
+                               "Raudondvaris=J17\r\nRaudondvaris (Kalvarijos sav.)=M13,J17\r\n"
+                               "Šiauliai=D14,D15\r\nŠiauliai (Jurbarko r.)=H14\r\n"
+                               "Ukmergė=H23\r\nUkmerge (Molėtų r.)=H26\r\n"
+                               "Pakalniškiai (Kretingos r.)=C03\r\n"
+                               "Pakalniškiai (Kretingos r., C04)=C04\r\n"));
+    EXPECT_EQ(CityEntry("Raudondvaris"), "J17,I07,M13");
+    EXPECT_EQ(CityEntry(T("Raudondvaris (Pagėgių sav.)")), "I07");
+    EXPECT_EQ(CityEntry("Siauliai"), "D14,D15,H14");
+    EXPECT_EQ(CityEntry(T("ŠIAULIAI")), "D14,D15,H14");
+    EXPECT_EQ(CityEntry("ukmerge"), "H23,H26");
+    EXPECT_EQ(CityEntry("Pakalniskiai"), "C03,C04") << "no plain key: every place";
+    EXPECT_EQ(CityEntry("Pakalniskiai (Kretingos r.)"), "C03");
+    EXPECT_EQ(CityEntry("Raudond"), "");
+    EXPECT_EQ(CityEntry(""), "");
 }
 
 TEST_F(CityTableTest, ChangedFileIsSeenAtTheNextLookup) {

@@ -135,6 +135,21 @@ TEST(ToolTables, CityWithLithuanianLettersAndCallSigns) {
     EXPECT_EQ(Tool(f, "city \"$(printf '\\377')\"").status, 2);  // not UTF-8
 }
 
+// A name typed without its Lithuanian letters finds the place; one that no place has is
+// said to be missing.
+TEST(ToolTables, CityWithoutLithuanianLettersAndNotFound) {
+    ToolFolder f;
+    EXPECT_EQ(Tool(f, "city Ukmerge").out, Tool(f, "city 'Ukmergė'").out);
+    EXPECT_EQ(Tool(f, "city Ukmerge").out, "H23\n");
+    EXPECT_EQ(Tool(f, "city siauliai").out.substr(0, 8), "D14,D15,");
+    EXPECT_EQ(Tool(f, "city Visaginas").out, "F33\n");
+    ToolRun none = Tool(f, "city Nowhereville");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "kvadrix-tool: \"Nowhereville\" is not in the city table.\n");
+    EXPECT_NE(Tool(f, "call LY9ZZZ").err.find("LY9ZZZ"), std::string::npos);
+}
+
 TEST(ToolBatch, OneLinePerInputLine) {
     ToolFolder f;
     ToolRun sq = Tool(f, "square -", "54.68 25.28\nKO24PQ\n10 10\n54,68 25,28\n");

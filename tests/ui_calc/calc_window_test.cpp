@@ -531,6 +531,24 @@ TEST_F(CalcWindow, EnterLooksUpCallCityAndTheTypedSquare) {
     EXPECT_EQ(form->pnBEX0->text(), "");
 }
 
+// A town typed without its Lithuanian letters, a city district, a name of several places.
+TEST_F(CalcWindow, TownsAndDistrictsByTheirNamesAsTyped) {
+    open();
+    type(form->edCity, "Siauliai");
+    enter(form->edCity);
+    EXPECT_EQ(form->pnBEX0->text(), "D14");
+    EXPECT_EQ(form->pnBEX1->text(), "D15");
+    form->BitBtn1->click();
+    type(form->edCity, "Naujoji Vilnia");
+    enter(form->edCity);
+    EXPECT_EQ(form->pnBEX0->text(), "K27");
+    form->BitBtn1->click();
+    type(form->edCity, "Pakalniskiai");
+    enter(form->edCity);
+    EXPECT_FALSE(form->pnBEX3->isHidden()) << "the squares of the villages of that name";
+    EXPECT_TRUE(fake.messages.empty());
+}
+
 TEST_F(CalcWindow, EscapeClosesTheDropDownFirstThenTheWindow) {
     open();
     type(form->edCity, "Vil");
@@ -628,7 +646,10 @@ TEST_F(CalcWindow, PrefixSearchIgnoresTheCaseOfEveryLetter) {
     const QStringList lower = ListItems();
     form->edCity->setText("SI");
     EXPECT_EQ(ListItems(), lower);
-    for (const QString& item : lower) EXPECT_TRUE(item.startsWith("Si"));
+    // Typed without Lithuanian letters, the names with them are found too.
+    for (const QString& item : lower)
+        EXPECT_TRUE(item.startsWith("Si") || item.startsWith(Q("Ši"))) << item.toStdString();
+    EXPECT_TRUE(lower.contains(Q("Šiauliai")));
     form->edCity->clear();
     // š typed as a character of its own finds the names beginning with Š.
     QTest::sendKeyEvent(QTest::Click, form->edCity, Qt::Key_unknown, Q("š"), Qt::NoModifier);
