@@ -1,6 +1,7 @@
 #include "tool/ToolApplication.h"
 
-#include <QApplication>
+#include <QDate>
+#include <QGuiApplication>
 #include <QTextDocument>
 #include <cstdio>
 #include <memory>
@@ -15,7 +16,6 @@
 #include "platform/qt/DocPrint.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfApplication.h"
-#include "platform/qt/Services.h"
 
 namespace kx {
 
@@ -30,8 +30,8 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
     });
     int argc = 1;
     char* argv[] = {const_cast<char*>(request.argv0), nullptr};
-    std::unique_ptr<QApplication> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QGuiApplication> app;
+    if (!QCoreApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
 
     QSOLog log;
     log.Load();
@@ -46,10 +46,10 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
     data.address = SettingsFile.ReadString("SETUP", "Addr", "");
     data.email = SettingsFile.ReadString("SETUP", "EAddr", "");
     // The first three characters of the version, as the start window takes them.
-    const std::optional<QString> version = Svc().FileVersion();
-    data.version = (version ? DocumentLineBytes(*version) : std::string(kNoVersion)).substr(0, 3);
+    const std::string version = KVADRIX_VERSION_STRING;
+    data.version = (!version.empty() ? version : std::string(kNoVersion)).substr(0, 3);
     data.count = list.Count();
-    data.date = DocumentLineBytes(TodayIsoText());
+    data.date = DocumentLineBytes(QDate::currentDate().toString(Qt::ISODate));
     data.lang = ProgramLang();  // the template's
 
     const std::string templateName = IsLithuanian() ? "BEXApplicationLT.rtf" : "BEXApplication.rtf";
