@@ -58,6 +58,21 @@ void Append(QSOLog& log, const QSOLog& rows) {
     if (empty) log.DeleteRow(1);
 }
 
+// The square finder over the rows from firstRow to the end only.
+void FindSquaresFrom(QSOLog& log, int firstRow) {
+    QSOLog rows("EN");
+    std::vector<std::string_view> fields;
+    for (int r = firstRow; r <= log.DataRowCount(); ++r) {
+        SplitLine(log.Line(r), fields);
+        rows.SetFields(rows.IsEmptyLog() ? 1 : rows.AddEmptyRow(), fields);
+    }
+    FindBEXs(rows);
+    for (int r = 1; r <= rows.DataRowCount(); ++r) {
+        SplitLine(rows.Line(r), fields);
+        log.SetFields(firstRow + r - 1, fields);
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> ReadTimeText(std::string_view typed) {
@@ -223,6 +238,21 @@ AdifImportResult LogSession::Import(const std::string& adifPath, const AdifImpor
     AdifImportResult result;
     joined = ChangeFile([&] { result = ImportAdifFile(log_, adifPath, LogFilePath(), hooks); },
                         Change::Import);
+    return result;
+}
+
+AdifImportResult LogSession::TakeAdif(std::string_view adif, int& joined) {
+    AdifImportResult result;
+    joined = ChangeFile(
+        [&] {
+            QSOLog updated = log_;
+            result = ImportAdifBytes(updated, adif);
+            if (result.taken == 0) return;
+            if (!result.ownFile) FindSquaresFrom(updated, result.firstRow);
+            updated.Write(LogFilePath());
+            log_ = std::move(updated);
+        },
+        Change::Import);
     return result;
 }
 

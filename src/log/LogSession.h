@@ -83,6 +83,11 @@ public:
     void DeleteAll();
     // The import of an ADIF file into the table and the file, through ChangeFile.
     AdifImportResult Import(const std::string& adifPath, const AdifImportHooks& hooks, int& joined);
+    // The records of an ADIF text (QSOs that another program hands over as they are
+    // logged) join the table as an import's do, their squares found at once, and the table
+    // is written as it stands, through ChangeFile; nothing is written when none is new.
+    // All or nothing: a refused or failed write leaves the table as it was.
+    AdifImportResult TakeAdif(std::string_view adif, int& joined);
     // The table written as it stands (the window closes), through ChangeFile.
     int WriteAll();
 

@@ -42,6 +42,7 @@
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 #include "tool/ToolApplication.h"
+#include "tool/ToolListen.h"
 
 namespace {
 
@@ -531,7 +532,7 @@ int Run(int argc, char** argv) {
     // says so once and ends with status 2 instead of answering "?" to everything, writing
     // an export without a single square or counting an award of none.
     for (const char* needsTable :
-         {"square", "info", "import", "find-squares", "export", "award", "application"})
+         {"square", "info", "import", "find-squares", "export", "award", "application", "listen"})
         if (cmd == needsTable) kx::RequireWwlTable();
     if (cmd == "square") return RunLookup(Square, rest);
     if (cmd == "locator") return RunLookup(Locator, rest);
@@ -543,6 +544,10 @@ int Run(int argc, char** argv) {
     if (cmd == "find-squares") return FindSquares(rest);
     if (cmd == "award") return Award(rest);
     if (cmd == "application") return Application(rest, argv[0]);
+    if (cmd == "listen") {
+        WriteLock lock;
+        return kx::ToolListen(rest);
+    }
     throw Failure{M(kx::Msg::ToolUnknownCommand, {cmd})};
 }
 

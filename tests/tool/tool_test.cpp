@@ -290,6 +290,7 @@ TEST(ToolLock, RefusesToChangeTheLogWhileAnotherProgramHoldsItsLock) {
         EXPECT_NE(r.err.find(f.file("QSO.lock")), std::string::npos) << r.err;
         EXPECT_FALSE(std::filesystem::exists(f.file("QSO.dat")));
         EXPECT_EQ(Tool(f, "find-squares").status, 2);
+        EXPECT_EQ(Tool(f, "listen --port 0 --seconds 0").status, 2);
         EXPECT_EQ(Tool(f, "award").status, 1);  // reading is fine
     }
     EXPECT_FALSE(std::filesystem::exists(f.file("QSO.lock")));  // removed when let go
