@@ -89,6 +89,15 @@ const std::vector<std::string>& HeaderTitles(const std::string& language) {
     return language == "LT" ? lithuanian : english;
 }
 
+std::string_view ColumnTitle(int column, const std::string& language) {
+    if (column >= 0 && column < kQSOFields) return HeaderTitles(language)[column];
+    static const std::vector<std::string> english = SplitTitles("LoTW eQSL Card");
+    static const std::vector<std::string> lithuanian = SplitTitles(Cp1257("LoTW eQSL Kortelė"));
+    static_assert(kKnownColumns - kQSOFields == 3, "a title for every extra column");
+    if (column < kQSOFields || column >= kKnownColumns) return {};
+    return (language == "LT" ? lithuanian : english)[column - kQSOFields];
+}
+
 std::string CleanFieldText(std::string_view text) {
     std::string out(text);
     std::replace_if(out.begin(), out.end(), IsLineOrFieldBreak, ' ');
@@ -130,6 +139,27 @@ bool fTestMyBEX(std::string_view text) {
 }
 
 // ---- Rows ---------------------------------------------------------------------------
+
+std::string MergeExtraFields(std::string_view into, std::string_view from) {
+    std::vector<std::string_view> kept, other;
+    SplitLine(into, kept);
+    SplitLine(from, other);
+    bool changed = false;
+    for (std::size_t c = kQSOFields; c < kept.size() && c < other.size(); ++c) {
+        if (TrimField(kept[c]).empty() && !TrimField(other[c]).empty()) {
+            kept[c] = other[c];
+            changed = true;
+        }
+    }
+    if (!changed) return {};
+    std::string line;
+    line.reserve(into.size() + from.size());
+    for (std::size_t c = 0; c < kept.size(); ++c) {
+        if (c) line += '\t';
+        line += kept[c];
+    }
+    return line;
+}
 
 void SplitLine(std::string_view line, std::vector<std::string_view>& fields) {
     // Fields are short: a plain loop beats a library search per field.
@@ -299,6 +329,26 @@ void QSOLog::SetCell(int row, int col, std::string_view text) {
     rows_[row] = PackedRow(line.substr(0, start), text, line.substr(end));
 }
 
+std::string_view QSOLog::Extra(int row, int col) const {
+    if (row < 0 || row >= RowCount()) throw IndexError(row);
+    return col < cols_ ? Field(row, col) : std::string_view();
+}
+
+void QSOLog::SetExtra(int row, int col, std::string_view text) {
+    if (row < 0 || row >= RowCount()) throw IndexError(row);
+    if (col >= cols_ && TrimField(text).empty()) return;
+    Widen(col + 1);
+    SetCell(row, col, text);
+}
+
+bool QSOLog::MergeExtras(int into, int from) {
+    if (into < 1 || into >= RowCount()) throw IndexError(into);
+    std::string line = MergeExtraFields(Line(into), Line(from));
+    if (line.empty()) return false;
+    rows_[into] = PackedRow(line);
+    return true;
+}
+
 void QSOLog::SetFields(int row, const std::vector<std::string_view>& fields) {
     if (row < 0 || row >= RowCount()) throw IndexError(row);
     // The row's new text is made before anything changes: the fields may be views into
@@ -357,20 +407,22 @@ void QSOLog::Clear() {
 }
 
 void QSOLog::SetHeader(const std::string& language) {
-    const auto& titles = HeaderTitles(language);
+    language_ = language;
     std::string line;
     for (int c = 0; c < cols_; ++c) {
         if (c) line += '\t';
-        if (c < kQSOFields) line += titles[c];
+        line += ColumnTitle(c, language);
     }
     rows_[0] = PackedRow(line);
 }
 
 void QSOLog::Widen(int cols) {
     if (cols <= cols_) return;
+    const int old = cols_;
     const std::size_t missing = static_cast<std::size_t>(cols - cols_);
     cols_ = cols;
     for (auto& row : rows_) row = Padded(row.View(), missing);
+    for (int c = old; c < cols && c < kKnownColumns; ++c) SetCell(0, c, ColumnTitle(c, language_));
 }
 
 void QSOLog::ReplaceDataRows(std::vector<QSORow> rows) {
@@ -462,7 +514,10 @@ std::string QSOLog::ToFileBytes() const {
 }
 
 void QSOLog::AppendFileLine(std::string& out, int row, bool emptyAsBlank) const {
-    const std::string_view line = Line(row);
+    AppendFileText(out, Line(row), emptyAsBlank);
+}
+
+void QSOLog::AppendFileText(std::string& out, std::string_view line, bool emptyAsBlank) {
     if (emptyAsBlank && HasEmptyField(line))
         AppendBlankingEmpty(out, line);
     else

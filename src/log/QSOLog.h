@@ -43,6 +43,22 @@ enum QSOColumn : int {
 // more columns (QSOLog::ColCount); they are carried along and written back.
 inline constexpr int kQSOFields = 13;
 
+// What a QSO carries beyond the 13 fields: columns after Remarks, each at a fixed place
+// and titled in both languages (ColumnTitle). A log that holds none of them keeps its 13
+// columns and its bytes; the table gains such a column the first time a QSO gets a value
+// for it (SetExtra), and every path that changes the log keeps them (the sort's repeat
+// cleaning joins them, MergeExtras). A new column goes at the end of this list.
+enum QSOExtraColumn : int {
+    // Confirmations: the date the QSO was confirmed (YYYY-MM-DD), or "Y" when it is
+    // confirmed and the date is not known; empty while it is not confirmed.
+    colLotw = 13,  // "LoTW"  / "LoTW"      confirmed on Logbook of The World
+    colEqsl = 14,  // "eQSL"  / "eQSL"      confirmed on eQSL.cc
+    colCard = 15,  // "Card"  / "Kortelė"   paper QSL card received
+};
+// Columns 0 .. kKnownColumns - 1 have a meaning and a title; a file may hold more, which
+// are carried along untitled.
+inline constexpr int kKnownColumns = 16;
+
 // File name of the log in the program folder.
 inline constexpr const char* kLogFileName = "QSO.dat";
 
@@ -62,6 +78,9 @@ enum class LogWriteKind { Change, Removal };
 // The 13 column titles for a language: Lithuanian for "LT", English for any other value.
 // Windows-1257 bytes.
 const std::vector<std::string>& HeaderTitles(const std::string& language);
+// The title of any column in a language (as HeaderTitles for the 13, then the extra
+// columns'); empty beyond kKnownColumns.
+std::string_view ColumnTitle(int column, const std::string& language);
 
 // The text with every TAB, CR and LF replaced by one blank each. Every way into a field
 // goes through this.
@@ -88,6 +107,10 @@ bool fTestBEX(std::string_view text);
 bool fTestMyBEX(std::string_view text);
 
 // ---- The table ----------------------------------------------------------------------
+
+// The row text `into` (fields joined by TAB) with its empty extra fields (columns after
+// Remarks) taken from the row text `from` where that has them; empty when nothing changes.
+std::string MergeExtraFields(std::string_view into, std::string_view from);
 
 // A whole row as separate fields: what the few callers that want a row get, and what
 // tests and the sort's checks build rows from.
@@ -150,6 +173,16 @@ public:
     std::string_view Field(int row, int col) const { return TrimField(Cell(row, col)); }
     // Sets a field; TAB, CR and LF become blanks. Throws IndexError outside the table.
     void SetCell(int row, int col, std::string_view text);
+    // A field of a column the table may lack (an extra column): trimmed, empty when the
+    // table has no such column. Throws IndexError for a row outside the table.
+    std::string_view Extra(int row, int col) const;
+    // Sets a field as SetCell does; a column the table lacks is added first (with its
+    // title, and every row empty in it), unless the text is empty.
+    void SetExtra(int row, int col, std::string_view text);
+    // The extra fields (columns after Remarks) of row `from` fill those of row `into` that
+    // are empty: what a repeat of a QSO brings to the QSO that stays. Returns whether
+    // `into` changed.
+    bool MergeExtras(int into, int from);
     // Sets the first fields.size() fields of a row as SetCell does (more fields than
     // ColCount widen the table); the others stay. Throws IndexError outside the table.
     void SetFields(int row, const std::vector<std::string_view>& fields);
@@ -191,6 +224,8 @@ public:
     // One row in file format appended to out; with emptyAsBlank an empty field is
     // written as one blank.
     void AppendFileLine(std::string& out, int row, bool emptyAsBlank = false) const;
+    // A row text (fields joined by TAB) in file format appended to out, as AppendFileLine.
+    static void AppendFileText(std::string& out, std::string_view line, bool emptyAsBlank);
 
     // Reads file bytes into this table: line k goes to row k (the table gains rows as
     // needed and never loses any; line 0 lands in the header row). A line ends at CR, LF
@@ -242,6 +277,8 @@ private:
     // Every row holds exactly cols_ fields (cols_ - 1 TABs).
     std::vector<PackedRow> rows_;
     int cols_ = kQSOFields;
+    // The language of the header row (SetHeader): the titles of columns the table gains.
+    std::string language_ = "EN";
 };
 
 }  // namespace kx

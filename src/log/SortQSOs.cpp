@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <unordered_map>
 
 #include "platform/Collation.h"
 #include "platform/FileIO.h"
@@ -180,6 +181,9 @@ public:
 private:
     void Entry(int row, std::string& out) {
         SplitLine(log_.Line(row), fields_);
+        // The 13 fields make the entry: the columns after Remarks (confirmations) are what
+        // a QSO carries, not what it is, so a QSO and its confirmed repeat are repeats.
+        if (fields_.size() > kQSOFields) fields_.resize(kQSOFields);
         out.clear();
         AppendSortEntry(out, fields_, key_);
     }
@@ -192,8 +196,15 @@ private:
 
 // The data rows the sort keeps, in their new order: rows without a call sign and those
 // marked in `skip` (indexed by row) left out, of repeats only the first in table order.
-std::vector<int> SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& skip,
-                           const PumpFn& pump) {
+// A kept row whose repeats hold extra fields it lacks gets them: its new text is in
+// `merged` (the table is not touched).
+struct SortResult {
+    std::vector<int> order;
+    std::unordered_map<int, std::string> merged;
+};
+
+SortResult SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& skip,
+                     const PumpFn& pump) {
     EntryOrder entries(log, key);
     std::vector<SortItem> items;
     items.reserve(static_cast<std::size_t>(log.DataRowCount()));
@@ -206,14 +217,35 @@ std::vector<int> SortOrder(const QSOLog& log, SortKey key, const std::vector<cha
         const int c = entries.Compare(x, y);
         return c < 0 || (c == 0 && x.row < y.row);
     });
-    auto last = std::unique(items.begin(), items.end(), [&](const SortItem& x, const SortItem& y) {
-        return entries.Compare(x, y) == 0;
-    });
+    SortResult result;
+    const bool extras = log.ColCount() > kQSOFields;
+    for (std::size_t i = 0; i < items.size();) {
+        const int kept = static_cast<int>(items[i].row);
+        result.order.push_back(kept);
+        std::size_t j = i + 1;
+        for (; j < items.size() && entries.Compare(items[i], items[j]) == 0; ++j) {
+            if (!extras) continue;
+            // The repeats, in table order, bring what the kept row lacks.
+            const auto held = result.merged.find(kept);
+            std::string line = MergeExtraFields(
+                held != result.merged.end() ? std::string_view(held->second) : log.Line(kept),
+                log.Line(static_cast<int>(items[j].row)));
+            if (!line.empty()) result.merged[kept] = std::move(line);
+        }
+        i = j;
+    }
     Pump(pump);
-    std::vector<int> order;
-    order.reserve(static_cast<std::size_t>(last - items.begin()));
-    for (auto it = items.begin(); it != last; ++it) order.push_back(static_cast<int>(it->row));
-    return order;
+    return result;
+}
+
+// The table becomes the rows of the sort's result.
+void Keep(QSOLog& log, const SortResult& sorted) {
+    std::vector<std::string_view> fields;
+    for (const auto& [row, line] : sorted.merged) {
+        SplitLine(line, fields);
+        log.SetFields(row, fields);
+    }
+    log.KeepDataRows(sorted.order);
 }
 
 // SaveBase of the table without its data row `gone` (0: none; the table's only row is
@@ -242,7 +274,8 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
     std::vector<char> skip(log.RowCount(), 0);
     if (gone) skip[gone] = 1;
     if (dropFirst) skip[first] = 1;
-    const std::vector<int> order = SortOrder(log, key, skip, pump);
+    const SortResult sorted = SortOrder(log, key, skip, pump);
+    const std::vector<int>& order = sorted.order;
     // The file is written a piece at a time, every empty field a blank.
     std::size_t next = 0;
     bool header = true;
@@ -255,22 +288,28 @@ void SaveWithout(QSOLog& log, int gone, SortKey key, const std::string& path, co
                     piece.append(static_cast<std::size_t>(log.ColCount()), '\t').append("\r\n");
                 header = false;
             }
-            while (next < order.size() && piece.size() < QSOLog::kFilePiece)
-                log.AppendFileLine(piece, order[next++], true);
+            while (next < order.size() && piece.size() < QSOLog::kFilePiece) {
+                const int row = order[next++];
+                const auto merged = sorted.merged.find(row);
+                if (merged == sorted.merged.end())
+                    log.AppendFileLine(piece, row, true);
+                else
+                    QSOLog::AppendFileText(piece, merged->second, true);
+            }
             return next < order.size();
         },
         kind);
     Pump(pump);
-    log.KeepDataRows(order);
+    Keep(log, sorted);
 }
 
 }  // namespace
 
 void SortQSOs(QSOLog& log, SortKey key, const PumpFn& pump) {
     if (log.DataRowCount() <= 1) return;
-    const std::vector<int> order = SortOrder(log, key, std::vector<char>(log.RowCount(), 0), pump);
+    const SortResult sorted = SortOrder(log, key, std::vector<char>(log.RowCount(), 0), pump);
     Pump(pump);
-    log.KeepDataRows(order);
+    Keep(log, sorted);
 }
 
 void SaveBase(QSOLog& log, SortKey key, const std::string& path, const PumpFn& pump,

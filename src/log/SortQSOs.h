@@ -27,12 +27,16 @@ std::string SortKeyText(const QSORow& row, SortKey key);
 std::string CommaText(const QSORow& row);
 
 // The text the rows are ordered by: key + "##" + CommaText. Two rows whose entries are
-// CollateEqual (equal in every field ignoring case) count as repeats.
+// CollateEqual (equal in every field ignoring case) count as repeats. The sort builds the
+// entries of the 13 fields only: rows that differ in the columns after Remarks alone
+// (confirmations) are repeats too.
 std::string SortEntry(const QSORow& row, SortKey key);
 
 // Sorts the data rows by the key in the collation order of Collation.h (ties broken by the
 // fields from Date onwards) and cleans the log: rows without a call sign are dropped, and
-// of rows repeating one another (ignoring case) only the first in table order stays.
+// of rows repeating one another (ignoring case) only the first in table order stays, with
+// the extra fields it lacks taken from the others (MergeExtraFields): a confirmation is
+// never dropped for an unconfirmed repeat.
 // Every empty field of the remaining rows comes back as one blank. A table with a single
 // data row is left exactly as it is; a table without any call sign becomes the empty
 // log.

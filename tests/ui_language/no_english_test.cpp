@@ -164,6 +164,8 @@ protected:
         const QString dir = QString::fromStdString(folder.dir());
         for (QString t : ReadableTexts(w)) {
             t.replace(dir, QString()).replace(dir.chopped(1), QString());
+            // A dialog may open in the build folder, whose path is the checkout's.
+            t.replace(QStringLiteral(KX_BUILD_DIR), QString());
             QStringList found;
             for (const QString& word : Words(t))
                 if (english.count(word) || kMisspelt.contains(word)) found << word;
