@@ -17,12 +17,9 @@
 #include <utility>
 
 #include "log/QSOLog.h"
+#include "platform/DateOrder.h"
 
 namespace kx {
-
-// The order of day, month and year in the user's short date form: what decides a date
-// such as 05/12/2009, where either of the first two numbers could be the month.
-enum class DateOrder { YMD, DMY, MDY };
 
 // The ADIF date (YYYYMMDD) of a Date field, or the empty text when it cannot be read.
 // Read: the import's 2009-05-12 and every short date form of day, month and year

@@ -84,12 +84,7 @@ private:
 // The order of day, month and year in the user's short date form: what decides a typed
 // date such as 05/12/2009.
 DateOrder TypedDateOrder() {
-    const QString format = Svc().ShortDateFormat();
-    const auto y = format.indexOf(QLatin1Char('y')), m = format.indexOf(QLatin1Char('M')),
-               d = format.indexOf(QLatin1Char('d'));
-    return (y >= 0 && (y < m || m < 0)) ? DateOrder::YMD
-           : (d >= 0 && d < m)          ? DateOrder::DMY
-                                        : DateOrder::MDY;
+    return DateOrderOfFormat(Svc().ShortDateFormat().toStdString());
 }
 
 enum class Accept { Any, Call, Date, Time, Wwl, Bex };

@@ -41,10 +41,11 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
     data.awardClass = request.awardClass;
     data.bandGroup = request.bandGroup;
     data.modeGroup = request.modeGroup;
-    data.name = SettingsFile.ReadString("SETUP", "Name", "");
-    data.call = SettingsFile.ReadString("SETUP", "Call", "");
-    data.address = SettingsFile.ReadString("SETUP", "Addr", "");
-    data.email = SettingsFile.ReadString("SETUP", "EAddr", "");
+    const ToolApplicant& given = request.applicant;
+    data.name = given.name.value_or(SettingsFile.ReadString("SETUP", "Name", ""));
+    data.call = given.call.value_or(SettingsFile.ReadString("SETUP", "Call", ""));
+    data.address = given.address.value_or(SettingsFile.ReadString("SETUP", "Addr", ""));
+    data.email = given.email.value_or(SettingsFile.ReadString("SETUP", "EAddr", ""));
     // The first three characters of the version, as the start window takes them.
     const std::string version = KVADRIX_VERSION_STRING;
     data.version = (!version.empty() ? version : std::string(kNoVersion)).substr(0, 3);

@@ -1,10 +1,11 @@
 // kvadrix-tool: the calculator, the import, the award count and the application of Kvadrix
 // on the command line, on the same files as the window program (see Paths). Output is
-// UTF-8, one result per line.
+// UTF-8, one result per line. The table of commands at the end lists them (ToolCli.h).
 // Exit status: 0 success, 1 nothing found, 2 usage or file error (one line on stderr).
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
-#include <locale>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +28,7 @@
 #include "log/LogSession.h"
 #include "log/QSOLog.h"
 #include "log/SortQSOs.h"
-#include "platform/Cp1257.h"
+#include "platform/DateOrder.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
 #include "platform/FolderLock.h"
@@ -42,34 +42,21 @@
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
 #include "tool/ToolApplication.h"
+#include "tool/ToolCli.h"
 #include "tool/ToolListen.h"
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kNotFound = 1;
-constexpr int kError = 2;
-
-struct Failure {
-    std::string message;  // UTF-8
-};
-
-// A message of the table in UTF-8, in the environment's language.
-std::string M(kx::Msg key, std::initializer_list<std::string_view> args = {}) {
-    return kx::Utf8Message(key, args);
-}
-
-// Core text (Windows-1257) to UTF-8.
-std::string Out(std::string_view cp1257) {
-    return kx::Cp1257ToUtf8(cp1257);
-}
-
-// A UTF-8 argument as core text.
-std::string In(std::string_view utf8) {
-    auto text = kx::Utf8ToCp1257(utf8);
-    if (!text) throw Failure{M(kx::Msg::ToolNotUtf8, {utf8})};
-    return *text;
-}
+using kx::tool::Args;
+using kx::tool::Failure;
+using kx::tool::In;
+using kx::tool::kError;
+using kx::tool::kNotFound;
+using kx::tool::kOk;
+using kx::tool::M;
+using kx::tool::Out;
+using kx::tool::PrintError;
+using kx::tool::Result;
 
 // A decimal number in degrees with "." or "," as decimal sign, as a 32-bit float.
 float ParseDegrees(std::string_view text) {
@@ -86,31 +73,25 @@ float ParseDegrees(std::string_view text) {
     return value;
 }
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
-
-// The result of one argument set: the lines the single form prints (core text), and
-// whether anything was found.
-struct Result {
-    std::vector<std::string> lines;
-    bool found = true;
-    std::string missing;  // what the single form says when nothing was found
+// A point on the earth: latitude -90...90, longitude -180...180; anything beyond is a
+// usage error, not a locator of some other point.
+struct Point {
+    float lat = 0, lon = 0;
 };
 
-Result Square(const std::vector<std::string_view>& args) {
+Point ParsePoint(std::string_view latText, std::string_view lonText) {
+    const Point p{ParseDegrees(latText), ParseDegrees(lonText)};
+    if (p.lat < -90 || p.lat > 90) throw Failure{M(kx::Msg::ToolLatitudeRange, {latText})};
+    if (p.lon < -180 || p.lon > 180) throw Failure{M(kx::Msg::ToolLongitudeRange, {lonText})};
+    return p;
+}
+
+Result Square(const Args& args) {
     Result r;
     std::string code;
     if (args.size() == 2) {
-        code = kx::CalcBEX(ParseDegrees(args[0]), ParseDegrees(args[1]));
+        const Point p = ParsePoint(args[0], args[1]);
+        code = kx::CalcBEX(p.lat, p.lon);
     } else if (args.size() == 1) {
         const std::string typed = In(args[0]);
         const auto locator = kx::LocatorOfSix(typed);
@@ -124,12 +105,13 @@ Result Square(const std::vector<std::string_view>& args) {
     return r;
 }
 
-Result Locator(const std::vector<std::string_view>& args) {
+Result Locator(const Args& args) {
     if (args.size() != 2) throw Failure{M(kx::Msg::ToolLocatorUsage)};
-    return Result{{kx::CalcWWL(ParseDegrees(args[0]), ParseDegrees(args[1]))}, true, {}};
+    const Point p = ParsePoint(args[0], args[1]);
+    return Result{{kx::CalcWWL(p.lat, p.lon)}, true, {}};
 }
 
-Result Info(const std::vector<std::string_view>& args) {
+Result Info(const Args& args) {
     if (args.size() != 1) throw Failure{M(kx::Msg::ToolInfoUsage)};
     std::string code(kx::TrimField(In(args[0])));
     Result r;
@@ -162,7 +144,7 @@ Result Codes(const std::string& entry) {
 }
 
 // City names may hold blanks: the whole argument text is the name.
-std::string Joined(const std::vector<std::string_view>& args) {
+std::string Joined(const Args& args) {
     std::string s;
     for (auto a : args) {
         if (!s.empty()) s += ' ';
@@ -171,7 +153,7 @@ std::string Joined(const std::vector<std::string_view>& args) {
     return s;
 }
 
-Result City(const std::vector<std::string_view>& args) {
+Result City(const Args& args) {
     if (args.empty()) throw Failure{M(kx::Msg::ToolCityUsage)};
     const std::string name = Joined(args);
     Result r = Codes(kx::CityEntry(In(name)));
@@ -179,59 +161,11 @@ Result City(const std::vector<std::string_view>& args) {
     return r;
 }
 
-Result Call(const std::vector<std::string_view>& args) {
+Result Call(const Args& args) {
     if (args.size() != 1) throw Failure{M(kx::Msg::ToolCallUsage)};
     Result r = Codes(kx::CallEntry(In(args[0])));
     if (!r.found) r.missing = M(kx::Msg::CalcCallNotFound, {args[0]});
     return r;
-}
-
-using LookupFn = Result (*)(const std::vector<std::string_view>&);
-
-void PrintError(const std::string& message) {
-    std::cerr << "kvadrix-tool: " << message << "\n";
-}
-
-// One lookup command, single or batch.
-int RunLookup(LookupFn fn, const std::vector<std::string_view>& args) {
-    if (args.size() == 1 && args[0] == "-") {
-        std::string out;
-        out.reserve(1 << 16);
-        std::string line;
-        long lineNo = 0;
-        bool anyMissing = false, anyBad = false;
-        const kx::TableBatch tables;  // the tables as they are when the list begins
-        while (std::getline(std::cin, line)) {
-            ++lineNo;
-            try {
-                Result r = fn(Words(line));
-                if (!r.found) anyMissing = true;
-                for (size_t i = 0; i < r.lines.size(); ++i) {
-                    if (i) out += '\t';
-                    out += Out(r.lines[i]);
-                }
-            } catch (const Failure& f) {
-                anyBad = true;
-                PrintError(M(kx::Msg::ToolLine, {std::to_string(lineNo), f.message}));
-            } catch (const kx::KxError& e) {
-                // A table fault (a short entry, a missing file) spoils this line only;
-                // the results of the other lines are still printed.
-                anyBad = true;
-                PrintError(M(kx::Msg::ToolLine, {std::to_string(lineNo), Out(e.what())}));
-            }
-            out += '\n';
-            if (out.size() > (1 << 16) - 256) {
-                std::fwrite(out.data(), 1, out.size(), stdout);
-                out.clear();
-            }
-        }
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        return anyBad ? kError : anyMissing ? kNotFound : kOk;
-    }
-    Result r = fn(args);
-    for (const auto& l : r.lines) std::cout << Out(l) << "\n";
-    if (!r.missing.empty()) PrintError(r.missing);
-    return r.found ? kOk : kNotFound;
 }
 
 // Holds the lock of the log's folder for a command that changes the log; without it
@@ -240,7 +174,7 @@ class WriteLock {
 public:
     WriteLock() : lock_(LogFolder(), "kvadrix-tool") {
         if (std::string reason; !kx::CurrentPaths().MakeFolders(&reason))
-            throw Failure{"cannot make the folder of the log: " + reason};
+            throw Failure{M(kx::Msg::ToolCannotMakeLogFolder, {Out(reason)})};
         switch (lock_.TryLock()) {
             case kx::LockResult::Acquired:
                 return;
@@ -258,7 +192,7 @@ private:
 
 // The sort key of "--sort date|call|band|mode|bex" among the arguments (removed from
 // them); date when not given.
-kx::SortKey TakeSortKey(std::vector<std::string_view>& args) {
+kx::SortKey TakeSortKey(Args& args) {
     kx::SortKey key = kx::SortKey::DateTime;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view value;
@@ -266,7 +200,7 @@ kx::SortKey TakeSortKey(std::vector<std::string_view>& args) {
         if (args[i].starts_with("--sort=")) {
             value = args[i].substr(7);
         } else if (args[i] == "--sort") {
-            if (i + 1 >= args.size()) throw Failure{"--sort needs date, call, band, mode or bex"};
+            if (i + 1 >= args.size()) throw Failure{M(kx::Msg::ToolNeedsValue, {"--sort"})};
             value = args[i + 1];
             used = 2;
         } else {
@@ -283,15 +217,25 @@ kx::SortKey TakeSortKey(std::vector<std::string_view>& args) {
         else if (value == "bex")
             key = kx::SortKey::BEX;
         else
-            throw Failure{"--sort is date, call, band, mode or bex"};
+            throw Failure{M(kx::Msg::ToolSortValues)};
         args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i + used));
         --i;
     }
     return key;
 }
 
-int Import(std::vector<std::string_view> files) {
+// An option of a command that takes none of that name.
+void RefuseOptions(std::string_view command, const Args& args) {
+    for (auto a : args)
+        if (a.starts_with("--"))
+            throw Failure{std::string(command) + ": " +
+                          M(kx::Msg::ToolUnknownCommandOption, {a.substr(0, a.find('='))})};
+}
+
+int Import(const Args& given) {
+    Args files = given;
     const kx::SortKey key = TakeSortKey(files);
+    RefuseOptions("import", files);
     if (files.empty()) throw Failure{M(kx::Msg::ToolImportUsage)};
     WriteLock lock;
     kx::LogSession session;
@@ -318,81 +262,82 @@ int Import(std::vector<std::string_view> files) {
         kx::FindBEXs(log, finder);
         const int withoutSquare = kx::AdifRowsWithoutSquare(log, r.firstRow);
         session.Save(key, {});
-        std::cout << path << ": " << r.taken << " taken, " << r.duplicates << " duplicates, "
-                  << r.noDate << " refused without a date, " << r.badDateTime
-                  << " refused with a date or time that does not exist, " << withoutSquare
-                  << " without a square; " << r.lyRecords << " LY QSOs in this file of "
-                  << r.records << " records\n";
+        std::cout << M(kx::Msg::ToolImported,
+                       {path, std::to_string(r.taken), std::to_string(r.duplicates),
+                        std::to_string(r.noDate), std::to_string(r.badDateTime),
+                        std::to_string(withoutSquare), std::to_string(r.lyRecords),
+                        std::to_string(r.records)})
+                  << "\n";
     }
     return status;
 }
 
-// The order of day and month in the short dates of the user's locale (LC_TIME).
-kx::DateOrder LocaleDateOrder() {
-    try {
-        const std::locale user("");
-        switch (std::use_facet<std::time_get<char>>(user).date_order()) {
-            case std::time_base::dmy:
-                return kx::DateOrder::DMY;
-            case std::time_base::mdy:
-                return kx::DateOrder::MDY;
-            default:
-                return kx::DateOrder::YMD;
-        }
-    } catch (const std::exception&) {
-        return kx::DateOrder::YMD;  // an unknown locale name in the environment
-    }
-}
-
-int Export(const std::vector<std::string_view>& args) {
+// Writes the log as ADIF to a file or, given "-", to standard output (the count then goes
+// to standard error, so that the output is the file alone).
+int Export(const Args& args) {
+    RefuseOptions("export", args);
     if (args.size() != 1) throw Failure{M(kx::Msg::ToolExportUsage)};
     kx::QSOLog log;
     log.Load();
     kx::AdifExportOptions options;
-    options.dateOrder = LocaleDateOrder();
+    options.dateOrder = kx::SystemDateOrder();
     const std::string path(args[0]);
-    const kx::AdifExportResult r = kx::ExportAdifFile(log, path, options);
-    std::cout << path << ": " << r.qsos << " QSOs exported, " << r.withoutDate
-              << " of them without a readable date (no QSO_DATE)\n";
+    kx::AdifExportResult r;
+    if (path == "-") {
+        std::cout << kx::AdifExportText(log, options, r);
+        std::cout.flush();
+    } else {
+        r = kx::ExportAdifFile(log, path, options);
+    }
+    const std::string summary =
+        M(kx::Msg::ToolExported, {path, std::to_string(r.qsos), std::to_string(r.withoutDate)});
+    (path == "-" ? std::cerr : std::cout) << summary << "\n";
     return kOk;
 }
 
-int FindSquares(std::vector<std::string_view> args) {
+int FindSquares(const Args& given) {
+    Args args = given;
     const kx::SortKey key = TakeSortKey(args);
+    RefuseOptions("find-squares", args);
     if (!args.empty()) throw Failure{M(kx::Msg::ToolFindSquaresUsage)};
     WriteLock lock;
     kx::LogSession session;
     session.Load(kx::Language);
     kx::FindBEXs(session.Log());
     session.Save(key, {});
-    std::cout << "QSOs: " << session.Log().QSOCount() << "\n";
+    std::cout << M(kx::Msg::ToolQsoCount, {std::to_string(session.Log().QSOCount())}) << "\n";
     return kOk;
 }
 
 // The options of award and application: --band, --mode and, for application only,
-// --class, --lang and --out ("--opt value" or "--opt=value").
+// --class, --lang, --out and the applicant's --name, --call, --address and --email
+// ("--opt value" or "--opt=value").
 struct AwardOptions {
     int band = kx::bgHFVHF;
     int mode = kx::mgAll;
     int awardClass = kx::acBasic;
     std::string language;  // "EN" or "LT"; empty: the settings file's
     std::string out;
+    kx::ToolApplicant applicant;  // unset: the settings file's
 };
 
-AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::string_view>& args,
-                               bool application) {
+// An applicant's field as the document holds it: no field holds a TAB or a line break.
+std::string Field(std::string_view utf8) {
+    std::string text = In(utf8);
+    for (char& c : text)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+AwardOptions ParseAwardOptions(const std::string& cmd, const Args& args, bool application) {
     AwardOptions o;
     auto fail = [&](const std::string& what) { throw Failure{cmd + ": " + what}; };
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string_view opt = args[i], value;
-        if (auto eq = opt.find('='); eq != std::string_view::npos) {
-            value = opt.substr(eq + 1);
-            opt = opt.substr(0, eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            fail(M(kx::Msg::ToolNeedsValue, {opt}));
-        }
+    const auto options =
+        application ? kx::tool::ReadOptions(cmd, args,
+                                            {"--band", "--mode", "--class", "--lang", "--out",
+                                             "--name", "--call", "--address", "--email"})
+                    : kx::tool::ReadOptions(cmd, args, {"--band", "--mode"});
+    for (const auto& [opt, value] : options) {
         if (opt == "--band") {
             if (value == "all")
                 o.band = kx::bgHFVHF;
@@ -415,7 +360,7 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::st
                 o.mode = kx::mgDigital;
             else
                 fail(M(kx::Msg::ToolModeValues));
-        } else if (application && opt == "--class") {
+        } else if (opt == "--class") {
             if (value == "basic")
                 o.awardClass = kx::acBasic;
             else if (value == "100")
@@ -428,23 +373,29 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const std::vector<std::st
                 o.awardClass = kx::acTrophy;
             else
                 fail(M(kx::Msg::ToolClassValues));
-        } else if (application && opt == "--lang") {
+        } else if (opt == "--lang") {
             if (value == "en")
                 o.language = "EN";
             else if (value == "lt")
                 o.language = "LT";
             else
                 fail(M(kx::Msg::ToolLangValues));
-        } else if (application && opt == "--out") {
+        } else if (opt == "--out") {
             o.out = std::string(value);
-        } else {
-            fail(M(kx::Msg::ToolUnknownCommandOption, {opt}));
+        } else if (opt == "--name") {
+            o.applicant.name = Field(value);
+        } else if (opt == "--call") {
+            o.applicant.call = Field(value);
+        } else if (opt == "--address") {
+            o.applicant.address = Field(value);
+        } else if (opt == "--email") {
+            o.applicant.email = Field(value);
         }
     }
     return o;
 }
 
-int Award(const std::vector<std::string_view>& args) {
+int Award(const Args& args) {
     const AwardOptions o = ParseAwardOptions("award", args, false);
     const int band = o.band, mode = o.mode;
     kx::QSOLog log;
@@ -458,13 +409,15 @@ int Award(const std::vector<std::string_view>& args) {
         }
         out += '\n';
     }
-    out += "Worked squares: " + std::to_string(list.Count()) + "\n";
+    out += M(kx::Msg::ToolWorkedSquares, {std::to_string(list.Count())}) + "\n";
     std::cout << out;
     return list.Empty() ? kNotFound : kOk;
 }
 
+const char* ToolArgv0 = "kvadrix-tool";
+
 // Writes the application document to the --out file, RTF or PDF by its extension.
-int Application(const std::vector<std::string_view>& args, const char* argv0) {
+int Application(const Args& args) {
     const AwardOptions o = ParseAwardOptions("application", args, true);
     const std::string_view out = o.out;
     auto endsWith = [&](std::string_view ext) {
@@ -474,16 +427,63 @@ int Application(const std::vector<std::string_view>& args, const char* argv0) {
     if (out.empty()) throw Failure{M(kx::Msg::ToolOutNeeded)};
     if (!endsWith(".RTF") && !endsWith(".PDF")) throw Failure{M(kx::Msg::ToolOutKind)};
     kx::ToolApplicationRequest request;
-    request.argv0 = argv0;
+    request.argv0 = ToolArgv0;
     request.bandGroup = o.band;
     request.modeGroup = o.mode;
     request.awardClass = o.awardClass;
+    request.applicant = o.applicant;
     if (!o.language.empty()) kx::Language = o.language;
     request.outPath = In(o.out);
     request.pdf = endsWith(".PDF");
     const int count = kx::WriteToolApplication(request);
-    std::cout << "Worked squares: " << count << "\n";
+    std::cout << M(kx::Msg::ToolWorkedSquares, {std::to_string(count)}) << "\n";
     return count == 0 ? kNotFound : kOk;
+}
+
+// Listening takes the QSOs that WSJT-X and JTDX log into the log: it holds the log's lock.
+int Listen(const Args& a) {
+    WriteLock lock;
+    return kx::ToolListen(a);
+}
+
+int SquareCmd(const Args& a) {
+    return kx::tool::RunLookup(Square, a);
+}
+int LocatorCmd(const Args& a) {
+    return kx::tool::RunLookup(Locator, a);
+}
+int InfoCmd(const Args& a) {
+    return kx::tool::RunLookup(Info, a);
+}
+int CityCmd(const Args& a) {
+    return kx::tool::RunLookup(City, a);
+}
+int CallCmd(const Args& a) {
+    return kx::tool::RunLookup(Call, a);
+}
+
+// The commands in the order the help lists them: name, help paragraph, whether it
+// answers "-" line by line, whether every answer needs the WWL/BEX table (without a
+// usable one the tool says so once and ends with status 2 instead of answering "?" to
+// everything, writing an export without a single square or counting an award of none).
+constexpr kx::tool::Command kCommands[] = {
+    {"square", kx::Msg::ToolHelpSquare, true, true, SquareCmd},
+    {"locator", kx::Msg::ToolHelpLocator, true, false, LocatorCmd},
+    {"info", kx::Msg::ToolHelpInfo, true, true, InfoCmd},
+    {"city", kx::Msg::ToolHelpCity, true, false, CityCmd},
+    {"call", kx::Msg::ToolHelpCall, true, false, CallCmd},
+    {"import", kx::Msg::ToolHelpImport, false, true, Import},
+    {"export", kx::Msg::ToolHelpExport, false, true, Export},
+    {"find-squares", kx::Msg::ToolHelpFindSquares, false, true, FindSquares},
+    {"award", kx::Msg::ToolHelpAward, false, true, Award},
+    {"application", kx::Msg::ToolHelpApplication, false, true, Application},
+    {"listen", kx::Msg::ToolHelpListen, false, true, Listen},
+};
+
+const kx::tool::Command* FindCommand(std::string_view name) {
+    for (const auto& c : kCommands)
+        if (c.name == name) return &c;
+    return nullptr;
 }
 
 std::string OwnFolder(const char* argv0) {
@@ -495,18 +495,19 @@ std::string OwnFolder(const char* argv0) {
 }
 
 int Run(int argc, char** argv) {
-    std::vector<std::string_view> args(argv + 1, argv + argc);
+    Args args(argv + 1, argv + argc);
     std::optional<std::string> folder;
-    while (!args.empty() && args[0].starts_with("--")) {
-        if (args[0] == "--help") {
-            std::cout << M(kx::Msg::ToolHelp);
+    while (!args.empty() && args[0].starts_with("-")) {
+        if (args[0] == "--help" || args[0] == "-h") {
+            std::cout << kx::tool::HelpText(kCommands);
             return kOk;
         }
         if (args[0] == "--version") {
             std::cout << "kvadrix-tool " KVADRIX_VERSION_STRING "\n";
             return kOk;
         }
-        if (args[0] == "--folder" && args.size() >= 2) {
+        if (args[0] == "--folder") {
+            if (args.size() < 2 || args[1].empty()) throw Failure{M(kx::Msg::ToolFolderNeeded)};
             folder = std::string(args[1]);
             args.erase(args.begin(), args.begin() + 2);
         } else if (args[0].starts_with("--folder=")) {
@@ -518,37 +519,32 @@ int Run(int argc, char** argv) {
     }
     if (args.empty()) throw Failure{M(kx::Msg::ToolNoCommand)};
     if (folder && folder->empty()) throw Failure{M(kx::Msg::ToolFolderNeeded)};
+
+    const std::string_view name = args[0];
+    const Args rest(args.begin() + 1, args.end());
+    if (name == "help") {
+        if (rest.empty()) {
+            std::cout << kx::tool::HelpText(kCommands);
+            return kOk;
+        }
+        const kx::tool::Command* asked = FindCommand(rest[0]);
+        if (!asked || rest.size() > 1) throw Failure{M(kx::Msg::ToolUnknownCommand, {rest[0]})};
+        std::cout << kx::tool::CommandHelpText(*asked, kCommands);
+        return kOk;
+    }
+    const kx::tool::Command* command = FindCommand(name);
+    if (!command) throw Failure{M(kx::Msg::ToolUnknownCommand, {name})};
+    if (kx::tool::AsksForHelp(rest)) {
+        std::cout << kx::tool::CommandHelpText(*command, kCommands);
+        return kOk;
+    }
+
     kx::UsePaths(folder ? kx::Paths::Portable(*folder) : kx::Paths::Detect(OwnFolder(argv[0])));
     kx::SettingsFile.Open(kx::FilePath("Kvadrix.ini"));
     kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", "EN");
-
-    std::string_view cmd = args[0];
-    std::vector<std::string_view> rest(args.begin() + 1, args.end());
-    if (cmd == "help") {
-        std::cout << M(kx::Msg::ToolHelp);
-        return kOk;
-    }
-    // Every answer of these comes from the WWL/BEX table: without a usable one the tool
-    // says so once and ends with status 2 instead of answering "?" to everything, writing
-    // an export without a single square or counting an award of none.
-    for (const char* needsTable :
-         {"square", "info", "import", "find-squares", "export", "award", "application", "listen"})
-        if (cmd == needsTable) kx::RequireWwlTable();
-    if (cmd == "square") return RunLookup(Square, rest);
-    if (cmd == "locator") return RunLookup(Locator, rest);
-    if (cmd == "info") return RunLookup(Info, rest);
-    if (cmd == "city") return RunLookup(City, rest);
-    if (cmd == "call") return RunLookup(Call, rest);
-    if (cmd == "import") return Import(rest);
-    if (cmd == "export") return Export(rest);
-    if (cmd == "find-squares") return FindSquares(rest);
-    if (cmd == "award") return Award(rest);
-    if (cmd == "application") return Application(rest, argv[0]);
-    if (cmd == "listen") {
-        WriteLock lock;
-        return kx::ToolListen(rest);
-    }
-    throw Failure{M(kx::Msg::ToolUnknownCommand, {cmd})};
+    if (command->needsWwlTable) kx::RequireWwlTable();
+    ToolArgv0 = argv[0];
+    return command->run(rest);
 }
 
 }  // namespace
@@ -559,10 +555,9 @@ int main(int argc, char** argv) {
     // numbers and output formats stay those of the C locale.
     std::setlocale(LC_MESSAGES, "");
     kx::SetMessageLang(kx::EnvironmentLang());
+    int rc = kError;
     try {
-        int rc = Run(argc, argv);
-        std::cout.flush();
-        return rc;
+        rc = Run(argc, argv);
     } catch (const Failure& f) {
         PrintError(f.message);
     } catch (const kx::KxError& e) {
@@ -570,6 +565,12 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         PrintError(Out(e.what()));
     }
+    // A full disk or a closed pipe behind standard output is an error, not a success.
+    errno = 0;
     std::cout.flush();
-    return kError;
+    if (!std::cout) {
+        PrintError(M(kx::Msg::ToolOutputFailed, {Out(kx::SystemErrorText(errno ? errno : EIO))}));
+        return kError;
+    }
+    return rc;
 }

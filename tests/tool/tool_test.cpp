@@ -1,6 +1,7 @@
 // Runs the built kvadrix-tool as a process on a temporary program folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -595,6 +596,186 @@ TEST(ToolApplication, RtfHasTheListWithoutPageHeadersInTheChosenLanguage) {
     ToolRun missing = Tool(f, "application --out '" + f.file("c.rtf") + "'");
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("BEXApplication.rtf"), std::string::npos) << missing.err;
+}
+
+// ---- the tool as a Unix command ---------------------------------------------------------
+
+bool HaveLocale(const std::string& name) {
+    const std::string cmd = "locale -a 2>/dev/null | grep -qix '" + name + "'";
+    return std::system(cmd.c_str()) == 0;
+}
+
+TEST(ToolHelp, EveryCommandHasItsOwnHelpAfterItsName) {
+    ToolFolder f;
+    for (const char* args : {"square --help", "award -h", "help award", "import a.adi --help"}) {
+        ToolRun r = Tool(f, args);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_EQ(r.out.rfind("Usage: kvadrix-tool [--folder DIR] ", 0), 0u) << args << r.out;
+        EXPECT_TRUE(r.err.empty()) << args;
+    }
+    EXPECT_NE(Tool(f, "award --help").out.find("--mode all|cw|ssb|phone|digital"),
+              std::string::npos);
+    EXPECT_EQ(Tool(f, "award --help").out.find("square LAT LON"), std::string::npos);
+    EXPECT_NE(Tool(f, "square --help").out.find("\"-\""), std::string::npos);  // line by line
+    EXPECT_NE(Tool(f, "application --help").out.find("EAddr"), std::string::npos);
+    EXPECT_EQ(Tool(f, "-h").out, Tool(f, "--help").out);
+    ToolRun lt = Tool(f, "city --help", "", "lt_LT.UTF-8");
+    EXPECT_EQ(lt.out.rfind("Naudojimas: kvadrix-tool [--folder DIR] city", 0), 0u) << lt.out;
+}
+
+TEST(ToolUsage, MessagesNameWhatWasWrong) {
+    ToolFolder f;
+    const struct {
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {"--folder", "kvadrix-tool: --folder needs a folder\n"},
+        {"award extra",
+         "kvadrix-tool: award: unexpected argument extra (see kvadrix-tool award "
+         "--help)\n"},
+        {"award --band", "kvadrix-tool: award: --band needs a value\n"},
+        {"award --class 100", "kvadrix-tool: award: unknown option --class\n"},
+        {"export --sort=date a.adi", "kvadrix-tool: export: unknown option --sort\n"},
+        {"import --sort", "kvadrix-tool: --sort needs a value\n"},
+        {"help nosuch", "kvadrix-tool: unknown command nosuch (see --help)\n"},
+        {"locator 91 25", "kvadrix-tool: the latitude 91 is not between -90 and 90\n"},
+        {"locator -90.5 25", "kvadrix-tool: the latitude -90.5 is not between -90 and 90\n"},
+        {"locator 54.68 200", "kvadrix-tool: the longitude 200 is not between -180 and 180\n"},
+        {"square 54.68 -180.01",
+         "kvadrix-tool: the longitude -180.01 is not between -180 and 180\n"},
+    };
+    for (const auto& c : cases) {
+        ToolRun r = Tool(f, c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_EQ(r.err, c.message) << c.args;
+        EXPECT_TRUE(r.out.empty()) << c.args;
+    }
+    // The edges of the earth are points.
+    EXPECT_EQ(Tool(f, "locator 90 180").status, 0);
+    EXPECT_EQ(Tool(f, "locator -90 -180").out, "AA00AA\n");
+}
+
+TEST(ToolBatch, EachLineIsAnsweredAsItArrivesAndEmptyLinesAreSkipped) {
+    ToolFolder f;
+    int toTool[2], fromTool[2];
+    ASSERT_EQ(pipe(toTool), 0);
+    ASSERT_EQ(pipe(fromTool), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(toTool[0], 0);
+        dup2(fromTool[1], 1);
+        close(toTool[1]);
+        close(fromTool[0]);
+        const std::string tool = std::string(KX_BUILD_DIR) + "/kvadrix-tool";
+        execl(tool.c_str(), tool.c_str(), "--folder", f.dir().c_str(), "square", "-", nullptr);
+        _exit(127);
+    }
+    close(toTool[0]);
+    close(fromTool[1]);
+    // The next answer, waiting at most 20 s for it while the input stays open.
+    auto answer = [&]() {
+        std::string line;
+        char c = 0;
+        while (line.empty() || line.back() != '\n') {
+            pollfd p{fromTool[0], POLLIN, 0};
+            if (poll(&p, 1, 20000) != 1 || read(fromTool[0], &c, 1) != 1) return line + "<none>";
+            line += c;
+        }
+        return line;
+    };
+    auto send = [&](const std::string& text) {
+        EXPECT_EQ(write(toTool[1], text.data(), text.size()), ssize_t(text.size()));
+    };
+    send("54.68 25.28\n");
+    EXPECT_EQ(answer(), "K26\n");
+    send("\n   \n10 10\n");
+    EXPECT_EQ(answer(), "?\n");
+    send("KO24PQ\n");
+    EXPECT_EQ(answer(), "K26\n");
+    close(toTool[1]);
+    EXPECT_EQ(answer(), "<none>");
+    close(fromTool[0]);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    EXPECT_EQ(WEXITSTATUS(raw), 1);  // one line found nothing
+}
+
+TEST(ToolExport, DashWritesTheFileToStandardOutput) {
+    ToolFolder f;
+    f.write("QSO.dat", "h\r\n2009-05-12\t12:30\t\tLY1AB\t20M\tCW\t\r\n");
+    ToolRun r = Tool(f, "export -");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("<CALL:5>LY1AB <QSO_DATE:8>20090512 "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("QSOs exported"), std::string::npos);
+    EXPECT_EQ(r.err, "-: 1 QSOs exported, 0 of them without a readable date (no QSO_DATE)\n");
+    EXPECT_FALSE(fs::exists(f.file("-")));
+}
+
+// A date such as 12/9/26 is read in the order of the locale's short dates, as the window
+// reads it; the C locale reads it as Qt's C locale does, day first.
+TEST(ToolExport, SlashDatesAreReadInTheLocalesOrder) {
+    ToolFolder f;
+    f.write("QSO.dat", "h\r\n12/9/26\t12:30\t\tLY1AB\t20M\tCW\t\r\n");
+    const struct {
+        const char* locale;
+        const char* date;
+    } cases[] = {{"en_US.UTF-8", "20261209"},
+                 {"lt_LT.UTF-8", "20120926"},
+                 {"de_DE.UTF-8", "20260912"},
+                 {"C", "20260912"}};
+    for (const auto& c : cases) {
+        if (!HaveLocale(std::string(c.locale).substr(0, 5) + ".utf-\\?8") &&
+            std::string(c.locale) != "C") {
+            ADD_FAILURE() << c.locale << " is not generated (scripts/test generates it)";
+            continue;
+        }
+        ToolRun r =
+            Shell(f, "LC_ALL= LC_TIME= LANG=" + std::string(c.locale) + " '" + KX_BUILD_DIR +
+                         "/kvadrix-tool' --folder '" + f.dir() + "' export -");
+        EXPECT_NE(r.out.find(std::string("<QSO_DATE:8>") + c.date), std::string::npos)
+            << c.locale << ": " << r.out;
+    }
+}
+
+TEST(ToolHelp, ResultLinesAreLithuanianAndTheirColumnsStay) {
+    ToolFolder f;
+    f.write("a.adi", kAdi);
+    const std::string lt = "lt_LT.UTF-8";
+    ToolRun import = Tool(f, "import '" + f.file("a.adi") + "'", "", lt);
+    EXPECT_EQ(import.status, 0) << import.err;
+    EXPECT_EQ(import.out, f.file("a.adi") +
+                              ": paimta 2, pasikartojo 0, atmesta be datos 0, atmesta su "
+                              "neegzistuojančia data ar laiku 0, be kvadrato 1; šiame faile 2 "
+                              "LY QSO iš 3 įrašų\n");
+    ToolRun award = Tool(f, "award", "", lt);
+    EXPECT_EQ(award.out.substr(0, award.out.find('\n')),
+              "1.\tK26\tLY1AB\t20M\tCW\t2024-01-01\t12:00");
+    EXPECT_NE(award.out.find("\nDirbta kvadratų: 1\n"), std::string::npos) << award.out;
+    EXPECT_EQ(Tool(f, "find-squares", "", lt).out, "QSO: 2\n");
+    ToolRun exported = Tool(f, "export '" + f.file("b.adi") + "'", "", lt);
+    EXPECT_EQ(exported.out, f.file("b.adi") +
+                                ": eksportuota QSO: 2, iš jų be perskaitomos datos (be "
+                                "QSO_DATE): 0\n");
+    // The system's error in the user's language.
+    ToolRun missing = Tool(f, "export '" + f.file("no/such.adi") + "'", "", lt);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err.find("No such file"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find("cannot"), std::string::npos) << missing.err;
+}
+
+TEST(ToolApplication, TheApplicantsFieldsComeFromTheOptionsElseFromTheSettings) {
+    ApplicationFolder f;
+    ToolRun r = Tool(
+        f, "application --call LY3XX --address 'Gatvė 1\tVilnius' --out '" + f.file("a.rtf") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string rtf = f.read("a.rtf");
+    EXPECT_NE(rtf.find("LY3XX"), std::string::npos);
+    EXPECT_EQ(rtf.find("LY2ON"), std::string::npos);       // the option wins
+    EXPECT_NE(rtf.find("Ona Onaite"), std::string::npos);  // the settings file's name
+    EXPECT_NE(rtf.find("Vilnius"), std::string::npos);
+    EXPECT_EQ(rtf.find("1\tVilnius"), std::string::npos);  // no TAB in a field
+    EXPECT_EQ(f.read("Kvadrix.ini"), "[SETUP]\r\nName=Ona Onaite\r\nCall=LY2ON\r\n");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The log window's "Export to ADIF": the button, the save dialog, the file and the message.
+#include <QLocale>
 #include <QToolBar>
 #include <filesystem>
 
+#include "platform/DateOrder.h"
 #include "ui_log/LogWindowFixture.h"
 
 using namespace kxtest;
@@ -117,4 +119,14 @@ TEST_F(LogExportTest, ALogFileThatCouldNotBeReadAtStartIsExportedWholeOrNotAtAll
     EXPECT_NE(text.find("<CALL:5>LY1AB "), std::string::npos);
     EXPECT_NE(text.find("<CALL:5>LY2AB "), std::string::npos);
     EXPECT_EQ(form->Panel4->text(), "2");
+}
+
+// The window reads typed dates in the order of Qt's locale, kvadrix-tool in that of the C
+// library's: in the locale the suite runs in (C, lt_LT, de_DE in scripts/test) they agree,
+// so the same log exports the same dates from either.
+TEST(DateOrder, TheWindowsAndTheToolsOrderAgreeInTheUsersLocale) {
+    EXPECT_EQ(
+        kx::DateOrderOfFormat(QLocale::system().dateFormat(QLocale::ShortFormat).toStdString()),
+        kx::SystemDateOrder())
+        << QLocale::system().name().toStdString();
 }
