@@ -62,37 +62,39 @@ std::string fClassWord(int awardClass, Lang lang) {
     }
 }
 
-std::string fBandGroupWord(int bandGroup, Lang lang) {
-    switch (bandGroup) {
-        case bgHF:
+std::string fBandGroupWord(BandGroup group, Lang lang) {
+    switch (group) {
+        case BandGroup::HF:
             return CpMessage(Msg::AwardBandHF, lang) + " ";
-        case bgVHF:
+        case BandGroup::VHF:
             return CpMessage(Msg::AwardBandVHF, lang) + " ";
-        default:
-            return "";
+        case BandGroup::All:
+            break;
     }
+    return "";
 }
 
-std::string fModeGroupWord(int modeGroup, Lang lang) {
-    switch (modeGroup) {
-        case mgCW:
+std::string fModeGroupWord(ModeGroup group, Lang lang) {
+    switch (group) {
+        case ModeGroup::CW:
             return "CW ";
-        case mgSSB:
+        case ModeGroup::SSB:
             return "SSB ";
-        case mgPhone:
+        case ModeGroup::Phone:
             return CpMessage(Msg::AwardPhoneWord, lang) + " ";
-        case mgDigital:
+        case ModeGroup::Digital:
             return CpMessage(Msg::AwardDigitalWord, lang) + " ";
-        default:
-            return "";
+        case ModeGroup::All:
+            break;
     }
+    return "";
 }
 
-std::string fApplicationTitle(int bandGroup, int modeGroup, Lang lang) {
+std::string fApplicationTitle(const AwardFilter& filter, Lang lang) {
     std::string words;
-    if (const std::string band = fBandGroupWord(bandGroup, lang); !band.empty())
+    if (const std::string band = fBandGroupWord(filter.band, lang); !band.empty())
         words += band + " ";
-    if (const std::string mode = fModeGroupWord(modeGroup, lang); !mode.empty())
+    if (const std::string mode = fModeGroupWord(filter.mode, lang); !mode.empty())
         words += UpperCp1257(mode) + " ";
     return CpMessage(Msg::AwardFilteredTitle, lang, {words});
 }
@@ -112,8 +114,8 @@ int fClassThreshold(int awardClass) {
 
 std::string FillPlaceholders(std::string line, const ApplicationData& data) {
     ReplaceFirst(line, "{cn}", 5, fClassWord(data.awardClass, data.lang));
-    ReplaceFirst(line, "{cl}", 5, fBandGroupWord(data.bandGroup, data.lang));
-    ReplaceFirst(line, "{scl}", 6, fModeGroupWord(data.modeGroup, data.lang));
+    ReplaceFirst(line, "{cl}", 5, fBandGroupWord(data.filter.band, data.lang));
+    ReplaceFirst(line, "{scl}", 6, fModeGroupWord(data.filter.mode, data.lang));
     ReplaceFirst(line, "{name}", 6, data.name);
     ReplaceFirst(line, "{call}", 6, UpperAscii(data.call));
     ReplaceFirst(line, "{addr}", 6, data.address);

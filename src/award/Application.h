@@ -60,19 +60,18 @@ int fClassThreshold(int awardClass);
 // non-empty word ends in a blank ("100 ", "HF ", "Phone "; "TB ", "telefonijos " in
 // Lithuanian), the basic class, HF/VHF and All give nothing.
 std::string fClassWord(int awardClass, Lang lang = Lang::English);
-std::string fBandGroupWord(int bandGroup, Lang lang = Lang::English);
-std::string fModeGroupWord(int modeGroup, Lang lang = Lang::English);
+std::string fBandGroupWord(BandGroup group, Lang lang = Lang::English);
+std::string fModeGroupWord(ModeGroup group, Lang lang = Lang::English);
 
 // The application window's title after a band or mode choice:
 // " BEX  " + "HF  "/"VHF  " + "CW  "/"SSB  "/"PHONE  "/"DIGITAL  " + "Application", in
 // Lithuanian " PARAIŠKA  BEX  " + "TB  " ... + "DIPLOMUI".
-std::string fApplicationTitle(int bandGroup, int modeGroup, Lang lang = Lang::English);
+std::string fApplicationTitle(const AwardFilter& filter, Lang lang = Lang::English);
 
 // What the placeholders of a template are replaced by.
 struct ApplicationData {
     int awardClass = acBasic;
-    int bandGroup = bgHFVHF;
-    int modeGroup = mgAll;
+    AwardFilter filter;         // {cl} and {scl}
     std::string name;           // {name}
     std::string call;           // {call}, in capitals (a-z only)
     std::string address;        // {addr}

@@ -161,31 +161,55 @@ BandKind FindBand(std::string_view band) {
     return BandKind::Other;
 }
 
-bool fBandPasses(int bandGroup, std::string_view band) {
-    switch (bandGroup) {
-        case bgHF:
+bool fBandPasses(BandGroup group, std::string_view band) {
+    switch (group) {
+        case BandGroup::HF:
             return FindBand(band) == BandKind::HF;
-        case bgVHF:
+        case BandGroup::VHF:
             return FindBand(band) == BandKind::VHF;
-        default:
-            return true;
+        case BandGroup::All:
+            break;
     }
+    return true;
 }
 
-bool fModePasses(int modeGroup, std::string_view mode) {
-    if (modeGroup < mgCW || modeGroup > mgDigital) return true;
+bool fModePasses(ModeGroup group, std::string_view mode) {
+    if (group == ModeGroup::All) return true;
     const ModeInfo* info = FindMode(mode);
     if (!info) return false;
-    switch (modeGroup) {
-        case mgCW:
+    switch (group) {
+        case ModeGroup::CW:
             return info->kind == ModeKind::Cw;
-        case mgSSB:
+        case ModeGroup::SSB:
             return info->kind == ModeKind::Ssb;
-        case mgPhone:
+        case ModeGroup::Phone:
             return info->kind == ModeKind::Ssb || info->kind == ModeKind::Phone;
-        default:
+        case ModeGroup::Digital:
             return info->kind == ModeKind::Digital;
+        case ModeGroup::All:
+            break;
     }
+    return true;
+}
+
+bool Passes(const AwardFilter& filter, std::string_view band, std::string_view mode) {
+    return fBandPasses(filter.band, band) && fModePasses(filter.mode, mode);
+}
+
+std::optional<BandGroup> BandGroupNamed(std::string_view name) {
+    if (name == "all") return BandGroup::All;
+    if (name == "hf") return BandGroup::HF;
+    if (name == "vhf") return BandGroup::VHF;
+    return std::nullopt;
+}
+
+std::optional<ModeGroup> ModeGroupNamed(std::string_view name) {
+    if (name == "all") return ModeGroup::All;
+    if (name == "cw") return ModeGroup::CW;
+    if (name == "ssb") return ModeGroup::SSB;
+    if (name == "phone") return ModeGroup::Phone;
+    if (name == "digital") return ModeGroup::Digital;
+    return std::nullopt;
 }
 
 }  // namespace kx

@@ -8,33 +8,47 @@
 // window's own words PHONE and DIGITAL.
 //
 //   const ModeInfo* m = FindMode("ft4");   // MFSK / FT4, digital
-//   fModePasses(mgDigital, "FT8");          // true
-//   fBandPasses(bgHF, "20m");               // true
+//   fModePasses(ModeGroup::Digital, "FT8");  // true
+//   fBandPasses(BandGroup::HF, "20m");       // true
 //
 // ModeInfo also answers "which ADIF MODE and SUBMODE is this mode text": FT4 is MODE
 // MFSK with SUBMODE FT4, USB is SSB/USB, PSK31 is PSK/PSK31, FT8 is FT8 with no
 // submode. Texts without an ADIF name (PHONE, DIGITAL) have an empty adifMode.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace kx {
 
 // Band groups of the application window's radio buttons.
-enum BandGroupIndex : int {
-    bgHFVHF = 0,  // every band, also an empty or unknown one
-    bgHF = 1,     // the HF bands of the band table
-    bgVHF = 2,    // the VHF bands of the band table
+enum class BandGroup {
+    All,  // every band, also an empty or unknown one ("HF/VHF")
+    HF,   // the HF bands of the band table
+    VHF,  // the VHF bands of the band table
 };
 
 // Mode groups of the application window's radio buttons.
-enum ModeGroupIndex : int {
-    mgAll = 0,      // every mode, also an empty or unknown one
-    mgCW = 1,       // CW and PCW
-    mgSSB = 2,      // SSB, USB, LSB
-    mgPhone = 3,    // SSB, USB, LSB, AM, FM, digital voice, PHONE
-    mgDigital = 4,  // every data mode
+enum class ModeGroup {
+    All,      // every mode, also an empty or unknown one
+    CW,       // CW and PCW
+    SSB,      // SSB, USB, LSB
+    Phone,    // SSB, USB, LSB, AM, FM, digital voice, PHONE
+    Digital,  // every data mode
 };
+
+// Which QSOs the award list, the map and the application count.
+struct AwardFilter {
+    BandGroup band = BandGroup::All;
+    ModeGroup mode = ModeGroup::All;
+
+    friend bool operator==(const AwardFilter&, const AwardFilter&) = default;
+};
+
+// The groups by the names kvadrix-tool takes after --band and --mode ("all", "hf", "vhf";
+// "all", "cw", "ssb", "phone", "digital"); nullopt for any other text.
+std::optional<BandGroup> BandGroupNamed(std::string_view name);
+std::optional<ModeGroup> ModeGroupNamed(std::string_view name);
 
 // What a mode counts as. An image mode (SSTV, FAX, ATV) counts only under All, as an
 // unknown text does.
@@ -56,9 +70,10 @@ enum class BandKind { Other, HF, VHF };
 // Every other band (also ADIF bands such as 60M or 4M, and an empty one) is Other.
 BandKind FindBand(std::string_view band);
 
-// Whether a log's band / mode text passes the group's filter. Groups outside their
-// range accept everything, as groups 0 do.
-bool fBandPasses(int bandGroup, std::string_view band);
-bool fModePasses(int modeGroup, std::string_view mode);
+// Whether a log's band / mode text passes the group's filter.
+bool fBandPasses(BandGroup group, std::string_view band);
+bool fModePasses(ModeGroup group, std::string_view mode);
+// Whether a QSO of this band and mode passes both of the filter's groups.
+bool Passes(const AwardFilter& filter, std::string_view band, std::string_view mode);
 
 }  // namespace kx

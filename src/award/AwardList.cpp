@@ -26,15 +26,19 @@ std::vector<ListEntry> AwardList::GridRows() const {
     return entries_;
 }
 
-AwardList MakeAwardList(const QSOLog& log, int modeGroup, int bandGroup) {
+AwardList MakeAwardList(const QSOLog& log, const AwardFilter& filter) {
     std::set<std::string, CollatedLess> seen;
     // The entry text that orders the list, with the cells of the entry.
-    std::vector<std::pair<std::string, ListEntry>> found;
+    struct Found {
+        std::string order;
+        ListEntry entry;
+        int row;
+    };
+    std::vector<Found> found;
 
     const int rows = log.RowCount();
     for (int row = 1; row < rows; ++row) {
-        if (!fBandPasses(bandGroup, log.Cell(row, colBand))) continue;
-        if (!fModePasses(modeGroup, log.Cell(row, colMode))) continue;
+        if (!Passes(filter, log.Cell(row, colBand), log.Cell(row, colMode))) continue;
         std::string_view square = log.Field(row, colBEX);
         if (square.size() != 3) continue;
         if (!seen.emplace(square).second) continue;
@@ -51,19 +55,22 @@ AwardList MakeAwardList(const QSOLog& log, int modeGroup, int bandGroup) {
         entry[lcMode] = log.Field(row, colMode);
         entry[lcDate] = log.Field(row, colDate);
         entry[lcTime] = log.Field(row, colSUTC);
-        found.emplace_back(std::move(order), std::move(entry));
+        found.push_back({std::move(order), std::move(entry), row});
     }
 
     std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return CollateLess(a.first, b.first); });
+                     [](const Found& a, const Found& b) { return CollateLess(a.order, b.order); });
 
     std::vector<ListEntry> entries;
+    std::vector<int> logRows;
     entries.reserve(found.size());
-    for (auto& [order, entry] : found) {
-        entry[lcNumber] = std::to_string(entries.size() + 1) + ".";
-        entries.push_back(std::move(entry));
+    logRows.reserve(found.size());
+    for (Found& f : found) {
+        f.entry[lcNumber] = std::to_string(entries.size() + 1) + ".";
+        entries.push_back(std::move(f.entry));
+        logRows.push_back(f.row);
     }
-    return AwardList(std::move(entries));
+    return AwardList(std::move(entries), std::move(logRows));
 }
 
 std::string HeaderText(const std::string& language) {

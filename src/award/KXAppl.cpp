@@ -88,6 +88,19 @@ kx::BandModeButtons kx::AddBandModeGroups(QWidget* parent, QVBoxLayout* column,
     return b;
 }
 
+kx::AwardFilter kx::BandModeButtons::Chosen() const {
+    AwardFilter filter;
+    filter.band = rbHF->isChecked()    ? BandGroup::HF
+                  : rbVHF->isChecked() ? BandGroup::VHF
+                                       : BandGroup::All;
+    filter.mode = rbCW->isChecked()     ? ModeGroup::CW
+                  : rbSSB->isChecked()  ? ModeGroup::SSB
+                  : rbPH->isChecked()   ? ModeGroup::Phone
+                  : rbDigi->isChecked() ? ModeGroup::Digital
+                                        : ModeGroup::All;
+    return filter;
+}
+
 void kx::SetBandModeTexts(const BandModeButtons& b, int columnWidth) {
     b.gbBands->setTitle(Tr("Bands", "Bangos"));
     b.gbModes->setTitle(Tr("Modes", "Modos"));
@@ -322,9 +335,8 @@ void TForm4::FormShow() {
     // to match, so that the grid, the title and the words of the document agree.
     rbHFVHF->setChecked(true);
     rbAll->setChecked(true);
-    BandGroup = kx::bgHFVHF;
-    ModeGroup = kx::mgAll;
-    ListOfBEX(kx::mgAll, kx::bgHFVHF);
+    Filter = kx::AwardFilter{};
+    ListOfBEX(Filter);
     // A preview left open at the last closing shows the document of the list and words
     // chosen now, never the earlier one.
     if (btPrev->isChecked()) CreateApplication();
@@ -343,14 +355,14 @@ void TForm4::FormClose() {
     ini.WriteString(kSetup, "EAddr", kx::ToCpChecked(edEaddr->text()));
 }
 
-void TForm4::ListOfBEX(int modeGroup, int bandGroup) {
+void TForm4::ListOfBEX(const kx::AwardFilter& filter) {
     SGrid2->clearContents();
     QStringList heading;
     for (const std::string& cell : kx::HeaderCells(kx::Language)) heading << FromCp(cell);
     SGrid2->setHorizontalHeaderLabels(heading);
 
     const kx::QSOLog* log = CurrentLog();
-    list_ = log ? kx::MakeAwardList(*log, modeGroup, bandGroup) : kx::AwardList();
+    list_ = log ? kx::MakeAwardList(*log, filter) : kx::AwardList();
     const std::vector<kx::ListEntry> rows = list_.GridRows();
     SGrid2->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -384,14 +396,9 @@ void TForm4::ShowCount() {
 }
 
 void TForm4::ApplyClick() {
-    BandGroup = rbHF->isChecked() ? kx::bgHF : rbVHF->isChecked() ? kx::bgVHF : kx::bgHFVHF;
-    ModeGroup = rbCW->isChecked()     ? kx::mgCW
-                : rbSSB->isChecked()  ? kx::mgSSB
-                : rbPH->isChecked()   ? kx::mgPhone
-                : rbDigi->isChecked() ? kx::mgDigital
-                                      : kx::mgAll;
-    ListOfBEX(ModeGroup, BandGroup);
-    setWindowTitle(FromCp(kx::fApplicationTitle(BandGroup, ModeGroup, kx::ProgramLang())));
+    Filter = Chosen();
+    ListOfBEX(Filter);
+    setWindowTitle(FromCp(kx::fApplicationTitle(Filter, kx::ProgramLang())));
 }
 
 int TForm4::AwardClass() const {
@@ -405,12 +412,7 @@ int TForm4::AwardClass() const {
 void TForm4::BuildDocument(QTextDocument* doc, bool preview) {
     kx::ApplicationData data;
     data.awardClass = AwardClass();
-    data.bandGroup = rbHF->isChecked() ? kx::bgHF : rbVHF->isChecked() ? kx::bgVHF : kx::bgHFVHF;
-    data.modeGroup = rbCW->isChecked()     ? kx::mgCW
-                     : rbSSB->isChecked()  ? kx::mgSSB
-                     : rbPH->isChecked()   ? kx::mgPhone
-                     : rbDigi->isChecked() ? kx::mgDigital
-                                           : kx::mgAll;
+    data.filter = Chosen();
     data.name = kx::ToCpChecked(edName->text());
     data.call = kx::ToCpChecked(edCall->text());
     data.address = kx::ToCpChecked(edAddr->text());

@@ -46,6 +46,9 @@ struct BandModeButtons {
     QRadioButton* rbSSB = nullptr;
     QRadioButton* rbPH = nullptr;
     QRadioButton* rbDigi = nullptr;
+
+    // The groups the checked buttons choose.
+    AwardFilter Chosen() const;
 };
 
 // Adds the two groups to a column of parent: HF/VHF and All chosen, captions in navy in
@@ -103,8 +106,8 @@ public:
     QTextEdit* rePrev;
 
     // ---- fields ----
-    int BandGroup = kx::bgHFVHF;
-    int ModeGroup = kx::mgAll;
+    // The groups the grid and the title show.
+    kx::AwardFilter Filter;
     QString HeaderText;
     QString TemplateName;
 
@@ -122,7 +125,7 @@ public:
     void btCloseClick();
 
     // Rebuilds the grid from the log for the groups.
-    void ListOfBEX(int modeGroup, int bandGroup);
+    void ListOfBEX(const kx::AwardFilter& filter);
     // Shows the list's count (and the class's threshold when the count is below it).
     void ShowCount();
     // Builds the preview variant of the application in rePrev.

@@ -109,20 +109,8 @@ std::vector<std::vector<QPointF>> ReadBorder() {
     return ParseBorder(*bytes);
 }
 
-void MapModel::Build(const QSOLog* log, int modeGroup, int bandGroup) {
-    list_ = log ? MakeAwardList(*log, modeGroup, bandGroup) : AwardList();
-
-    // The first QSO of each square that passes the groups, found as the award list finds
-    // it: the list keeps that QSO's cells, this keeps its row.
-    std::map<std::string, int, CollatedLess> firstRow;
-    if (log) {
-        for (int row = 1; row < log->RowCount(); ++row) {
-            if (!fBandPasses(bandGroup, log->Cell(row, colBand))) continue;
-            if (!fModePasses(modeGroup, log->Cell(row, colMode))) continue;
-            const std::string_view square = log->Field(row, colBEX);
-            if (square.size() == 3) firstRow.emplace(square, row);
-        }
-    }
+void MapModel::Build(const QSOLog* log, const AwardFilter& filter) {
+    list_ = log ? MakeAwardList(*log, filter) : AwardList();
     std::map<std::string, int, CollatedLess> entryOf;
     const auto& entries = list_.Entries();
     for (int i = 0; i < static_cast<int>(entries.size()); ++i)
@@ -143,8 +131,7 @@ void MapModel::Build(const QSOLog* log, int modeGroup, int bandGroup) {
             if (it == entryOf.end()) continue;
             state_[r][c] = CellState::Worked;
             entry_[r][c] = it->second;
-            const auto row = firstRow.find(code);
-            logRow_[r][c] = row == firstRow.end() ? 0 : row->second;
+            logRow_[r][c] = list_.LogRow(it->second);
             ++onMap;
         }
     }
@@ -668,19 +655,12 @@ void TForm6::FormClose() {
 }
 
 void TForm6::ApplyClick() {
-    BandGroup = rbHF->isChecked() ? kx::bgHF : rbVHF->isChecked() ? kx::bgVHF : kx::bgHFVHF;
-    ModeGroup = rbCW->isChecked()     ? kx::mgCW
-                : rbSSB->isChecked()  ? kx::mgSSB
-                : rbPH->isChecked()   ? kx::mgPhone
-                : rbDigi->isChecked() ? kx::mgDigital
-                                      : kx::mgAll;
-    MapOfBEX(ModeGroup, BandGroup);
+    MapOfBEX(Chosen());
 }
 
-void TForm6::MapOfBEX(int modeGroup, int bandGroup) {
-    ModeGroup = modeGroup;
-    BandGroup = bandGroup;
-    model_.Build(log_, modeGroup, bandGroup);
+void TForm6::MapOfBEX(const kx::AwardFilter& filter) {
+    Filter = filter;
+    model_.Build(log_, filter);
     const QString count = CountText();
     lbCount->setText(count);
     pbMap->SetTexts({Text(Msg::MapWorked), Text(Msg::MapNeeded), Text(Msg::MapBorder)}, count);
@@ -691,12 +671,16 @@ void TForm6::MapOfBEX(int modeGroup, int bandGroup) {
 QString TForm6::CountText() const {
     QString text = Text(Msg::MapWorkedOf).arg(model_.Worked()).arg(model_.TableSquares());
     if (model_.WorkedOffMap() > 0) text += Text(Msg::MapOffTable).arg(model_.WorkedOffMap());
-    if (BandGroup == kx::bgHF || BandGroup == kx::bgVHF)
-        text += QStringLiteral(" · ") + (BandGroup == kx::bgHF ? rbHF : rbVHF)->text();
-    if (ModeGroup >= kx::mgCW && ModeGroup <= kx::mgDigital) {
-        const QRadioButton* rb[] = {rbCW, rbSSB, rbPH, rbDigi};
-        text += QStringLiteral(" · ") + rb[ModeGroup - kx::mgCW]->text();
-    }
+    using kx::BandGroup;
+    using kx::ModeGroup;
+    if (Filter.band != BandGroup::All)
+        text += QStringLiteral(" · ") + (Filter.band == BandGroup::HF ? rbHF : rbVHF)->text();
+    const QRadioButton* mode = Filter.mode == ModeGroup::CW        ? rbCW
+                               : Filter.mode == ModeGroup::SSB     ? rbSSB
+                               : Filter.mode == ModeGroup::Phone   ? rbPH
+                               : Filter.mode == ModeGroup::Digital ? rbDigi
+                                                                   : nullptr;
+    if (mode) text += QStringLiteral(" · ") + mode->text();
     return text;
 }
 

@@ -82,7 +82,7 @@ class MapModel {
 public:
     // Rebuilds everything: the squares of the table as it is now, the award list of the
     // log (nullptr: an empty log) and the log row of each listed square.
-    void Build(const QSOLog* log, int modeGroup, int bandGroup);
+    void Build(const QSOLog* log, const AwardFilter& filter);
 
     const AwardList& List() const { return list_; }
     CellState State(int row, int column) const;
@@ -209,8 +209,8 @@ public:
     QLabel* lbStatus;
 
     // ---- fields ----
-    int BandGroup = kx::bgHFVHF;
-    int ModeGroup = kx::mgAll;
+    // The groups the map shows.
+    kx::AwardFilter Filter;
 
     const kx::bexmap::MapModel& Model() const { return model_; }
     // The log row of the QSO chosen by the last click on a worked square, or 0.
@@ -232,7 +232,7 @@ public:
     void pbMapDoubleClick(const QString& code);
 
     // Rebuilds the map from the log for the groups.
-    void MapOfBEX(int modeGroup, int bandGroup);
+    void MapOfBEX(const kx::AwardFilter& filter);
 
 protected:
     void showEvent(QShowEvent* event) override;

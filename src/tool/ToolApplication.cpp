@@ -35,12 +35,11 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
 
     QSOLog log;
     log.Load();
-    const AwardList list = MakeAwardList(log, request.modeGroup, request.bandGroup);
+    const AwardList list = MakeAwardList(log, request.filter);
 
     ApplicationData data;
     data.awardClass = request.awardClass;
-    data.bandGroup = request.bandGroup;
-    data.modeGroup = request.modeGroup;
+    data.filter = request.filter;
     const ToolApplicant& given = request.applicant;
     data.name = given.name.value_or(SettingsFile.ReadString("SETUP", "Name", ""));
     data.call = given.call.value_or(SettingsFile.ReadString("SETUP", "Call", ""));

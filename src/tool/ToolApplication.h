@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "award/AwardGroups.h"
+
 namespace kx {
 
 // The applicant as the command line gives them (Windows-1257); a field not given is the
@@ -16,8 +18,7 @@ struct ToolApplicant {
 
 struct ToolApplicationRequest {
     const char* argv0 = "kvadrix-tool";
-    int bandGroup = 0;
-    int modeGroup = 0;
+    AwardFilter filter;
     int awardClass = 0;
     std::string outPath;  // Windows-1257 path bytes
     bool pdf = false;     // PDF with page headers, else RTF without them

@@ -313,8 +313,7 @@ int FindSquares(const Args& given) {
 // --class, --lang, --out and the applicant's --name, --call, --address and --email
 // ("--opt value" or "--opt=value").
 struct AwardOptions {
-    int band = kx::bgHFVHF;
-    int mode = kx::mgAll;
+    kx::AwardFilter filter;
     int awardClass = kx::acBasic;
     std::string language;  // "EN" or "LT"; empty: the settings file's
     std::string out;
@@ -339,27 +338,13 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const Args& args, bool ap
                     : kx::tool::ReadOptions(cmd, args, {"--band", "--mode"});
     for (const auto& [opt, value] : options) {
         if (opt == "--band") {
-            if (value == "all")
-                o.band = kx::bgHFVHF;
-            else if (value == "hf")
-                o.band = kx::bgHF;
-            else if (value == "vhf")
-                o.band = kx::bgVHF;
-            else
-                fail(M(kx::Msg::ToolBandValues));
+            const auto group = kx::BandGroupNamed(value);
+            if (!group) fail(M(kx::Msg::ToolBandValues));
+            o.filter.band = *group;
         } else if (opt == "--mode") {
-            if (value == "all")
-                o.mode = kx::mgAll;
-            else if (value == "cw")
-                o.mode = kx::mgCW;
-            else if (value == "ssb")
-                o.mode = kx::mgSSB;
-            else if (value == "phone")
-                o.mode = kx::mgPhone;
-            else if (value == "digital")
-                o.mode = kx::mgDigital;
-            else
-                fail(M(kx::Msg::ToolModeValues));
+            const auto group = kx::ModeGroupNamed(value);
+            if (!group) fail(M(kx::Msg::ToolModeValues));
+            o.filter.mode = *group;
         } else if (opt == "--class") {
             if (value == "basic")
                 o.awardClass = kx::acBasic;
@@ -397,10 +382,9 @@ AwardOptions ParseAwardOptions(const std::string& cmd, const Args& args, bool ap
 
 int Award(const Args& args) {
     const AwardOptions o = ParseAwardOptions("award", args, false);
-    const int band = o.band, mode = o.mode;
     kx::QSOLog log;
     log.Load();
-    kx::AwardList list = kx::MakeAwardList(log, mode, band);
+    kx::AwardList list = kx::MakeAwardList(log, o.filter);
     std::string out;
     for (const auto& e : list.Entries()) {
         for (int c = 0; c < kx::kListColumns; ++c) {
@@ -428,8 +412,7 @@ int Application(const Args& args) {
     if (!endsWith(".RTF") && !endsWith(".PDF")) throw Failure{M(kx::Msg::ToolOutKind)};
     kx::ToolApplicationRequest request;
     request.argv0 = ToolArgv0;
-    request.bandGroup = o.band;
-    request.modeGroup = o.mode;
+    request.filter = o.filter;
     request.awardClass = o.awardClass;
     request.applicant = o.applicant;
     if (!o.language.empty()) kx::Language = o.language;

@@ -45,26 +45,27 @@ TEST(ApplicationWords, BasicClassAllBandsAllModesLeaveNoTrace) {
 TEST(ApplicationWords, ClassBandAndModeWordsEachEndInOneBlank) {
     ApplicationData d = Data();
     d.awardClass = ac100;
-    d.bandGroup = bgHF;
-    d.modeGroup = mgCW;
+    d.filter.band = BandGroup::HF;
+    d.filter.mode = ModeGroup::CW;
     EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 100 HF CW Award");
     d.awardClass = acTrophy;
-    d.bandGroup = bgVHF;
-    d.modeGroup = mgPhone;
+    d.filter.band = BandGroup::VHF;
+    d.filter.mode = ModeGroup::Phone;
     EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX Trophy VHF Phone Award");
     d.awardClass = ac200;
-    d.modeGroup = mgSSB;
+    d.filter.mode = ModeGroup::SSB;
     EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 200 VHF SSB Award");
     d.awardClass = ac300;
-    d.modeGroup = mgDigital;
+    d.filter.mode = ModeGroup::Digital;
     EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 300 VHF Digital Award");
 }
 
 TEST(ApplicationWords, WindowTitleFollowsTheBandAndModeChoice) {
-    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgAll), " BEX  Application");
-    EXPECT_EQ(fApplicationTitle(bgHF, mgCW), " BEX  HF  CW  Application");
-    EXPECT_EQ(fApplicationTitle(bgVHF, mgDigital), " BEX  VHF  DIGITAL  Application");
-    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgPhone), " BEX  PHONE  Application");
+    EXPECT_EQ(fApplicationTitle({BandGroup::All, ModeGroup::All}), " BEX  Application");
+    EXPECT_EQ(fApplicationTitle({BandGroup::HF, ModeGroup::CW}), " BEX  HF  CW  Application");
+    EXPECT_EQ(fApplicationTitle({BandGroup::VHF, ModeGroup::Digital}),
+              " BEX  VHF  DIGITAL  Application");
+    EXPECT_EQ(fApplicationTitle({BandGroup::All, ModeGroup::Phone}), " BEX  PHONE  Application");
 }
 
 // The Lithuanian template and window read Lithuanian words, not HF, Digital or Trophy.
@@ -72,20 +73,20 @@ TEST(ApplicationWords, LithuanianWordsInTheLithuanianTemplateAndTitle) {
     ApplicationData d = Data();
     d.lang = Lang::Lithuanian;
     d.awardClass = acTrophy;
-    d.bandGroup = bgHF;
-    d.modeGroup = mgDigital;
+    d.filter.band = BandGroup::HF;
+    d.filter.mode = ModeGroup::Digital;
     EXPECT_EQ(FillPlaceholders(kHeading, d), Cp1257("BEX Trofėjus TB skaitmeninių modų Award"));
     d.awardClass = ac100;
-    d.bandGroup = bgVHF;
-    d.modeGroup = mgPhone;
+    d.filter.band = BandGroup::VHF;
+    d.filter.mode = ModeGroup::Phone;
     EXPECT_EQ(FillPlaceholders(kHeading, d), Cp1257("BEX 100 UTB telefonijos Award"));
-    d.modeGroup = mgCW;
+    d.filter.mode = ModeGroup::CW;
     EXPECT_EQ(FillPlaceholders(kHeading, d), "BEX 100 UTB CW Award");
-    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgAll, Lang::Lithuanian),
+    EXPECT_EQ(fApplicationTitle({BandGroup::All, ModeGroup::All}, Lang::Lithuanian),
               Cp1257(" PARAIŠKA  BEX  DIPLOMUI"));
-    EXPECT_EQ(fApplicationTitle(bgHF, mgDigital, Lang::Lithuanian),
+    EXPECT_EQ(fApplicationTitle({BandGroup::HF, ModeGroup::Digital}, Lang::Lithuanian),
               Cp1257(" PARAIŠKA  BEX  TB  SKAITMENINIŲ MODŲ  DIPLOMUI"));
-    EXPECT_EQ(fApplicationTitle(bgHFVHF, mgPhone, Lang::Lithuanian),
+    EXPECT_EQ(fApplicationTitle({BandGroup::All, ModeGroup::Phone}, Lang::Lithuanian),
               Cp1257(" PARAIŠKA  BEX  TELEFONIJOS  DIPLOMUI"));
 }
 

@@ -41,11 +41,12 @@ TEST_P(ModeTableRow, ModeAndSubmodeCountInTheirGroup) {
         EXPECT_EQ(sub->adifSubmode, c.submode);
         EXPECT_EQ(sub->kind, c.kind);
     }
-    EXPECT_EQ(fModePasses(mgCW, c.mode), c.kind == ModeKind::Cw);
-    EXPECT_EQ(fModePasses(mgSSB, c.mode), c.kind == ModeKind::Ssb);
-    EXPECT_EQ(fModePasses(mgPhone, c.mode), c.kind == ModeKind::Ssb || c.kind == ModeKind::Phone);
-    EXPECT_EQ(fModePasses(mgDigital, c.mode), c.kind == ModeKind::Digital);
-    EXPECT_TRUE(fModePasses(mgAll, c.mode));
+    EXPECT_EQ(fModePasses(ModeGroup::CW, c.mode), c.kind == ModeKind::Cw);
+    EXPECT_EQ(fModePasses(ModeGroup::SSB, c.mode), c.kind == ModeKind::Ssb);
+    EXPECT_EQ(fModePasses(ModeGroup::Phone, c.mode),
+              c.kind == ModeKind::Ssb || c.kind == ModeKind::Phone);
+    EXPECT_EQ(fModePasses(ModeGroup::Digital, c.mode), c.kind == ModeKind::Digital);
+    EXPECT_TRUE(fModePasses(ModeGroup::All, c.mode));
 }
 
 constexpr ModeKind Cw = ModeKind::Cw, Ssb = ModeKind::Ssb, Ph = ModeKind::Phone,
@@ -110,8 +111,9 @@ TEST(AwardGroupsModes, SubmodesThatLogsWriteAsModes) {
 TEST(AwardGroupsModes, UnknownTextsBelongToNoGroup) {
     for (const char* text : {"", "  ", "A", "FT-8", "SSB/CW", "OLIVIA 8/250x", "USB LSB"}) {
         EXPECT_EQ(FindMode(text), nullptr) << text;
-        for (int g : {mgCW, mgSSB, mgPhone, mgDigital}) EXPECT_FALSE(fModePasses(g, text)) << text;
-        EXPECT_TRUE(fModePasses(mgAll, text));
+        for (ModeGroup g : {ModeGroup::CW, ModeGroup::SSB, ModeGroup::Phone, ModeGroup::Digital})
+            EXPECT_FALSE(fModePasses(g, text)) << text;
+        EXPECT_TRUE(fModePasses(ModeGroup::All, text));
     }
 }
 

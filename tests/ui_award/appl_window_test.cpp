@@ -211,7 +211,7 @@ TEST_F(ApplicationWindow, BandOrModeClickRebuildsTheListAndTheTitle) {
     Click(form->rbHF);
     EXPECT_EQ(Column(1), (QStringList{"A10", "K26"}));
     EXPECT_EQ(form->windowTitle(), " BEX  HF  Application");
-    EXPECT_EQ(form->BandGroup, kx::bgHF);
+    EXPECT_EQ(form->Filter.band, kx::BandGroup::HF);
 
     Click(form->rbSSB);
     EXPECT_EQ(Column(1), QStringList{"K26"});
@@ -228,7 +228,7 @@ TEST_F(ApplicationWindow, BandOrModeClickRebuildsTheListAndTheTitle) {
     Click(form->rbPH);
     EXPECT_EQ(Column(1), (QStringList{"B05", "C07", "K26"}));
     EXPECT_EQ(form->windowTitle(), " BEX  PHONE  Application");
-    EXPECT_EQ(form->ModeGroup, kx::mgPhone);
+    EXPECT_EQ(form->Filter.mode, kx::ModeGroup::Phone);
 }
 
 // A preview left on at closing shows, at the next showing, the document of the list and

@@ -132,9 +132,11 @@ TEST(MapModelAgreesWithAwardList, EveryGroupAndLog) {
         for (int band = 0; band <= 2; ++band) {
             for (int mode = 0; mode <= 4; ++mode) {
                 SCOPED_TRACE(testing::Message() << "band " << band << " mode " << mode);
-                const kx::AwardList list = kx::MakeAwardList(log, mode, band);
+                const kx::AwardFilter filter{static_cast<kx::BandGroup>(band),
+                                             static_cast<kx::ModeGroup>(mode)};
+                const kx::AwardList list = kx::MakeAwardList(log, filter);
                 MapModel model;
-                model.Build(&log, mode, band);
+                model.Build(&log, filter);
                 EXPECT_EQ(model.Worked(), list.Count());
                 EXPECT_EQ(model.TableSquares(), 394);
                 int worked = 0;
@@ -171,17 +173,17 @@ TEST(MapModelAgreesWithAwardList, FirstQsoOfSquareFollowsFilters) {
     MapFolder env;
     const kx::QSOLog log = MakeLog(kMixed);
     MapModel model;
-    model.Build(&log, kx::mgAll, kx::bgHFVHF);
+    model.Build(&log, {kx::BandGroup::All, kx::ModeGroup::All});
     EXPECT_EQ(model.LogRow(10, 26), 1);  // K26: LY2AB on 20M comes first
-    model.Build(&log, kx::mgAll, kx::bgVHF);
+    model.Build(&log, {kx::BandGroup::VHF, kx::ModeGroup::All});
     EXPECT_EQ(model.LogRow(10, 26), 2);                // only LY3CD on 2M counts for VHF
     EXPECT_EQ(model.State(9, 18), CellState::Needed);  // j18 was worked on 80M
-    model.Build(&log, kx::mgAll, kx::bgHF);
+    model.Build(&log, {kx::BandGroup::HF, kx::ModeGroup::All});
     EXPECT_EQ(model.State(9, 18), CellState::Worked);  // lower-case j18 is J18
     // Bands are case-blind: 20m in small letters is HF and the map marks B04 worked.
     EXPECT_EQ(model.State(1, 4), CellState::Worked);
     // A00 is listed by the award list but is not a square of the table.
-    model.Build(&log, kx::mgCW, kx::bgHFVHF);
+    model.Build(&log, {kx::BandGroup::All, kx::ModeGroup::CW});
     EXPECT_EQ(model.State(0, 0), CellState::Outside);
     EXPECT_EQ(model.WorkedOffMap(), 1);
 }
@@ -191,7 +193,7 @@ TEST(MapModelAgreesWithAwardList, MissingTableMeansNoSquares) {
     std::remove(env.folder.file("BEXWWL.dat").c_str());
     const kx::QSOLog log = MakeLog(kMixed);
     MapModel model;
-    model.Build(&log, kx::mgAll, kx::bgHFVHF);
+    model.Build(&log, {kx::BandGroup::All, kx::ModeGroup::All});
     EXPECT_EQ(model.TableSquares(), 0);
     EXPECT_EQ(model.WorkedOffMap(), model.Worked());
 }
@@ -287,14 +289,16 @@ TEST(MapWindow, CountAndFiltersInBothLanguages) {
     EXPECT_EQ(form.btSave->text(), QStringLiteral("Save picture..."));
     EXPECT_EQ(form.lbCount->text(), QStringLiteral("Worked 7 of 394 (1 not in the table)"));
     form.rbHF->click();
-    EXPECT_EQ(form.BandGroup, kx::bgHF);
-    EXPECT_EQ(form.lbCount->text(),
-              QStringLiteral("Worked %1 of 394 (1 not in the table) · HF")
-                  .arg(kx::MakeAwardList(log, kx::mgAll, kx::bgHF).Count() - 0));
+    EXPECT_EQ(form.Filter.band, kx::BandGroup::HF);
+    EXPECT_EQ(
+        form.lbCount->text(),
+        QStringLiteral("Worked %1 of 394 (1 not in the table) · HF")
+            .arg(kx::MakeAwardList(log, {kx::BandGroup::HF, kx::ModeGroup::All}).Count() - 0));
     form.rbVHF->click();
     form.rbSSB->click();
     EXPECT_EQ(form.lbCount->text(), QStringLiteral("Worked 1 of 394 · VHF · SSB"));
-    EXPECT_EQ(form.Model().Worked(), kx::MakeAwardList(log, kx::mgSSB, kx::bgVHF).Count());
+    EXPECT_EQ(form.Model().Worked(),
+              kx::MakeAwardList(log, {kx::BandGroup::VHF, kx::ModeGroup::SSB}).Count());
     form.close();
 
     // A later showing keeps the radio buttons and applies them; in Lithuanian.
