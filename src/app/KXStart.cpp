@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
-#include <QWindow>
 
 #include "app/App.h"
 #include "app/Forms.h"
@@ -45,7 +44,8 @@ TForm0::TForm0(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TForm0"));
-    setWindowTitle(QString());
+    // The title names the program, so that task bars and window lists show it.
+    setWindowTitle(QStringLiteral("Kvadrix"));
     setFixedSize(482, 354);
 
     Image1 = new QLabel(this);
@@ -170,7 +170,7 @@ TForm0::TForm0(QWidget* parent)
     // The designed texts, English; the window keeps them when start-up cannot finish.
     SetCaption(lbMill1, QStringLiteral("In 2009 Lithuania is celebrating"));
     SetCaption(lbMill2, QStringLiteral("the  millennium of  its  name..."));
-    SetCaption(lbFreeware, QStringLiteral("Freeware for\r\nAmateur Radio"));
+    SetCaption(lbFreeware, QStringLiteral("Free software\r\n(GPL) for\r\nAmateur Radio"));
     SetCaption(lbVersion,
                QStringLiteral("Version ") + kx::Text(kx::Msg::AuthorCredit, kx::Lang::English));
     btAbtLY->setText(QStringLiteral("About Lithuania"));
@@ -179,12 +179,7 @@ TForm0::TForm0(QWidget* parent)
 }
 
 void TForm0::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        kx::CentreWindow(this);
-        // The window system shows the program's name for a window without a title; the
-        // start window has no title text at all.
-        if (QWindow* handle = windowHandle()) handle->setTitle(QStringLiteral(" "));
-    }
+    if (!event->spontaneous()) kx::CentreWindow(this);
     QWidget::showEvent(event);
     if (!event->spontaneous()) kx::Guard([this] { FormShow(); });
 }
@@ -230,12 +225,12 @@ void TForm0::SetLang(const std::string& language) {
     if (lt) {
         SetCaption(lbMill1, QStringLiteral("2009 metais Lietuva švenčia"));
         SetCaption(lbMill2, QStringLiteral("savo vardo tūkstantmetį..."));
-        SetCaption(lbFreeware, QStringLiteral("Laisvai platinama\r\nprograma\r\nradijo mėgėjams"));
+        SetCaption(lbFreeware, QStringLiteral("Laisvoji\r\nprograma (GPL)\r\nradijo mėgėjams"));
         SetCaption(lbVersion, QStringLiteral("Versija ") + version + credit);
     } else {
         SetCaption(lbMill1, QStringLiteral("In 2009 Lithuania is celebrating"));
         SetCaption(lbMill2, QStringLiteral("the  millennium of  its  name..."));
-        SetCaption(lbFreeware, QStringLiteral("Freeware for\r\nAmateur Radio"));
+        SetCaption(lbFreeware, QStringLiteral("Free software\r\n(GPL) for\r\nAmateur Radio"));
         SetCaption(lbVersion, QStringLiteral("Version ") + version + credit);
     }
     kx::LoadRtfFile(reInfo->document(), kx::FilePath(lt ? "KXInfoLT.dat" : "KXInfo.dat"));

@@ -12,7 +12,7 @@
 
 #include "RtfTestSupport.h"
 
-TEST(RtfWrittenSample, WhenAsked) {
+TEST(RtfWrittenSample, OnlyWhenKX_RTF_SAMPLE_DIRIsSet) {
     const char* dir = std::getenv("KX_RTF_SAMPLE_DIR");
     if (!dir) GTEST_SKIP() << "KX_RTF_SAMPLE_DIR not set";
     QTextDocument doc;

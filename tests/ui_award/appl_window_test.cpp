@@ -879,7 +879,7 @@ INSTANTIATE_TEST_SUITE_P(BothLanguages, ShippedTemplate,
 // ---- pictures for the documentation -------------------------------------------------
 
 // Writes pictures of the preview when KX_SCREENSHOT_DIR names a folder.
-TEST_F(ApplicationWindow, ScreenshotsWhenAsked) {
+TEST_F(ApplicationWindow, ScreenshotsOnlyWhenKX_SCREENSHOT_DIRIsSet) {
     const char* dir = std::getenv("KX_SCREENSHOT_DIR");
     if (!dir) GTEST_SKIP() << "KX_SCREENSHOT_DIR not set";
     const kx::QSOLog log = LogOfSquares(60);
@@ -906,7 +906,7 @@ namespace {
 
 // Saves an application in each language into KX_SAVED_DIR when it names a folder, to
 // open in a word processor.
-TEST_F(ApplicationWindow, SavedApplicationsWhenAsked) {
+TEST_F(ApplicationWindow, SavedApplicationsOnlyWhenKX_SAVED_DIRIsSet) {
     const char* dir = std::getenv("KX_SAVED_DIR");
     if (!dir) GTEST_SKIP() << "KX_SAVED_DIR not set";
     const kx::QSOLog log = LogOfSquares(120);

@@ -994,7 +994,7 @@ QImage Framed(QWidget* w) {
 
 // Writes pictures of the window after a city look-up with two codes, in both languages,
 // when KX_SCREENSHOT_DIR names a folder (documentation).
-TEST_F(CalcWindow, ScreenshotsWhenAsked) {
+TEST_F(CalcWindow, ScreenshotsOnlyWhenKX_SCREENSHOT_DIRIsSet) {
     const char* dir = std::getenv("KX_SCREENSHOT_DIR");
     if (!dir) GTEST_SKIP() << "KX_SCREENSHOT_DIR not set";
     for (const char* language : {"EN", "LT"}) {

@@ -608,7 +608,7 @@ kx::QSOLog TownLog() {
 }
 
 // Writes a picture of the window when KX_SCREENSHOT_DIR names a folder (documentation).
-TEST(MapWindow, ScreenshotWhenAsked) {
+TEST(MapWindow, ScreenshotOnlyWhenKX_SCREENSHOT_DIRIsSet) {
     const char* dir = std::getenv("KX_SCREENSHOT_DIR");
     if (!dir) GTEST_SKIP() << "KX_SCREENSHOT_DIR not set";
     MapFolder env;

@@ -61,7 +61,7 @@ protected:
         return form->btCont->text() == "Continue" && form->btAbtBEX->text() == "About BEX" &&
                form->lbVersion->text().startsWith("Version ") &&
                form->lbMill1->text() == "In 2009 Lithuania is celebrating" &&
-               form->lbFreeware->text() == "Freeware for\r\nAmateur Radio" &&
+               form->lbFreeware->text() == "Free software\r\n(GPL) for\r\nAmateur Radio" &&
                !form->btAbtLY->isHidden();
     }
     bool lithuanian() const {
@@ -70,7 +70,7 @@ protected:
                form->lbVersion->text().startsWith("Versija ") &&
                form->lbMill2->text() == QString::fromUtf8("savo vardo tūkstantmetį...") &&
                form->lbFreeware->text() ==
-                   QString::fromUtf8("Laisvai platinama\r\nprograma\r\nradijo mėgėjams") &&
+                   QString::fromUtf8("Laisvoji\r\nprograma (GPL)\r\nradijo mėgėjams") &&
                form->btAbtLY->isHidden();
     }
 };
@@ -339,7 +339,7 @@ TEST_F(StartWindow, LayoutAsDesigned) {
     EXPECT_EQ(form->btLT->geometry(), QRect(10, 327, 27, 18));
     EXPECT_EQ(form->btEN->geometry(), QRect(37, 327, 27, 18));
     EXPECT_FALSE(form->Image1->pixmap().isNull());  // the banner is in the resources
-    EXPECT_TRUE(form->windowTitle().isEmpty());
+    EXPECT_EQ(form->windowTitle(), "Kvadrix");      // task bars and window lists name it
     EXPECT_EQ(form->findChild<QPushButton*>("btAbtLY"), form->btAbtLY);
 }
 
