@@ -14,6 +14,7 @@
 #include "platform/Ini.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
@@ -127,8 +128,7 @@ int RunKvadrix(int argc, char** argv) {
     // One writer per log. A second start on a log in use leaves everything as it is; a
     // log that cannot be locked at all is opened read-only.
     DecidePaths();
-    SettingsFile.Open(FilePath("Kvadrix.ini"));
-    Language = SettingsFile.ReadString("Kvadrix", "Language ", DefaultLanguage());
+    settings::OpenSettings(DefaultLanguage());
     // The lock lies beside the log itself: a "QSO.dat" that links to a shared file is
     // guarded by the lock in that file's folder, which every copy of the program takes.
     FolderLock lock(LogLockFolder(LogFilePath()));

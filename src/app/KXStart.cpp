@@ -16,6 +16,7 @@
 #include "platform/Ini.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
@@ -193,18 +194,18 @@ void TForm0::FormShow() {
     pnMillenium->setVisible(kx::Svc().Today().year() == 2009);
 
     kx::DecidePaths();
-
-    kx::SettingsFile.Open(kx::FilePath("Kvadrix.ini"));
+    kx::SettingsFile.Open(kx::FilePath(kx::settings::kFileName));
 
     const std::optional<QString> version = kx::Svc().FileVersion();
     const std::string versionString =
         version ? kx::ToCp(*version).value_or(kx::kNoVersion) : std::string(kx::kNoVersion);
     kx::VersionText = versionString;
 
-    kx::SettingsFile.WriteString("Kvadrix", "Version ", "Kvadrix v. " + versionString);
+    kx::SettingsFile.WriteString(kx::settings::kProgramSection, kx::settings::kVersionKey,
+                                 "Kvadrix v. " + versionString);
 
     // No language chosen yet: that of the user's environment.
-    kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", kx::DefaultLanguage());
+    kx::Language = kx::settings::ReadLanguage(kx::SettingsFile, kx::DefaultLanguage());
     btEN->setChecked(kx::Language == "EN");
     btLT->setChecked(kx::Language == "LT");
 
@@ -215,7 +216,7 @@ void TForm0::FormShow() {
 }
 
 void TForm0::SetLang(const std::string& language) {
-    kx::SettingsFile.WriteString("Kvadrix", "Language ", language);
+    kx::settings::WriteLanguage(kx::SettingsFile, language);
     kx::ApplyQtLanguage();
     const bool lt = language == "LT";
     const QString version = kx::FromCp(kx::VersionText);

@@ -28,6 +28,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "platform/qt/DocPrint.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
@@ -40,9 +41,8 @@ namespace {
 
 using kx::FromCp;
 
-// Settings keys of the window.
-constexpr const char* kWindows = "WINDOWS";
-constexpr const char* kSetup = "SETUP";
+// The window's number among the windows whose places the settings keep.
+constexpr int kPlaceNumber = 4;
 constexpr int kMinWidth = 600;
 constexpr int kMinHeight = 500;
 constexpr int kRightWidth = 102;  // the column of the class, band and mode groups
@@ -321,14 +321,13 @@ void TForm4::SetTexts() {
 
 void TForm4::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    kx::PlaceWindow(this,
-                    {ini.ReadInteger(kWindows, "X4", 100), ini.ReadInteger(kWindows, "Y4", 100)},
-                    {ini.ReadInteger(kWindows, "W4", 345), ini.ReadInteger(kWindows, "H4", 277)});
+    kx::RestoreWindowPlace(this, kPlaceNumber, {100, 100}, {345, 277});
 
-    edName->setText(FromCp(ini.ReadString(kSetup, "Name", "")));
-    edCall->setText(FromCp(ini.ReadString(kSetup, "Call", "")));
-    edAddr->setText(FromCp(ini.ReadString(kSetup, "Addr", "")));
-    edEaddr->setText(FromCp(ini.ReadString(kSetup, "EAddr", "")));
+    const kx::settings::Applicant applicant = kx::settings::ReadApplicant(ini);
+    edName->setText(FromCp(applicant.name));
+    edCall->setText(FromCp(applicant.call));
+    edAddr->setText(FromCp(applicant.address));
+    edEaddr->setText(FromCp(applicant.email));
 
     SetTexts();
     // Every showing lists all bands and all modes; the band and mode buttons are set back
@@ -343,16 +342,10 @@ void TForm4::FormShow() {
 }
 
 void TForm4::FormClose() {
-    kx::IniFile& ini = kx::SettingsFile;
-    const QPoint place = kx::WindowPlace(this);
-    ini.WriteInteger(kWindows, "X4", place.x());
-    ini.WriteInteger(kWindows, "Y4", place.y());
-    ini.WriteInteger(kWindows, "W4", width());
-    ini.WriteInteger(kWindows, "H4", height());
-    ini.WriteString(kSetup, "Name", kx::ToCpChecked(edName->text()));
-    ini.WriteString(kSetup, "Call", kx::ToCpChecked(edCall->text()));
-    ini.WriteString(kSetup, "Addr", kx::ToCpChecked(edAddr->text()));
-    ini.WriteString(kSetup, "EAddr", kx::ToCpChecked(edEaddr->text()));
+    kx::SaveWindowPlace(this, kPlaceNumber, true);
+    kx::settings::WriteApplicant(
+        kx::SettingsFile, {kx::ToCpChecked(edName->text()), kx::ToCpChecked(edCall->text()),
+                           kx::ToCpChecked(edAddr->text()), kx::ToCpChecked(edEaddr->text())});
 }
 
 void TForm4::ListOfBEX(const kx::AwardFilter& filter) {

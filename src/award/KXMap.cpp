@@ -29,6 +29,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
@@ -493,7 +494,8 @@ void TMapView::leaveEvent(QEvent* event) {
 
 namespace {
 
-constexpr const char* kWindows = "WINDOWS";
+// The window's number among the windows whose places the settings keep.
+constexpr int kPlaceNumber = 6;
 constexpr int kMinWidth = 640;
 constexpr int kMinHeight = 440;
 constexpr int kRightWidth = 112;  // the column of the band and mode groups
@@ -620,10 +622,7 @@ void TForm6::SetTexts() {
 }
 
 void TForm6::FormShow() {
-    const kx::IniFile& ini = kx::SettingsFile;
-    kx::PlaceWindow(this,
-                    {ini.ReadInteger(kWindows, "X6", 100), ini.ReadInteger(kWindows, "Y6", 100)},
-                    {ini.ReadInteger(kWindows, "W6", 860), ini.ReadInteger(kWindows, "H6", 560)});
+    kx::RestoreWindowPlace(this, kPlaceNumber, {100, 100}, {860, 560});
 
     SetTexts();
     // The border and the table are read at every showing, as the tables are everywhere.
@@ -646,12 +645,7 @@ void TForm6::FormShow() {
 }
 
 void TForm6::FormClose() {
-    kx::IniFile& ini = kx::SettingsFile;
-    const QPoint place = kx::WindowPlace(this);
-    ini.WriteInteger(kWindows, "X6", place.x());
-    ini.WriteInteger(kWindows, "Y6", place.y());
-    ini.WriteInteger(kWindows, "W6", width());
-    ini.WriteInteger(kWindows, "H6", height());
+    kx::SaveWindowPlace(this, kPlaceNumber, true);
 }
 
 void TForm6::ApplyClick() {

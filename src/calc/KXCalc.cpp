@@ -29,6 +29,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
+#include "platform/Settings.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
@@ -43,8 +44,11 @@ using kx::FromCp;
 
 namespace {
 
-constexpr const char* kWindows = "WINDOWS";
-constexpr const char* kSetup = "SETUP";
+using kx::settings::kCoordFormatKey;
+using kx::settings::kSetupSection;
+using kx::settings::kWestLongKey;
+// The calculator's number among the windows whose places the settings keep.
+constexpr int kPlaceNumber = 2;
 constexpr int kClientWidth = 483;
 constexpr int kClientHeight = 251;
 constexpr int kDropDownItemHeight = 20;
@@ -476,14 +480,13 @@ void TForm2::mousePressEvent(QMouseEvent* event) {
 
 void TForm2::FormShow() {
     const kx::IniFile& ini = kx::SettingsFile;
-    kx::PlaceWindow(this,
-                    {ini.ReadInteger(kWindows, "X2", 200), ini.ReadInteger(kWindows, "Y2", 200)});
+    kx::RestoreWindowPlace(this, kPlaceNumber, {200, 200});
 
-    const int format = ini.ReadInteger(kSetup, "KoordFormat", 1);
+    const int format = ini.ReadInteger(kSetupSection, kCoordFormatKey, 1);
     mFormat1->setChecked(format == 1);
     mFormat2->setChecked(format == 2);
     mFormat3->setChecked(format == 3);
-    const bool west = ini.ReadBool(kSetup, "WestLong", false);
+    const bool west = ini.ReadBool(kSetupSection, kWestLongKey, false);
     mWest->setChecked(west);
     mEast->setChecked(!west);
 
@@ -504,13 +507,11 @@ void TForm2::FormShow() {
 
 void TForm2::FormClose() {
     kx::IniFile& ini = kx::SettingsFile;
-    const QPoint place = kx::WindowPlace(this);
-    ini.WriteInteger(kWindows, "X2", place.x());
-    ini.WriteInteger(kWindows, "Y2", place.y());
+    kx::SaveWindowPlace(this, kPlaceNumber, false);
     if (const int format = FormatSettings().format; format != 0) {
-        ini.WriteInteger(kSetup, "KoordFormat", format);
+        ini.WriteInteger(kSetupSection, kCoordFormatKey, format);
     }
-    ini.WriteBool(kSetup, "WestLong", mWest->isChecked());
+    ini.WriteBool(kSetupSection, kWestLongKey, mWest->isChecked());
 }
 
 void TForm2::SetCaptions() {
@@ -866,7 +867,7 @@ void TForm2::ChooseFormat(int format) {
     edLat->clear();
     edWWL->clear();
     pnBEX0->clear();
-    kx::SettingsFile.WriteInteger(kSetup, "KoordFormat", format);
+    kx::SettingsFile.WriteInteger(kSetupSection, kCoordFormatKey, format);
 }
 
 void TForm2::mFormat1Click() {

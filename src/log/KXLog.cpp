@@ -45,6 +45,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Services.h"
 #include "platform/qt/Widgets.h"
@@ -109,6 +110,9 @@ bool Accepts(Accept set, QChar c) {
     }
     return true;
 }
+
+// The window's number among the windows whose places the settings keep.
+constexpr int kPlaceNumber = 3;
 
 // What entering the empty call-sign field puts there.
 const QString kCallPrefill = QStringLiteral("LY");
@@ -514,13 +518,9 @@ void TForm3::FormShow() {
     const bool firstShow = !loaded_;
     SetCaptions();  // before the placement: the captions decide the window's least width
     if (!loaded_) {
-        PlaceWindow(this,
-                    {SettingsFile.ReadInteger("WINDOWS", "X3", 100),
-                     SettingsFile.ReadInteger("WINDOWS", "Y3", 100)},
-                    {SettingsFile.ReadInteger("WINDOWS", "W3", width()),
-                     SettingsFile.ReadInteger("WINDOWS", "H3", height())});
-        CheckSortKey(static_cast<SortKey>(
-            SettingsFile.ReadInteger("SETUP", "LogSort", static_cast<int>(SortKey::DateTime))));
+        RestoreWindowPlace(this, kPlaceNumber, {100, 100}, size());
+        CheckSortKey(static_cast<SortKey>(SettingsFile.ReadInteger(
+            settings::kSetupSection, settings::kLogSortKey, static_cast<int>(SortKey::DateTime))));
         loaded_ = true;
         try {
             session_.Load(Language);
@@ -569,13 +569,7 @@ bool TForm3::FormClose() {
             if (!MayCloseWithoutSaving(unsaved)) return false;
         }
     }
-    Guard([this] {
-        const QPoint place = WindowPlace(this);
-        SettingsFile.WriteInteger("WINDOWS", "X3", place.x());
-        SettingsFile.WriteInteger("WINDOWS", "Y3", place.y());
-        SettingsFile.WriteInteger("WINDOWS", "W3", width());
-        SettingsFile.WriteInteger("WINDOWS", "H3", height());
-    });
+    Guard([this] { SaveWindowPlace(this, kPlaceNumber, true); });
     return true;
 }
 
@@ -768,7 +762,8 @@ void TForm3::ForgetShownRow() {
 void TForm3::SortClick() {
     // The log file keeps the order of the last sort: so does the choice shown next time.
     Guard([this] {
-        SettingsFile.WriteInteger("SETUP", "LogSort", static_cast<int>(ChosenSortKey()));
+        SettingsFile.WriteInteger(settings::kSetupSection, settings::kLogSortKey,
+                                  static_cast<int>(ChosenSortKey()));
     });
     BusyCursor busy;
     SortQSOs(log_, ChosenSortKey(), [] { kx::ProcessEvents(); });

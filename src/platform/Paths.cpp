@@ -10,11 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Settings.h"
+
 namespace kx {
 
 namespace {
 
-constexpr const char* kSettingsName = "Kvadrix.ini";
 constexpr const char* kTableName = "BEXWWL.dat";
 constexpr std::array<std::string_view, 3> kEditable = {"LY-BEX.dat", "BEXApplication.rtf",
                                                        "BEXApplicationLT.rtf"};
@@ -114,7 +115,7 @@ bool Paths::Editable(std::string_view name) {
 }
 
 std::string Paths::File(std::string_view name) const {
-    if (name == kSettingsName) return config_ + std::string(name);
+    if (name == settings::kFileName) return config_ + std::string(name);
     if (Editable(name)) {
         std::string own = user_ + std::string(name);
         return user_ == shipped_ || IsFile(own) ? own : shipped_ + std::string(name);

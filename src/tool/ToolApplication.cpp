@@ -13,6 +13,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "platform/qt/DocPrint.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfApplication.h"
@@ -41,10 +42,11 @@ int WriteToolApplication(const ToolApplicationRequest& request) {
     data.awardClass = request.awardClass;
     data.filter = request.filter;
     const ToolApplicant& given = request.applicant;
-    data.name = given.name.value_or(SettingsFile.ReadString("SETUP", "Name", ""));
-    data.call = given.call.value_or(SettingsFile.ReadString("SETUP", "Call", ""));
-    data.address = given.address.value_or(SettingsFile.ReadString("SETUP", "Addr", ""));
-    data.email = given.email.value_or(SettingsFile.ReadString("SETUP", "EAddr", ""));
+    const settings::Applicant stored = settings::ReadApplicant(SettingsFile);
+    data.name = given.name.value_or(stored.name);
+    data.call = given.call.value_or(stored.call);
+    data.address = given.address.value_or(stored.address);
+    data.email = given.email.value_or(stored.email);
     // The first three characters of the version, as the start window takes them.
     const std::string version = KVADRIX_VERSION_STRING;
     data.version = (!version.empty() ? version : std::string(kNoVersion)).substr(0, 3);

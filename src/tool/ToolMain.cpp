@@ -36,6 +36,7 @@
 #include "platform/Ini.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "platform/Settings.h"
 #include "tables/CallTable.h"
 #include "tables/CityTable.h"
 #include "tables/CommaList.h"
@@ -523,8 +524,7 @@ int Run(int argc, char** argv) {
     }
 
     kx::UsePaths(folder ? kx::Paths::Portable(*folder) : kx::Paths::Detect(OwnFolder(argv[0])));
-    kx::SettingsFile.Open(kx::FilePath("Kvadrix.ini"));
-    kx::Language = kx::SettingsFile.ReadString("Kvadrix", "Language ", "EN");
+    kx::settings::OpenSettings("EN");
     if (command->needsWwlTable) kx::RequireWwlTable();
     ToolArgv0 = argv[0];
     return command->run(rest);

@@ -6,6 +6,7 @@
 
 #include "platform/Cp1257.h"
 #include "platform/FileIO.h"
+#include "platform/Settings.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -165,4 +166,24 @@ TEST(IniWriteFailure, FailedReplacementLeavesTheOldFileWhole) {
     kx::WriteFaultHook = nullptr;
     EXPECT_EQ(folder.read("Kvadrix.ini"), "[SETUP]\r\nName=Old\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.dir()), {}), 1);
+}
+
+// The settings the program keeps are written under the names that files of earlier
+// versions hold, so that a user's Kvadrix.ini keeps its language and applicant.
+using ProgramSettings = IniFixture;
+
+TEST_F(ProgramSettings, KeepTheNamesOfFilesUsersHave) {
+    file("[Kvadrix]\r\nLanguage =LT\r\n[SETUP]\r\nName=Jonas\r\nCall=ly2xx\r\n");
+    EXPECT_EQ(kx::settings::ReadLanguage(ini, "EN"), "LT");
+    const kx::settings::Applicant read = kx::settings::ReadApplicant(ini);
+    EXPECT_EQ(read.name, "Jonas");
+    EXPECT_EQ(read.call, "ly2xx");
+    EXPECT_EQ(read.address, "");
+
+    kx::settings::WriteLanguage(ini, "EN");
+    kx::settings::WriteApplicant(ini, {"Jonas", "LY2XX", "Vilnius", "ly2xx@example.org"});
+    EXPECT_EQ(file(),
+              "[Kvadrix]\r\nLanguage =EN\r\n[SETUP]\r\nName=Jonas\r\nCall=LY2XX\r\n"
+              "Addr=Vilnius\r\nEAddr=ly2xx@example.org\r\n");
+    EXPECT_EQ(kx::settings::WindowKey('W', 4), "W4");
 }

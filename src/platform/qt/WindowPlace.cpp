@@ -12,6 +12,9 @@
 #include <limits>
 #include <utility>
 
+#include "platform/Ini.h"
+#include "platform/Settings.h"
+
 namespace kx {
 namespace {
 
@@ -210,6 +213,35 @@ QPoint WindowPlace(const QWidget* window) {
 
 void CentreWindow(QWidget* window) {
     Place(window, [window] { return CentredCorner(window); });
+}
+
+void RestoreWindowPlace(QWidget* window, int number, QPoint defaultPlace) {
+    const IniFile& ini = SettingsFile;
+    using settings::kWindowsSection, settings::WindowKey;
+    PlaceWindow(window,
+                {ini.ReadInteger(kWindowsSection, WindowKey('X', number), defaultPlace.x()),
+                 ini.ReadInteger(kWindowsSection, WindowKey('Y', number), defaultPlace.y())});
+}
+
+void RestoreWindowPlace(QWidget* window, int number, QPoint defaultPlace, QSize defaultSize) {
+    const IniFile& ini = SettingsFile;
+    using settings::kWindowsSection, settings::WindowKey;
+    PlaceWindow(window,
+                {ini.ReadInteger(kWindowsSection, WindowKey('X', number), defaultPlace.x()),
+                 ini.ReadInteger(kWindowsSection, WindowKey('Y', number), defaultPlace.y())},
+                {ini.ReadInteger(kWindowsSection, WindowKey('W', number), defaultSize.width()),
+                 ini.ReadInteger(kWindowsSection, WindowKey('H', number), defaultSize.height())});
+}
+
+void SaveWindowPlace(const QWidget* window, int number, bool withSize) {
+    IniFile& ini = SettingsFile;
+    using settings::kWindowsSection, settings::WindowKey;
+    const QPoint place = WindowPlace(window);
+    ini.WriteInteger(kWindowsSection, WindowKey('X', number), place.x());
+    ini.WriteInteger(kWindowsSection, WindowKey('Y', number), place.y());
+    if (!withSize) return;
+    ini.WriteInteger(kWindowsSection, WindowKey('W', number), window->width());
+    ini.WriteInteger(kWindowsSection, WindowKey('H', number), window->height());
 }
 
 }  // namespace kx

@@ -25,6 +25,15 @@ void PlaceWindow(QWidget* window, QPoint frameTopLeft, QSize size);
 // The place to store for a window: the top-left corner of its frame.
 QPoint WindowPlace(const QWidget* window);
 
+// The place (and, with a default size, the size) the window was left at in the settings
+// file under its number (keys X<n>, Y<n>, W<n>, H<n> of [WINDOWS]), or the defaults, put
+// as PlaceWindow puts it.
+void RestoreWindowPlace(QWidget* window, int number, QPoint defaultPlace);
+void RestoreWindowPlace(QWidget* window, int number, QPoint defaultPlace, QSize defaultSize);
+// Stores the window's place (and its size when withSize) in the settings file under its
+// number. Throws the settings file's write error.
+void SaveWindowPlace(const QWidget* window, int number, bool withSize);
+
 // Centres the window, frame included, on the primary screen. When the frame is not
 // known yet, the window is centred again as soon as it is.
 void CentreWindow(QWidget* window);
