@@ -1,4 +1,6 @@
 // Message boxes, the handler wrapper, the text boundary, the info and progress windows.
+#include "platform/qt/Services.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -6,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
+#include <filesystem>
 #include <new>
 
 #include "app/KXInfo.h"
@@ -15,6 +18,7 @@
 #include "platform/Globals.h"
 #include "platform/qt/FakeServices.h"
 #include "platform/qt/QtText.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -197,4 +201,32 @@ TEST(InfoWindow, PassiveTextWindowAboutTheAward) {
     EXPECT_EQ(form.btCont->text(), "&Continue");
     EXPECT_TRUE(form.windowTitle().contains("BEX"));
     EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+// A page opens through xdg-open, and when xdg-open finds no browser the program hears of
+// it; without xdg-open Qt's own ways are tried (none on the offscreen platform).
+TEST(OpenWithDesktop, AFailedXdgOpenIsToldAndAMissingOneIsNoSuccess) {
+    kxtest::TempFolder bin;
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.dir()));
+    auto opens = [&](int status, bool* failed) {
+        bin.write("xdg-open", "#!/bin/sh\necho \"$1\" > '" + bin.file("asked") + "'\nexit " +
+                                  std::to_string(status) + "\n");
+        std::filesystem::permissions(bin.file("xdg-open"), std::filesystem::perms::owner_all);
+        return kx::OpenWithDesktop(QStringLiteral("https://en.wikipedia.org/wiki/Lithuania"),
+                                   [failed] { *failed = true; });
+    };
+    bool failed = false;
+    EXPECT_TRUE(opens(3, &failed));  // xdg-open: "no browser"
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failed; }, 10000));
+    EXPECT_EQ(bin.read("asked"), "https://en.wikipedia.org/wiki/Lithuania\n");
+    bool failedToo = false;
+    EXPECT_TRUE(opens(0, &failedToo));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bin.read("asked").size() > 0; }, 10000));
+    QTest::qWait(300);
+    EXPECT_FALSE(failedToo);
+    std::filesystem::remove(bin.file("xdg-open"));
+    bool never = false;
+    EXPECT_FALSE(kx::OpenWithDesktop(QStringLiteral("/no/such/page.htm"), [&] { never = true; }));
+    qputenv("PATH", savedPath);
 }

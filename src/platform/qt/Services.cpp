@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QPrinter>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTextDocument>
 #include <QUrl>
@@ -51,10 +52,9 @@ public:
     }
 
     bool OpenDocument(const QString& fileOrUrl) override {
-        const QUrl url = fileOrUrl.contains(QStringLiteral("://"))
-                             ? QUrl(fileOrUrl)
-                             : QUrl::fromLocalFile(QFileInfo(fileOrUrl).absoluteFilePath());
-        return QDesktopServices::openUrl(url);
+        return OpenWithDesktop(fileOrUrl, [fileOrUrl] {
+            ShowError(QApplication::activeWindow(), Text(Msg::PageNotOpened).arg(fileOrUrl));
+        });
     }
 
     QDate Today() override { return QDate::currentDate(); }
@@ -160,6 +160,33 @@ bool AskQuestion(QWidget* parent, const QString& text, QMessageBox::StandardButt
     box.buttons = QMessageBox::Yes | QMessageBox::No;
     box.defaultButton = defaultButton;
     return Svc().ShowMessage(parent, box) == QMessageBox::Yes;
+}
+
+bool OpenWithDesktop(const QString& fileOrUrl, std::function<void()> failed) {
+    const QUrl url = fileOrUrl.contains(QStringLiteral("://"))
+                         ? QUrl(fileOrUrl)
+                         : QUrl::fromLocalFile(QFileInfo(fileOrUrl).absoluteFilePath());
+    // Qt starts xdg-open without looking at how it ends: with no browser nothing would
+    // open and nobody would say so. Started here, its failure is seen.
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (xdgOpen.isEmpty()) return QDesktopServices::openUrl(url);
+    // Without a parent: a browser that xdg-open still waits for outlives the program.
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if ((code != 0 || status != QProcess::NormalExit) && failed) failed();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         process->deleteLater();
+                         if (failed) failed();
+                     });
+    process->start(xdgOpen, {url.toString(QUrl::FullyEncoded)});
+    return true;
 }
 
 void ShowError(QWidget* parent, const QString& text) {

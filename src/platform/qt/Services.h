@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -126,6 +127,12 @@ private:
 // defaultButton: what Enter answers (No for a question whose Yes loses data).
 bool AskQuestion(QWidget* parent, const QString& text,
                  QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
+
+// Opens a local file (absolute path) or a web address with xdg-open when it is on the
+// path, else through Qt's desktop services. False when nothing could start; when xdg-open
+// starts but ends in failure (no browser, no application for the file), `failed` is called
+// then, from the event loop.
+bool OpenWithDesktop(const QString& fileOrUrl, std::function<void()> failed);
 
 // Error message: OK button, information icon, title "ERROR" / "KLAIDA".
 void ShowError(QWidget* parent, const QString& text);
