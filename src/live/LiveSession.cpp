@@ -130,6 +130,10 @@ HeardVerdict LiveSession::Judge(const HeardStation& h) {
 
 void LiveSession::WriteNow() {
     writeTimer_->stop();
+    if (session_.Changing() || (mayWrite && !mayWrite())) {
+        if (log_.Waiting() > 0) writeTimer_->start();  // once that change is over
+        return;
+    }
     while (log_.Waiting() > 0) {
         LiveLog::Written w;
         try {

@@ -64,6 +64,11 @@ public:
     void WriteNow();
     std::size_t Waiting() const { return log_.Waiting(); }
 
+    // Whether the log may be changed now; while not, the QSOs wait (the log window says
+    // no while its own change of the log runs). The session's own Changing() always holds
+    // them.
+    std::function<bool()> mayWrite;
+
     std::function<void()> onSender;                              // SenderState changed
     std::function<void(const HeardStation&)> onHeard;            // an LY decode
     std::function<void(const LiveLog::Written&)> onWritten;      // QSOs joined the log

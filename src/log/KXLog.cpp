@@ -35,6 +35,7 @@
 
 #include "app/Forms.h"
 #include "award/AdifExport.h"
+#include "live/KXLive.h"
 #include "log/AdifImport.h"
 #include "log/FindBexs.h"
 #include "log/LogBackup.h"
@@ -226,6 +227,15 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), session_("EN"), log_(sess
     tool(btCreate, "btCreate");
     tool(btMap, "btMap");
     tool(btExport, "btExport");
+    // Live from WSJT-X / JTDX: its panel docks to the window; its QSOs wait while the
+    // window's own change of the log runs.
+    pnHeard = new TLivePanel(
+        this, session_, [this](int firstRow) { LiveArrived(firstRow); },
+        [this] { return changing_ == 0; });
+    btLive = pnHeard->btLive;
+    bar->addWidget(btLive);
+    addDockWidget(Qt::BottomDockWidgetArea, pnHeard);
+    pnHeard->hide();
     tool(btExit, "btExit");
     // The keyboard's way to the tool bar from anywhere in the window, also to a button
     // that a narrow window keeps in the bar's overflow; none is a key of the entry fields
@@ -432,7 +442,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), session_("EN"), log_(sess
     // starts.
     QWidget* tabs[] = {edName,    edQTH,    edRem,      edWWL,    edBEX,   btEntry,
                        btNew,     btDelQSO, btClearAll, edMyWWL,  edMyBEX, btImport,
-                       btBEXCalc, btCreate, btMap,      btExport, btExit};
+                       btBEXCalc, btCreate, btMap,      btExport, btLive,  btExit};
     for (std::size_t i = 1; i < std::size(tabs); ++i) setTabOrder(tabs[i - 1], tabs[i]);
     SGrid1->setFocus();
 
@@ -457,6 +467,7 @@ std::vector<std::pair<QToolButton*, QKeySequence>> TForm3::ToolKeys() const {
             {btCreate, QKeySequence(Qt::CTRL | Qt::Key_P)},
             {btMap, QKeySequence(Qt::CTRL | Qt::Key_M)},
             {btExport, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+            {btLive, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
             {btExit, QKeySequence(Qt::CTRL | Qt::Key_Q)}};
 }
 
@@ -470,6 +481,7 @@ void TForm3::SetCaptions() {
     btMap->setText(t("BEX Map", "BEX žemėlapis"));
     btExport->setText(t("Export to ADIF", "Eksportuoti ADIF"));
     btExit->setText(t("Exit", "Baigti"));
+    pnHeard->SetCaptions();
     for (const auto& [button, keys] : ToolKeys())
         button->setToolTip(button->text() + QStringLiteral(" (") +
                            keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
@@ -533,6 +545,7 @@ void TForm3::FormShow() {
     RefreshGrid();
     FitColumns();
     SetCounter();
+    if (firstShow) pnHeard->FormShow();  // listening again when it was on
     if (firstShow && ReadOnly()) ShowError(this, FromCp(session_.ReadOnlyText()));
     if (loadError) std::rethrow_exception(loadError);
 }
@@ -569,7 +582,10 @@ bool TForm3::FormClose() {
             if (!MayCloseWithoutSaving(unsaved)) return false;
         }
     }
-    Guard([this] { SaveWindowPlace(this, kPlaceNumber, true); });
+    Guard([this] {
+        SaveWindowPlace(this, kPlaceNumber, true);
+        pnHeard->FormClose();
+    });
     return true;
 }
 
@@ -1063,6 +1079,13 @@ void TForm3::btEntryClick() {
     else
         dateMemory_ = date;
     if (findError) std::rethrow_exception(findError);
+}
+
+void TForm3::LiveArrived(int firstRow) {
+    RefreshGrid();
+    SetCounter();
+    for (int r = firstRow; r >= 1 && r <= log_.DataRowCount(); ++r) WidenColumnsFor(r);
+    SelectQuietly(log_.DataRowCount());
 }
 
 void TForm3::SelectQuietly(int row) {

@@ -26,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QTableView;
 class QToolButton;
+class TLivePanel;
 
 // The grid's view of the log: grid row i is data row i + 1; the header row is the log's
 // row 0.
@@ -60,6 +61,8 @@ public:
     QToolButton* btMap;
     QToolButton* btExport;
     QToolButton* btExit;
+    QToolButton* btLive;  // the live switch of pnHeard
+    TLivePanel* pnHeard;  // WSJT-X / JTDX: the heard stations and the QSOs logged there
     QTableView* SGrid1;
     QLabel* lbTotal;
     QLabel* Panel4;
@@ -115,6 +118,10 @@ public:
     // Grid row (1..N of the log) that is current.
     int SelectedRow() const;
     void SelectRow(int row);
+
+    // QSOs from WSJT-X / JTDX joined the log from firstRow to its end: the grid and the
+    // counter show them and the last is selected; the entry fields stay as they are.
+    void LiveArrived(int firstRow);
 
     // ---- handlers -------------------------------------------------------------------
     void FormShow();

@@ -104,6 +104,11 @@ std::string LogSession::ReadOnlyText() const {
 int LogSession::ChangeFile(const std::function<void()>& write, Change kind) {
     const bool import = kind == Change::Import;
     if (ReadOnly()) throw KxError(ReadOnlyText() + NotWrittenText(import));
+    struct Running {
+        int& n;
+        explicit Running(int& count) : n(count) { ++n; }
+        ~Running() { --n; }
+    } running(changing_);
     int joined = 0;
     try {
         // Delete All is the user's choice to be rid of the file's QSOs too.

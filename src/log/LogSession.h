@@ -56,6 +56,9 @@ public:
     // failed change throws KxError whose text ends with what it means for the data.
     // Returns how many QSOs of a file changed on disk joined the table first.
     int ChangeFile(const std::function<void()>& write, Change kind = Change::Write);
+    // A change runs (it may let window messages run between its steps): nothing else may
+    // change the table meanwhile.
+    bool Changing() const { return changing_ > 0; }
 
     // The QSOs of the file that could not be read at start join the table (raises while
     // it still cannot be read).
@@ -99,6 +102,7 @@ private:
     std::string readOnlyReason_;
     std::string lockPath_;
     FileIdentity diskFile_;  // "QSO.dat" as the session last read or wrote it
+    int changing_ = 0;
 };
 
 }  // namespace kx

@@ -6,6 +6,8 @@
 //   [SETUP]    Name, Call, Addr, EAddr              the applicant of the application
 //              KoordFormat, WestLong                the calculator's coordinate form
 //              LogSort                              the log window's sort key
+//   [LIVE]     On, Address, Port, Highlight, Sound, the log window's live listening to
+//              Dock                                 WSJT-X/JTDX and its panel's place
 //
 // Files written by every earlier version keep working: the names are theirs, letter for
 // letter.
@@ -33,6 +35,14 @@ inline constexpr std::string_view kSetupSection = "SETUP";
 inline constexpr std::string_view kCoordFormatKey = "KoordFormat";
 inline constexpr std::string_view kWestLongKey = "WestLong";
 inline constexpr std::string_view kLogSortKey = "LogSort";
+
+inline constexpr std::string_view kLiveSection = "LIVE";
+inline constexpr std::string_view kLiveOnKey = "On";
+inline constexpr std::string_view kLiveAddressKey = "Address";
+inline constexpr std::string_view kLivePortKey = "Port";
+inline constexpr std::string_view kLiveHighlightKey = "Highlight";
+inline constexpr std::string_view kLiveSoundKey = "Sound";
+inline constexpr std::string_view kLiveDockKey = "Dock";
 
 // The key of a window's stored place or size: letter 'X', 'Y', 'W' or 'H' and the
 // window's number ("X3" is the log window's left edge).

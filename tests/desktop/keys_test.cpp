@@ -83,6 +83,8 @@ TEST_F(DesktopWindows, KeysAloneChooseTheLanguageAndReachTheLogWindowsToolBar) {
     EXPECT_EQ(fake.messages.back().box.text,
               QString::fromUtf8("Norite baigti darbą programoje Kvadrix?"));
     Desktop::Keys("shift+Tab");
+    EXPECT_TRUE(Focused(Form3->btLive));
+    Desktop::Keys("shift+Tab");
     EXPECT_TRUE(Focused(Form3->btExport));
     // Leaving the mode box, even holding a mode of its list, goes where the key says.
     Form3->cbMode->setFocus(Qt::TabFocusReason);
