@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "award/AwardGroups.h"
 #include "log/AdifImport.h"
@@ -104,6 +105,26 @@ bool SameText(std::string_view a, std::string_view b) {
     return UpperAscii(TrimField(a)) == UpperAscii(TrimField(b));
 }
 
+// The award group a mode belongs to; none for a mode the table does not know or an image
+// mode.
+std::optional<ModeGroup> GroupOfMode(std::string_view mode) {
+    const ModeInfo* info = FindMode(mode);
+    if (!info) return std::nullopt;
+    switch (info->kind) {
+        case ModeKind::Cw:
+            return ModeGroup::CW;
+        case ModeKind::Ssb:
+            return ModeGroup::SSB;
+        case ModeKind::Phone:
+            return ModeGroup::Phone;
+        case ModeKind::Digital:
+            return ModeGroup::Digital;
+        case ModeKind::Image:
+            break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string BandOfFrequency(std::uint64_t hertz) {
@@ -199,12 +220,9 @@ HeardVerdict JudgeHeard(const QSOLog& log, std::string_view call, std::string_vi
         if (!inGrid.empty()) v.squares = std::move(inGrid);
     }
     if (v.squares.empty()) return v;
-    const ModeInfo* wanted = FindMode(mode);
-    auto sameGroup = [&](std::string_view logged) {
-        if (!wanted) return true;
-        const ModeInfo* m = FindMode(logged);
-        return m && m->kind == wanted->kind;
-    };
+    // The award group of the mode heard: a QSO in a mode that passes its filter counts.
+    const std::optional<ModeGroup> group = GroupOfMode(mode);
+    auto sameGroup = [&](std::string_view logged) { return !group || fModePasses(*group, logged); };
     v.verdict = Verdict::Worked;
     for (const auto& s : v.squares) {
         bool worked = false;

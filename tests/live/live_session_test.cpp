@@ -187,6 +187,9 @@ TEST_F(LiveFixture, HeardStationsGetTheVerdictOfTheirSquareOnTheBandAndModeGroup
     Send(fake, fake.Status(14'080'000, "FT4"));
     Send(fake, fake.Decode("CQ LY2ABC KO24"));
     EXPECT_EQ(heard.back().verdict.verdict, Verdict::Worked);
+    Send(fake, fake.Status(14'074'000, "CW"));
+    Send(fake, fake.Decode("CQ LY2ABC KO24"));
+    EXPECT_EQ(heard.back().verdict.verdict, Verdict::Needed);
     Send(fake, fake.Status(7'074'000, "FT8"));
     Send(fake, fake.Decode("CQ LY2ABC KO24"));
     EXPECT_EQ(heard.back().verdict.verdict, Verdict::Needed);
