@@ -42,9 +42,10 @@
 #include "tables/CommaList.h"
 #include "tables/TableFile.h"
 #include "tables/WwlTable.h"
-#include "tool/ToolApplication.h"
+#include "tool/QtHandOff.h"
 #include "tool/ToolCli.h"
-#include "tool/ToolListen.h"
+#include "tool/qt/ToolApplication.h"  // its request (the Qt half alone writes it)
+#include "tool/qt/ToolListen.h"
 
 namespace {
 
@@ -401,6 +402,7 @@ int Award(const Args& args) {
 
 const char* ToolArgv0 = "kvadrix-tool";
 
+#if KVADRIX_TOOL_QT
 // Writes the application document to the --out file, RTF or PDF by its extension.
 int Application(const Args& args) {
     const AwardOptions o = ParseAwardOptions("application", args, true);
@@ -429,6 +431,15 @@ int Listen(const Args& a) {
     WriteLock lock;
     return kx::ToolListen(a);
 }
+#else
+// kvadrix-tool hands these commands to kvadrix-tool-qt before they run (see Run).
+int Application(const Args&) {
+    return kError;
+}
+int Listen(const Args&) {
+    return kError;
+}
+#endif
 
 int SquareCmd(const Args& a) {
     return kx::tool::RunLookup(Square, a);
@@ -523,8 +534,11 @@ int Run(int argc, char** argv) {
         return kOk;
     }
 
-    kx::UsePaths(folder ? kx::Paths::Portable(*folder) : kx::Paths::Detect(OwnFolder(argv[0])));
+    kx::UsePaths(folder ? kx::Paths::Portable(*folder)
+                        : kx::Paths::Detect(kx::ToolFolder(OwnFolder(argv[0]))));
     kx::settings::OpenSettings("EN");
+    if (!kx::ToolHasQt() && kx::ToolCommandNeedsQt(name))
+        throw Failure{kx::HandToQtTool(OwnFolder(argv[0]), name, argv)};
     if (command->needsWwlTable) kx::RequireWwlTable();
     ToolArgv0 = argv[0];
     return command->run(rest);

@@ -55,6 +55,7 @@ TEST_F(Installed, EveryFileGoesToItsPlace) {
     std::set<std::string> expected = {
         "bin/kvadrix",
         "bin/kvadrix-tool",
+        "libexec/kvadrix/kvadrix-tool-qt",
         "share/applications/" KX_APP_ID ".desktop",
         "share/metainfo/" KX_APP_ID ".metainfo.xml",
         "share/icons/hicolor/scalable/apps/kvadrix.svg",
@@ -102,6 +103,15 @@ TEST_F(Installed, ProgramsAnswerVersionAndHelpWithoutADisplay) {
     EXPECT_NE(output().find("~/.local/share/kvadrix"), std::string::npos) << output();
     ASSERT_EQ(Shell(bare + "'" + usr("bin/kvadrix-tool") + "' --version >'" + out() + "' 2>&1"), 0);
     EXPECT_EQ(output(), "kvadrix-tool " KVADRIX_VERSION_STRING "\n");
+}
+
+TEST_F(Installed, ToolHandsItsQtCommandToItsQtHalf) {
+    // The application command runs in libexec/kvadrix/kvadrix-tool-qt: its own check of
+    // the arguments answers, not a message that the half is missing.
+    EXPECT_EQ(Shell("env LANG=C LC_ALL= LANGUAGE= '" + usr("bin/kvadrix-tool") +
+                    "' application >'" + out() + "' 2>&1"),
+              2);
+    EXPECT_EQ(output(), "kvadrix-tool: application: --out FILE.rtf or FILE.pdf is needed\n");
 }
 
 TEST_F(Installed, UserGuideHasTheUsersPartsOfTheReadmeAndItsPictures) {

@@ -76,6 +76,19 @@ TEST(ToolSquare, PointsLocatorsAndMisses) {
 
 // A locator has 6 characters; 8 or 10 are read as their first 6. A field, a square or
 // three letters is no locator: a usage error naming what is accepted, never a square.
+// Every command but the Qt ones starts without Qt's libraries: they are the larger part of
+// a call's cost. The application command runs in kvadrix-tool-qt, which has them.
+TEST(ToolStart, OnlyTheQtHalfLoadsQt) {
+    ToolFolder f;
+    const std::string build = KX_BUILD_DIR;
+    ToolRun core = Shell(f, "ldd '" + build + "/kvadrix-tool'");
+    ASSERT_EQ(core.status, 0) << core.err;
+    EXPECT_EQ(core.out.find("libQt"), std::string::npos) << core.out;
+    ToolRun qt = Shell(f, "ldd '" + build + "/kvadrix-tool-qt'");
+    ASSERT_EQ(qt.status, 0) << qt.err;
+    EXPECT_NE(qt.out.find("libQt6Gui"), std::string::npos) << qt.out;
+}
+
 TEST(ToolSquare, LocatorsOfSixEightOrTenCharactersOnly) {
     ToolFolder f;
     EXPECT_EQ(Tool(f, "square KO24PQ12").out, "K26\n");

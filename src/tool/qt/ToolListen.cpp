@@ -1,4 +1,4 @@
-#include "tool/ToolListen.h"
+#include "tool/qt/ToolListen.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "tool/ToolApplication.h"
+#include "tool/qt/ToolApplication.h"
 
 #include <QDate>
 #include <QGuiApplication>
