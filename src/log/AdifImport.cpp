@@ -109,37 +109,88 @@ std::string SixCharLocator(const std::string& v) {
     return fTestWWL(wwl) ? wwl : std::string();
 }
 
+// The fields the import reads, one a line: the name of its index and its ADIF name. A
+// field added here is found by WantedIndex at once.
+#define KX_ADIF_WANTED(X)             \
+    X(kCall, "CALL")                  \
+    X(kQsoDate, "QSO_DATE")           \
+    X(kTimeOn, "TIME_ON")             \
+    X(kTimeOff, "TIME_OFF")           \
+    X(kBand, "BAND")                  \
+    X(kMode, "MODE")                  \
+    X(kQth, "QTH")                    \
+    X(kName, "NAME")                  \
+    X(kNotes, "NOTES")                \
+    X(kComment, "COMMENT")            \
+    X(kWlRemarks, "WL_REMARKS")       \
+    X(kGridSquare, "GRIDSQUARE")      \
+    X(kMyGridSquare, "MY_GRIDSQUARE") \
+    X(kSubmode, "SUBMODE")            \
+    X(kSig, "SIG")                    \
+    X(kSigInfo, "SIG_INFO")           \
+    X(kMySig, "MY_SIG")               \
+    X(kMySigInfo, "MY_SIG_INFO")
+
 enum Wanted {
-    kCall,
-    kQsoDate,
-    kTimeOn,
-    kTimeOff,
-    kBand,
-    kMode,
-    kQth,
-    kName,
-    kNotes,
-    kComment,
-    kWlRemarks,
-    kGridSquare,
-    kMyGridSquare,
-    kSubmode,
-    kSig,
-    kSigInfo,
-    kMySig,
-    kMySigInfo,
-    kWantedCount
+#define KX_WANTED_INDEX(index, name) index,
+    KX_ADIF_WANTED(KX_WANTED_INDEX)
+#undef KX_WANTED_INDEX
+        kWantedCount
 };
 
 constexpr std::string_view kWantedNames[kWantedCount] = {
-    "CALL",          "QSO_DATE", "TIME_ON", "TIME_OFF", "BAND",       "MODE",
-    "QTH",           "NAME",     "NOTES",   "COMMENT",  "WL_REMARKS", "GRIDSQUARE",
-    "MY_GRIDSQUARE", "SUBMODE",  "SIG",     "SIG_INFO", "MY_SIG",     "MY_SIG_INFO"};
+#define KX_WANTED_NAME(index, name) name,
+    KX_ADIF_WANTED(KX_WANTED_NAME)
+#undef KX_WANTED_NAME
+};
+
+// The wanted fields by the length of their names, so that a tag is compared with the few
+// names of its length only.
+class WantedByLength {
+public:
+    static constexpr std::size_t kLongest = 32;
+    WantedByLength() {
+        for (int w = 0; w < kWantedCount; ++w) {
+            const std::size_t n = kWantedNames[w].size();
+            if (n < kLongest) ++count_[n];
+        }
+        std::size_t at = 0;
+        for (std::size_t n = 0; n < kLongest; ++n) {
+            first_[n] = at;
+            at += count_[n];
+            count_[n] = 0;
+        }
+        for (int w = 0; w < kWantedCount; ++w) {
+            const std::size_t n = kWantedNames[w].size();
+            if (n < kLongest) order_[first_[n] + count_[n]++] = w;
+        }
+    }
+    // The index of an upper-case-blind name without blanks around it, or -1.
+    int Find(std::string_view name) const {
+        const std::size_t n = name.size();
+        if (n >= kLongest) return -1;
+        for (std::size_t k = first_[n]; k < first_[n] + count_[n]; ++k) {
+            const std::string_view wanted = kWantedNames[order_[k]];
+            std::size_t i = 0;
+            while (i < n && (name[i] == wanted[i] || (name[i] >= 'a' && name[i] <= 'z' &&
+                                                      name[i] - 'a' + 'A' == wanted[i])))
+                ++i;
+            if (i == n) return order_[k];
+        }
+        return -1;
+    }
+
+private:
+    std::size_t first_[kLongest] = {};
+    std::size_t count_[kLongest] = {};
+    int order_[kWantedCount] = {};
+};
 
 int WantedIndex(std::string_view name) {
-    for (int i = 0; i < kWantedCount; ++i)
-        if (AdifNameIs(name, kWantedNames[i])) return i;
-    return -1;
+    static const WantedByLength table;
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    return table.Find(name);
 }
 
 constexpr std::string_view kOwnPrefix = "APP_KVADRIX_";
