@@ -1,9 +1,15 @@
 // Generated inputs of the benchmarks: logs, ADIF files and a temporary program folder.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "log/QSOLog.h"
 #include "platform/Globals.h"
@@ -95,6 +101,37 @@ inline std::string BigAdif(int records, int first = 0, int lyEvery = 5) {
     out.reserve(static_cast<std::size_t>(records) * 330);
     for (int i = first; i < first + records; ++i) out += Record(i, i % lyEvery == 0);
     return out;
+}
+
+// Runs a program to its end; its peak resident set in bytes and its time in seconds
+// (user + system), or a negative peak when it failed. quiet: its output goes to /dev/null.
+struct RunFigures {
+    double peak = -1;
+    double seconds = 0;
+};
+inline RunFigures RunProgram(const std::vector<std::string>& args, bool quiet = false) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (quiet) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return {};
+    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return {static_cast<double>(usage.ru_maxrss) * 1024,
+            secs(usage.ru_utime) + secs(usage.ru_stime)};
 }
 
 // A temporary program folder with the shipped WWL/BEX table, made the program folder.

@@ -218,32 +218,6 @@ int ShowOnce(const char* folder) {
     return 0;
 }
 
-// Runs a program to its end; its peak resident set in bytes and its time in seconds
-// (user + system), or a negative peak when it failed.
-struct RunFigures {
-    double peak = -1;
-    double seconds = 0;
-};
-RunFigures Run(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return {};
-    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return {static_cast<double>(usage.ru_maxrss) * 1024,
-            secs(usage.ru_utime) + secs(usage.ru_stime)};
-}
-
 // The window (this program's --show) and then kvadrix-tool find-squares, each run on its
 // own in a folder of the portable layout.
 int MemoryReading(int rows) {
@@ -259,14 +233,16 @@ int MemoryReading(int rows) {
     }
     // Every step runs in a program of its own: a child's peak counts what its parent
     // held when it started, so this one never holds a log.
-    if (Run({self.string(), "--write-log", std::to_string(rows), full.string()}).peak < 0) {
+    if (kxbench::RunProgram({self.string(), "--write-log", std::to_string(rows), full.string()})
+            .peak < 0) {
         std::printf("the log could not be written\n");
         return 1;
     }
     const fs::path log = full / "QSO.dat";
     const double size = static_cast<double>(fs::file_size(log));
     std::printf("log of %d rows: %.1f MB\n", rows, size / 1e6);
-    auto report = [&](const char* what, const RunFigures& loaded, const RunFigures& bare) {
+    auto report = [&](const char* what, const kxbench::RunFigures& loaded,
+                      const kxbench::RunFigures& bare) {
         if (loaded.peak < 0 || bare.peak < 0) {
             std::printf("%-26s failed\n", what);
             return;
@@ -277,10 +253,12 @@ int MemoryReading(int rows) {
             what, loaded.peak / 1e6, loaded.peak / size, bare.peak / 1e6,
             (loaded.peak - bare.peak) / size, loaded.seconds);
     };
-    report("window shown", Run({self.string(), "--show", full.string()}),
-           Run({self.string(), "--show", empty.string()}));
-    const RunFigures tool = Run({(full / "kvadrix-tool").string(), "find-squares"});
-    const RunFigures bareTool = Run({(empty / "kvadrix-tool").string(), "find-squares"});
+    report("window shown", kxbench::RunProgram({self.string(), "--show", full.string()}),
+           kxbench::RunProgram({self.string(), "--show", empty.string()}));
+    const kxbench::RunFigures tool =
+        kxbench::RunProgram({(full / "kvadrix-tool").string(), "find-squares"});
+    const kxbench::RunFigures bareTool =
+        kxbench::RunProgram({(empty / "kvadrix-tool").string(), "find-squares"});
     report("kvadrix-tool find-squares", tool, bareTool);
     fs::remove_all(base);
     return 0;
