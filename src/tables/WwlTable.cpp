@@ -1,8 +1,11 @@
 #include "tables/WwlTable.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -37,12 +40,60 @@ std::uint64_t PackKey(const char* p, size_t len) {
     return key | (static_cast<std::uint64_t>(len) << 56);
 }
 
+// The first line that holds each substring of up to seven bytes of the table's lines.
+// Built only for a run of lookups: a single one scans the lines, which costs less than
+// the index (some 166,000 entries).
+class SubstringIndex {
+public:
+    // Lookups before the index is built.
+    static constexpr int kScansFirst = 64;
+
+    // Index of the first line containing the upper-cased text, or -1.
+    long firstLineContaining(const std::vector<std::string>& lines,
+                             const std::string& folded) const {
+        if (folded.empty()) return -1;
+        if (scans_.fetch_add(1, std::memory_order_relaxed) < kScansFirst)
+            return scanFrom(lines, folded, 0);
+        std::call_once(built_, [&] { build(lines); });
+        const size_t keyLen = std::min(folded.size(), kIndexedLength);
+        const auto it = firstLineOf_.find(PackKey(folded.data(), keyLen));
+        if (it == firstLineOf_.end()) return -1;
+        if (folded.size() <= kIndexedLength) return static_cast<long>(it->second);
+        // No line before the first one holding the text's beginning can hold the text.
+        return scanFrom(lines, folded, it->second);
+    }
+
+private:
+    static long scanFrom(const std::vector<std::string>& lines, const std::string& folded,
+                         size_t from) {
+        for (size_t i = from; i < lines.size(); ++i)
+            if (lines[i].find(folded) != std::string::npos) return static_cast<long>(i);
+        return -1;
+    }
+
+    void build(const std::vector<std::string>& lines) const {
+        size_t total = 0;
+        for (const std::string& line : lines) total += line.size();
+        firstLineOf_.reserve(total * 2);
+        for (std::uint32_t i = 0; i < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            for (size_t pos = 0; pos < line.size(); ++pos)
+                for (size_t len = 1; len <= kIndexedLength && pos + len <= line.size(); ++len)
+                    firstLineOf_.emplace(PackKey(line.data() + pos, len), i);
+        }
+    }
+
+    mutable std::atomic<int> scans_{0};
+    mutable std::once_flag built_;
+    mutable std::unordered_map<std::uint64_t, std::uint32_t> firstLineOf_;
+};
+
 // One version of the table file: its INI view, its lines upper-cased for the line scan,
-// and for every substring of up to seven bytes the first line that contains it.
+// and the index of their substrings.
 struct WwlTable {
     TableText text;
     std::vector<std::string> foldedLines;
-    std::unordered_map<std::uint64_t, std::uint32_t> firstLineOf;
+    std::unique_ptr<SubstringIndex> substrings = std::make_unique<SubstringIndex>();
     // The items of every entry of section BEX, split once, parallel to its entries.
     std::vector<std::vector<std::string>> itemsOf;
     const IniSection* bex = nullptr;
@@ -54,18 +105,7 @@ struct WwlTable {
         if (t.bex)
             for (const IniEntry& e : t.bex->entries) t.itemsOf.push_back(SplitCommaList(e.value));
         t.foldedLines.reserve(t.text.lines.size());
-        size_t total = 0;
-        for (const std::string& line : t.text.lines) {
-            t.foldedLines.push_back(UpperCp1257(line));
-            total += line.size();
-        }
-        t.firstLineOf.reserve(total * 2);
-        for (std::uint32_t i = 0; i < t.foldedLines.size(); ++i) {
-            const std::string& line = t.foldedLines[i];
-            for (size_t pos = 0; pos < line.size(); ++pos)
-                for (size_t len = 1; len <= kIndexedLength && pos + len <= line.size(); ++len)
-                    t.firstLineOf.emplace(PackKey(line.data() + pos, len), i);
-        }
+        for (const std::string& line : t.text.lines) t.foldedLines.push_back(UpperCp1257(line));
         return t;
     }
 
@@ -78,15 +118,7 @@ struct WwlTable {
 
     // Index of the first line containing the upper-cased text, or -1.
     long firstLineContaining(const std::string& folded) const {
-        if (folded.empty()) return -1;
-        const size_t keyLen = std::min(folded.size(), kIndexedLength);
-        const auto it = firstLineOf.find(PackKey(folded.data(), keyLen));
-        if (it == firstLineOf.end()) return -1;
-        if (folded.size() <= kIndexedLength) return static_cast<long>(it->second);
-        // No line before the first one holding the text's beginning can hold the text.
-        for (size_t i = it->second; i < foldedLines.size(); ++i)
-            if (foldedLines[i].find(folded) != std::string::npos) return static_cast<long>(i);
-        return -1;
+        return substrings->firstLineContaining(foldedLines, folded);
     }
 };
 
