@@ -456,9 +456,6 @@ void QSOLog::AppendDataRows(const QSOLog& other) {
             Padded(other.rows_[r].View(), static_cast<std::size_t>(cols - other.cols_)));
 }
 
-namespace {
-
-// Whether a row text has an empty field (most rows of a sorted log have none).
 bool HasEmptyField(std::string_view line) {
     char before = '\t';
     for (char c : line) {
@@ -467,6 +464,8 @@ bool HasEmptyField(std::string_view line) {
     }
     return before == '\t';
 }
+
+namespace {
 
 // The row text with every empty field made one blank, appended to out.
 void AppendBlankingEmpty(std::string& out, std::string_view line) {
@@ -487,13 +486,18 @@ void AppendBlankingEmpty(std::string& out, std::string_view line) {
 }  // namespace
 
 void QSOLog::KeepDataRows(const std::vector<int>& order) {
+    KeepDataRows(order, {});
+}
+
+void QSOLog::KeepDataRows(const std::vector<int>& order, const std::vector<char>& emptyFields) {
     std::vector<PackedRow> kept;
     kept.reserve(order.size() + 2);
     kept.push_back(std::move(rows_[0]));
     std::string blanked;
+    const bool known = emptyFields.size() == rows_.size();
     for (int r : order) {
         PackedRow row = std::move(rows_.at(static_cast<std::size_t>(r)));
-        if (HasEmptyField(row.View())) {
+        if (known ? emptyFields[static_cast<std::size_t>(r)] != 0 : HasEmptyField(row.View())) {
             blanked.clear();
             AppendBlankingEmpty(blanked, row.View());
             row = PackedRow(blanked);

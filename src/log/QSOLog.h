@@ -119,6 +119,9 @@ using QSORow = std::vector<std::string>;
 // The fields of a row text (fields joined by TAB) as views into it.
 void SplitLine(std::string_view line, std::vector<std::string_view>& fields);
 
+// Whether a row text (fields joined by TAB) has an empty field.
+bool HasEmptyField(std::string_view line);
+
 // One row of the table: its fields joined by TAB (the file's line without its final TAB
 // and line end), in one heap block of its own that holds the length, a count of owners
 // and the bytes (a row is at most 4 GiB). A log of millions of rows costs little more than its file
@@ -214,6 +217,9 @@ public:
     // The data rows become the rows `order` names (each at most once), in that order,
     // every empty field of them made one blank; no rows: the empty log. Used by the sort.
     void KeepDataRows(const std::vector<int>& order);
+    // The same where emptyFields (one flag a row of the table) already says which rows have
+    // an empty field, so that the rows are not read again.
+    void KeepDataRows(const std::vector<int>& order, const std::vector<char>& emptyFields);
 
     // ---- File ---------------------------------------------------------------------
     // "QSO.dat" format: Windows-1257, one line per row starting with the header row,

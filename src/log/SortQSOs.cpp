@@ -80,9 +80,11 @@ void AppendSortKey(std::string& out, const FieldViews& row, SortKey key) {
     }
 }
 
-// CommaText appended to out.
-void AppendCommaText(std::string& out, const FieldViews& row) {
-    for (std::size_t i = 0; i < row.size(); ++i) {
+// CommaText appended to out; once out holds `limit` bytes or more the rest may be left
+// out.
+void AppendCommaText(std::string& out, const FieldViews& row,
+                     std::size_t limit = std::string::npos) {
+    for (std::size_t i = 0; i < row.size() && out.size() < limit; ++i) {
         if (i) out += ',';
         const std::string_view f = row[i];
         if (!NeedsQuotes(f)) {
@@ -98,10 +100,12 @@ void AppendCommaText(std::string& out, const FieldViews& row) {
     }
 }
 
-void AppendSortEntry(std::string& out, const FieldViews& row, SortKey key) {
+// SortEntry appended to out; the same about `limit` as AppendCommaText.
+void AppendSortEntry(std::string& out, const FieldViews& row, SortKey key,
+                     std::size_t limit = std::string::npos) {
     AppendSortKey(out, row, key);
     out += "##";
-    AppendCommaText(out, row);
+    AppendCommaText(out, row, limit);
 }
 
 // A row of 13 or more fields as views (a shorter row reads as if padded with empty
@@ -153,9 +157,11 @@ class EntryOrder {
 public:
     EntryOrder(const QSOLog& log, SortKey key) : log_(log), key_(key) {}
 
-    // The item of a data row.
+    // The item of a data row (only the head of its entry is built).
     SortItem Item(int row) {
-        Entry(row, a_);
+        SplitLine(log_.Line(row), fields_);
+        a_.clear();
+        AppendSortEntry(a_, fields_, key_, kHead);
         SortItem item{static_cast<std::uint32_t>(row), {}};
         const auto& rank = CollationRanks();
         for (std::size_t i = 0; i < kHead && i < a_.size(); ++i)
@@ -201,6 +207,7 @@ private:
 struct SortResult {
     std::vector<int> order;
     std::unordered_map<int, std::string> merged;
+    std::vector<char> emptyFields;  // a flag a row of the table: it has an empty field
 };
 
 SortResult SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& skip,
@@ -208,8 +215,13 @@ SortResult SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& sk
     EntryOrder entries(log, key);
     std::vector<SortItem> items;
     items.reserve(static_cast<std::size_t>(log.DataRowCount()));
-    for (int r = 1; r < log.RowCount(); ++r)
-        if (!skip[r] && !log.Field(r, colCallsign).empty()) items.push_back(entries.Item(r));
+    SortResult result;
+    result.emptyFields.assign(static_cast<std::size_t>(log.RowCount()), 0);
+    for (int r = 1; r < log.RowCount(); ++r) {
+        if (skip[r] || log.Field(r, colCallsign).empty()) continue;
+        items.push_back(entries.Item(r));
+        result.emptyFields[static_cast<std::size_t>(r)] = HasEmptyField(log.Line(r));
+    }
     Pump(pump);
 
     // Equal entries stay in table order, so that of repeats the first is kept.
@@ -217,7 +229,6 @@ SortResult SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& sk
         const int c = entries.Compare(x, y);
         return c < 0 || (c == 0 && x.row < y.row);
     });
-    SortResult result;
     const bool extras = log.ColCount() > kQSOFields;
     for (std::size_t i = 0; i < items.size();) {
         const int kept = static_cast<int>(items[i].row);
@@ -241,11 +252,13 @@ SortResult SortOrder(const QSOLog& log, SortKey key, const std::vector<char>& sk
 // The table becomes the rows of the sort's result.
 void Keep(QSOLog& log, const SortResult& sorted) {
     std::vector<std::string_view> fields;
+    std::vector<char> emptyFields = sorted.emptyFields;
     for (const auto& [row, line] : sorted.merged) {
         SplitLine(line, fields);
         log.SetFields(row, fields);
+        emptyFields[static_cast<std::size_t>(row)] = HasEmptyField(log.Line(row));
     }
-    log.KeepDataRows(sorted.order);
+    log.KeepDataRows(sorted.order, emptyFields);
 }
 
 // SaveBase of the table without its data row `gone` (0: none; the table's only row is
