@@ -2,6 +2,8 @@
 #include "log/AdifImport.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -225,8 +227,9 @@ bool RowIsBlank(const QSOLog& log, int row) {
 }
 
 struct LYRecord {
-    std::size_t start;  // offset of the record's text
-    int index;          // position among all records of the file
+    std::size_t start;  // offset of the record's picked fields in the store
+    std::size_t end;
+    int index;  // position among all records of the file
 };
 
 }  // namespace
@@ -247,34 +250,94 @@ std::string_view AdifOwnFieldName(int column) {
     return column >= 0 && column < kQSOFields ? kNames[column] : std::string_view();
 }
 
-AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
-                    const std::function<std::string(std::string_view)>& wwlToBex,
-                    bool kvadrixFile) {
+namespace {
+
+// The fields of one record that the import reads, picked as ReadAdifQSO describes: the
+// raw values, which must stay where they are until Build.
+struct RecordPick {
     std::string_view found[kWantedCount];
     bool seen[kWantedCount] = {};
     bool typed[kWantedCount] = {};
     std::string_view own[kQSOFields];
     bool ownSeen[kQSOFields] = {};
+
+    // A wanted field (w >= 0) or a column's own field (column >= 0) of the record.
+    void Add(int w, int column, bool hasType, std::string_view raw) {
+        if (w < 0) {
+            if (column >= 0 && !ownSeen[column]) {
+                ownSeen[column] = true;
+                own[column] = raw;
+            }
+            return;
+        }
+        // Only the first occurrence of a tag counts, except that a date without a type
+        // indicator wins over a typed one (<QSO_DATE:8> over <QSO_DATE:8:D>).
+        if (!seen[w] || (w == kQsoDate && typed[w] && !hasType)) {
+            seen[w] = true;
+            typed[w] = hasType;
+            found[w] = raw;
+        }
+    }
+
+    AdifQSO Build(bool utf8File, AdifCodePage codePage,
+                  const std::function<std::string(std::string_view)>& wwlToBex,
+                  bool kvadrixFile) const;
+};
+
+// The fields the import reads of the LY records of a file, kept while the file is read a
+// piece at a time: for each field one byte for its index (kOwnBase + column for a
+// column's own field), one for whether it has a type, four for the value's length, then
+// the raw value.
+constexpr unsigned char kOwnBase = 128;
+
+void StoreField(std::string& store, int code, bool hasType, std::string_view raw) {
+    store += static_cast<char>(code);
+    store += static_cast<char>(hasType ? 1 : 0);
+    const auto n = static_cast<std::uint32_t>(raw.size());
+    char length[4];
+    std::memcpy(length, &n, 4);
+    store.append(length, 4);
+    store.append(raw);
+}
+
+RecordPick PickStored(std::string_view fields) {
+    RecordPick pick;
+    std::size_t i = 0;
+    while (i + 6 <= fields.size()) {
+        const auto code = static_cast<unsigned char>(fields[i]);
+        const bool hasType = fields[i + 1] != 0;
+        std::uint32_t n;
+        std::memcpy(&n, fields.data() + i + 2, 4);
+        const std::string_view raw = fields.substr(i + 6, n);
+        if (code >= kOwnBase)
+            pick.Add(-1, code - kOwnBase, hasType, raw);
+        else
+            pick.Add(code, -1, hasType, raw);
+        i += 6 + n;
+    }
+    return pick;
+}
+
+}  // namespace
+
+AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage codePage,
+                    const std::function<std::string(std::string_view)>& wwlToBex,
+                    bool kvadrixFile) {
+    RecordPick pick;
     AdifScanner scanner(recordText, utf8File);
     AdifTag tag;
     while (scanner.Next(tag)) {
         if (tag.kind != AdifTag::Kind::Field) break;
         const int w = WantedIndex(tag.name);
-        if (w < 0) {
-            if (const int c = kvadrixFile ? OwnFieldColumn(tag.name) : -1; c >= 0 && !ownSeen[c]) {
-                ownSeen[c] = true;
-                own[c] = tag.value;
-            }
-            continue;
-        }
-        // Only the first occurrence of a tag counts, except that a date without a type
-        // indicator wins over a typed one (<QSO_DATE:8> over <QSO_DATE:8:D>).
-        if (!seen[w] || (w == kQsoDate && typed[w] && tag.type.empty())) {
-            seen[w] = true;
-            typed[w] = !tag.type.empty();
-            found[w] = tag.value;
-        }
+        pick.Add(w, w < 0 && kvadrixFile ? OwnFieldColumn(tag.name) : -1, !tag.type.empty(),
+                 tag.value);
     }
+    return pick.Build(utf8File, codePage, wwlToBex, kvadrixFile);
+}
+
+AdifQSO RecordPick::Build(bool utf8File, AdifCodePage codePage,
+                          const std::function<std::string(std::string_view)>& wwlToBex,
+                          bool kvadrixFile) const {
     auto value = [&](int w) {
         return seen[w] ? LogValue(found[w], utf8File, codePage) : std::string();
     };
@@ -341,51 +404,171 @@ AdifQSO ReadAdifQSO(std::string_view recordText, bool utf8File, AdifCodePage cod
     return q;
 }
 
-AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
-                                 const AdifImportHooks& hooks) {
-    const TableBatch tables;  // one look at the table files for the whole file
-    AdifImportResult result;
-    const AdifLayout layout = ReadAdifLayout(bytes);
-    if (layout.BadHeader()) {
-        result.status = AdifImportStatus::BadFormat;
-        return result;
+namespace {
+
+// The first reading of a file: layout, size, UTF-8.
+struct FileCensus {
+    AdifLayout layout;
+    std::size_t size = 0;
+};
+
+FileCensus TakeCensus(const AdifPasses& passes) {
+    AdifLayoutCensus census;
+    FileCensus c;
+    passes([&](std::string_view piece) {
+        census.Add(piece);
+        c.size += piece.size();
+    });
+    c.layout = census.Layout();
+    return c;
+}
+
+// Feeds the tags of a file that arrives a piece at a time to `tag`, from offset `from`,
+// exactly as a scanner over the whole file gives them. Tags are views into the piece or
+// into a short carry-over of the bytes before it, valid during the call.
+class PieceScanner {
+public:
+    PieceScanner(bool utf8, std::size_t total, std::size_t from,
+                 std::function<void(const AdifTag&)> tag)
+        : utf8_(utf8), total_(total), pos_(from), tag_(std::move(tag)) {}
+
+    void Piece(std::string_view piece) {
+        const std::size_t pieceAt = received_;
+        received_ += piece.size();
+        // Bytes left over before this piece are joined with as much of it as the tag
+        // that was cut off needs, then the rest is read from the piece itself.
+        while (!carry_.empty()) {
+            const std::size_t joined = carry_.size() - (pieceAt - carryAt_);
+            if (joined == piece.size()) break;
+            const std::size_t take =
+                std::min(piece.size() - joined, std::max<std::size_t>(4096, carry_.size()));
+            carry_.append(piece.substr(joined, take));
+            Scan(carry_, carryAt_, true);
+            if (pos_ >= pieceAt) {
+                carry_.clear();
+                break;
+            }
+            carry_.erase(0, pos_ - carryAt_);
+            carryAt_ = pos_;
+        }
+        if (!carry_.empty()) return;  // the whole piece is in the carry-over
+        if (pos_ < received_) Scan(piece, pieceAt, true);
+        if (pos_ < received_) {
+            carry_.assign(piece.substr(pos_ - pieceAt));
+            carryAt_ = pos_;
+        }
     }
 
-    // First pass: count the records and note where the LY ones begin.
-    std::vector<LYRecord> ly;
-    int endTags = 0;
-    AdifCodePageVote vote(layout.utf8);
-    {
-        AdifScanner scanner(bytes, layout.utf8, layout.bodyStart);
-        AdifTag tag;
-        std::size_t recordStart = layout.bodyStart;
-        bool hasFields = false, callSeen = false, callLY = false;
-        auto close = [&] {
-            if (callLY) ly.push_back({recordStart, result.records});
-            ++result.records;
-        };
-        while (scanner.Next(tag)) {
-            if (tag.kind == AdifTag::Kind::Field) {
-                hasFields = true;
-                vote.Add(tag.value);
-                if (!callSeen && AdifNameIs(tag.name, "CALL")) {
-                    callSeen = true;
-                    callLY = IsLYCall(DecodeAdifValue(tag.value, layout.utf8));
-                }
-                continue;
-            }
-            if (tag.kind == AdifTag::Kind::EndOfRecord) {
-                ++endTags;
-                close();
-            }
-            // A second <EOH> (files joined one after another) drops the header before it.
-            recordStart = scanner.Position();
-            hasFields = callSeen = callLY = false;
-        }
-        // A last record that lost its <EOR> is still a QSO of the file.
-        if (hasFields && endTags > 0) close();
+    // The end of the file.
+    void Finish() {
+        if (!carry_.empty() && pos_ < received_) Scan(carry_, carryAt_, false);
+        carry_.clear();
     }
-    if (endTags == 0) {
+
+private:
+    void Scan(std::string_view text, std::size_t textAt, bool more) {
+        AdifScanner scanner(text, utf8_, pos_ - textAt);
+        if (more && total_ > textAt + text.size()) scanner.ExpectMore(total_ - textAt);
+        AdifTag tag;
+        while (scanner.Next(tag)) {
+            tag.start += textAt;
+            tag_(tag);
+        }
+        pos_ = textAt + scanner.Position();
+    }
+
+    bool utf8_;
+    std::size_t total_;
+    std::size_t pos_;
+    std::function<void(const AdifTag&)> tag_;
+    std::size_t received_ = 0;
+    std::string carry_;  // the bytes from carryAt_ on, when a tag was cut off
+    std::size_t carryAt_ = 0;
+};
+
+}  // namespace
+
+AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
+                                 const AdifImportHooks& hooks) {
+    return ImportAdifPieces(
+        log, [bytes](const std::function<void(std::string_view)>& piece) { piece(bytes); }, hooks);
+}
+
+AdifImportResult ImportAdifPieces(QSOLog& log, const AdifPasses& passes,
+                                  const AdifImportHooks& hooks) {
+    const TableBatch tables;  // one look at the table files for the whole file
+    AdifImportResult result;
+    const FileCensus census = TakeCensus(passes);
+    AdifLayout layout = census.layout;
+    const bool utf8 = layout.utf8;
+
+    // Second reading: the header, the records, the code page and the fields of the LY
+    // records. Until the first <EOH> or <EOR> the fields may be a header's: they count for
+    // a record only when an <EOR> comes first.
+    std::vector<LYRecord> ly;
+    std::string store;  // the picked fields of the LY records (StoreField)
+    int endTags = 0;
+    AdifCodePageVote vote(utf8);
+    AdifCodePageVote opening(utf8);  // the votes of the fields before the first <EOH>/<EOR>
+    bool opened = false;             // an <EOH> or <EOR> has come
+    std::string programId;
+    bool kvadrixFile = false;
+    std::size_t recordStart = 0;  // in the store
+    bool hasFields = false, callSeen = false, callLY = false;
+    auto close = [&] {
+        if (callLY)
+            ly.push_back({recordStart, store.size(), result.records});
+        else
+            store.resize(recordStart);
+        ++result.records;
+    };
+    auto next = [&] {
+        recordStart = store.size();
+        hasFields = callSeen = callLY = false;
+    };
+    PieceScanner scanner(utf8, census.size, layout.bodyStart, [&](const AdifTag& tag) {
+        if (tag.kind == AdifTag::Kind::Field) {
+            hasFields = true;
+            (opened ? vote : opening).Add(tag.value);
+            if (!opened && programId.empty() && AdifNameIs(tag.name, "PROGRAMID"))
+                programId = std::string(tag.value);
+            if (!callSeen && AdifNameIs(tag.name, "CALL")) {
+                callSeen = true;
+                callLY = IsLYCall(DecodeAdifValue(tag.value, utf8));
+            }
+            const int w = WantedIndex(tag.name);
+            if (w >= 0) {
+                StoreField(store, w, !tag.type.empty(), tag.value);
+            } else if (kvadrixFile) {
+                if (const int c = OwnFieldColumn(tag.name); c >= 0)
+                    StoreField(store, kOwnBase + c, !tag.type.empty(), tag.value);
+            }
+            return;
+        }
+        if (!opened) {
+            opened = true;
+            if (tag.kind == AdifTag::Kind::EndOfHeader) {
+                layout.headerClosed = true;
+                kvadrixFile = AdifNameIs(programId, "KVADRIX");
+                store.resize(recordStart);
+            } else {
+                vote.Add(opening);
+            }
+        }
+        if (tag.kind == AdifTag::Kind::EndOfRecord) {
+            ++endTags;
+            close();
+        } else {
+            store.resize(recordStart);  // a second <EOH> drops the header before it
+        }
+        next();
+    });
+    passes([&](std::string_view piece) { scanner.Piece(piece); });
+    scanner.Finish();
+    // A last record that lost its <EOR> is still a QSO of the file.
+    if (hasFields && endTags > 0) close();
+    if (!opened) vote.Add(opening);
+    if (layout.BadHeader() || endTags == 0) {
         result.status = AdifImportStatus::BadFormat;
         return result;
     }
@@ -397,7 +580,6 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
         hooks.wwlToBex ? hooks.wwlToBex
                        : [](std::string_view locator) { return fWWLtoBEX(locator); };
 
-    const bool kvadrixFile = AdifNameIs(layout.programId, "KVADRIX");
     result.ownFile = kvadrixFile;
 
     // The keys of the rows logged before: their hashes, sorted, each with its row (16 bytes
@@ -436,8 +618,8 @@ AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
         }
         if (hooks.pump) hooks.pump();
 
-        const AdifQSO q =
-            ReadAdifQSO(bytes.substr(rec.start), layout.utf8, codePage, toBex, kvadrixFile);
+        const AdifQSO q = PickStored(std::string_view(store).substr(rec.start, rec.end - rec.start))
+                              .Build(utf8, codePage, toBex, kvadrixFile);
         const std::string& call = q.fields[colCallsign];
         if (!IsLYCall(call)) continue;
         // A QSO on a day or at a time that does not exist would be a row that no sort or
@@ -483,10 +665,14 @@ AdifImportResult ImportAdifFile(QSOLog& log, const std::string& adifPath,
         result.status = AdifImportStatus::MissingFile;
         return result;
     }
-    const std::string bytes = ReadFileBytes(adifPath);
     // All or nothing: the rows reach the table only once the file holds them.
     QSOLog updated = log;
-    result = ImportAdifBytes(updated, bytes, hooks);
+    result = ImportAdifPieces(
+        updated,
+        [&adifPath](const std::function<void(std::string_view)>& piece) {
+            ReadFilePieces(adifPath, piece);
+        },
+        hooks);
     if (result.status == AdifImportStatus::Imported) {
         updated.Write(logPath);
         log = std::move(updated);

@@ -91,6 +91,15 @@ bool IsLYCall(std::string_view call);
 AdifImportResult ImportAdifBytes(QSOLog& log, std::string_view bytes,
                                  const AdifImportHooks& hooks = {});
 
+// A file read from its start to its end, a piece at a time: each call hands every piece to
+// the function in order. The import reads the file twice this way.
+using AdifPasses = std::function<void(const std::function<void(std::string_view piece)>&)>;
+
+// ImportAdifBytes of a file that is read a piece at a time, however its pieces are cut:
+// the same rows and counts, with only the pieces and the LY records' fields in memory.
+AdifImportResult ImportAdifPieces(QSOLog& log, const AdifPasses& passes,
+                                  const AdifImportHooks& hooks = {});
+
 // The whole import of a file: a missing file or a bad format changes nothing; otherwise
 // the new QSOs are added and the table is written unsorted to logPath. Throws
 // FileOpenError when the file cannot be read and the log's write errors; when the write

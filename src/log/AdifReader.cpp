@@ -49,23 +49,29 @@ std::size_t ValidSequenceAt(const unsigned char* p, std::size_t left) {
     return static_cast<std::size_t>(len);
 }
 
-// The file's non-ASCII text is UTF-8: there are valid multi-byte sequences and no more
-// stray bytes than those.
-bool LooksUtf8(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0, valid = 0, invalid = 0;
-    while (i < n) {
+// Counts the valid multi-byte sequences and the stray bytes of p[0..n) that begin from i
+// and before limit into valid and invalid. more: bytes follow p[n-1], so a sequence cut
+// off at n is left for them. Returns where the count stopped: at or past limit (past it
+// only over ASCII bytes), or the start of such a cut-off sequence.
+std::size_t CountUtf8(const unsigned char* p, std::size_t n, std::size_t i, std::size_t limit,
+                      bool more, std::size_t& valid, std::size_t& invalid) {
+    while (i < limit) {
         while (i + 8 <= n) {
             std::uint64_t w;
             std::memcpy(&w, p + i, 8);
             if (w & 0x8080808080808080ull) break;
             i += 8;
         }
-        if (i >= n) break;
+        if (i >= limit) break;
         if (p[i] < 0x80) {
             ++i;
             continue;
+        }
+        if (i >= n) break;
+        if (more && static_cast<std::size_t>(SequenceLength(p[i])) > n - i) {
+            bool continued = true;
+            for (std::size_t k = i + 1; k < n; ++k) continued = continued && IsContinuation(p[k]);
+            if (continued) return i;
         }
         if (const std::size_t len = ValidSequenceAt(p + i, n - i)) {
             ++valid;
@@ -75,6 +81,15 @@ bool LooksUtf8(std::string_view bytes) {
             ++i;
         }
     }
+    return i;
+}
+
+// The file's non-ASCII text is UTF-8: there are valid multi-byte sequences and no more
+// stray bytes than those.
+bool LooksUtf8(std::string_view bytes) {
+    std::size_t valid = 0, invalid = 0;
+    CountUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), 0, bytes.size(),
+              false, valid, invalid);
     return valid > 0 && invalid <= valid;
 }
 
@@ -151,6 +166,72 @@ AdifLayout ReadAdifLayout(std::string_view bytes) {
     return layout;
 }
 
+void AdifLayoutCensus::Add(std::string_view piece) {
+    // The first three bytes decide the byte-order mark, whatever the pieces.
+    while (head_.size() < 3 && !piece.empty() && !decided_) {
+        head_ += piece.front();
+        piece.remove_prefix(1);
+        if (head_.size() == 3 ||
+            head_ != std::string_view("\xEF\xBB\xBF").substr(0, head_.size())) {
+            decided_ = true;
+            const bool bom = head_ == "\xEF\xBB\xBF";
+            layout_.hasBom = bom;
+            Text(bom ? std::string_view() : std::string_view(head_));
+        }
+    }
+    if (!decided_) return;
+    Text(piece);
+}
+
+void AdifLayoutCensus::Text(std::string_view text) {
+    if (text.empty()) return;
+    if (!started_) {
+        std::size_t k = 0;
+        while (k < text.size() && static_cast<unsigned char>(text[k]) <= ' ') ++k;
+        blanks_ += k;
+        if (k < text.size()) {
+            started_ = true;
+            layout_.hasPreamble = text[k] != '<';
+        }
+    }
+    std::size_t i = 0;
+    if (!carry_.empty()) {
+        // The sequence cut off at the last piece's end, with what follows of it: only
+        // sequences that begin in the carried bytes are counted here.
+        std::string joined = carry_;
+        joined.append(text.substr(0, 3));
+        const auto* q = reinterpret_cast<const unsigned char*>(joined.data());
+        const std::size_t at =
+            CountUtf8(q, joined.size(), 0, carry_.size(), true, valid_, invalid_);
+        if (at < carry_.size()) {  // still cut off: this text is shorter than the sequence
+            carry_ = joined.substr(at);
+            return;
+        }
+        i = at - carry_.size();
+        carry_.clear();
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t stop = CountUtf8(p, text.size(), i, text.size(), true, valid_, invalid_);
+    carry_.assign(text.substr(stop));
+}
+
+AdifLayout AdifLayoutCensus::Layout() {
+    if (!decided_) {
+        decided_ = true;
+        layout_.hasBom = false;
+        Text(head_);
+    }
+    if (!carry_.empty()) {
+        CountUtf8(reinterpret_cast<const unsigned char*>(carry_.data()), carry_.size(), 0,
+                  carry_.size(), false, valid_, invalid_);
+        carry_.clear();
+    }
+    AdifLayout layout = layout_;
+    layout.utf8 = layout.hasBom || (valid_ > 0 && invalid_ <= valid_);
+    layout.bodyStart = (layout.hasBom ? 3 : 0) + blanks_;
+    return layout;
+}
+
 bool AdifScanner::AtBoundary(std::size_t pos) const {
     if (pos >= bytes_.size()) return true;
     const char c = bytes_[pos];
@@ -189,18 +270,30 @@ std::size_t AdifScanner::ValueEnd(std::size_t vs, std::size_t length) const {
 }
 
 bool AdifScanner::Next(AdifTag& tag) {
+    needMore_ = false;
     const char* d = bytes_.data();
     const std::size_t n = bytes_.size();
+    // The size of the whole text, which a length must not pass.
+    const std::size_t total = more_ ? total_ : n;
+    // Where the answer depends on bytes that have not arrived: stop at a place to resume
+    // from (the "<" of the tag being read).
+    auto wait = [&](std::size_t resume) {
+        pos_ = resume;
+        needMore_ = true;
+        return false;
+    };
     while (pos_ < n) {
         const void* found = std::memchr(d + pos_, '<', n - pos_);
         if (!found) {
             pos_ = n;
+            needMore_ = more_;
             return false;
         }
         const std::size_t lt = static_cast<std::size_t>(static_cast<const char*>(found) - d);
         std::size_t i = lt + 1;
         while (i < n && d[i] != ':' && d[i] != '>' && d[i] != '<') ++i;
         if (i >= n) {
+            if (more_) return wait(lt);
             pos_ = n;
             return false;
         }
@@ -227,10 +320,11 @@ bool AdifScanner::Next(AdifTag& tag) {
         while (j < n && IsDigit(d[j])) {
             if (!tooLong) {
                 length = length * 10 + static_cast<std::size_t>(d[j] - '0');
-                tooLong = length > n;
+                tooLong = length > total;
             }
             ++j;
         }
+        if (j >= n && more_) return wait(lt);
         if (j == i + 1) {
             pos_ = lt + 1;
             continue;
@@ -239,6 +333,7 @@ bool AdifScanner::Next(AdifTag& tag) {
         if (j < n && d[j] == ':') {
             std::size_t k = j + 1;
             while (k < n && k - j <= 8 && (IsAsciiLetter(d[k]) || IsDigit(d[k]))) ++k;
+            if (k >= n && more_) return wait(lt);
             type = std::string_view(d + j + 1, k - j - 1);
             j = k;
         }
@@ -247,10 +342,13 @@ bool AdifScanner::Next(AdifTag& tag) {
             continue;
         }
         const std::size_t vs = j + 1;
-        if (tooLong || length > n - vs) {
+        if (tooLong || length > total - vs) {
             pos_ = vs;
             continue;
         }
+        // The end of a value may be looked for up to four bytes a character beyond its
+        // start, and a tag that begins inside it is read to its end.
+        if (more_ && (n - vs) / 4 < length + kLookahead) return wait(lt);
         const std::size_t ve = ValueEnd(vs, length);
         tag = AdifTag{};
         tag.kind = AdifTag::Kind::Field;
@@ -261,6 +359,7 @@ bool AdifScanner::Next(AdifTag& tag) {
         pos_ = ve;
         return true;
     }
+    needMore_ = more_;
     return false;
 }
 

@@ -42,6 +42,28 @@ struct AdifTag {
 // UTF-8 (it holds valid multi-byte UTF-8 sequences and no more invalid bytes than those).
 AdifLayout ReadAdifLayout(std::string_view bytes);
 
+// The part of the layout that a first reading of a file a piece at a time decides: the
+// byte-order mark, where the text begins, whether text comes before the first tag and
+// whether the file is UTF-8, as ReadAdifLayout decides them. The header itself is left
+// to the reading of the tags (headerClosed and programId stay unset; bodyStart is where
+// the first tag or text begins).
+class AdifLayoutCensus {
+public:
+    // The next piece of the file.
+    void Add(std::string_view piece);
+    // What the pieces so far say.
+    AdifLayout Layout();
+
+private:
+    void Text(std::string_view text);
+
+    AdifLayout layout_;
+    std::string head_;   // the first bytes, until they decide the byte-order mark
+    std::string carry_;  // a multi-byte sequence cut off at a piece's end
+    bool decided_ = false, started_ = false;
+    std::size_t blanks_ = 0, valid_ = 0, invalid_ = 0;
+};
+
 // Walks the specifiers of an ADI text from a given offset, in file order.
 class AdifScanner {
 public:
@@ -55,13 +77,30 @@ public:
 
     std::size_t Position() const { return pos_; }
 
+    // For a text that arrives a piece at a time: `bytes` is what has arrived so far of a
+    // text of `total` bytes from the same start. Where a tag could read otherwise with the
+    // bytes still to come, Next stops: it returns false, NeedsMore() is true, and
+    // Position() is where a scanner over more of the text goes on from, with the tags the
+    // whole text gives.
+    void ExpectMore(std::size_t total) {
+        more_ = true;
+        total_ = total;
+    }
+    bool NeedsMore() const { return needMore_; }
+
 private:
+    // Bytes a tag's end may lie beyond its value (the longest well-formed tag).
+    static constexpr std::size_t kLookahead = 128;
+
     std::size_t ValueEnd(std::size_t valueStart, std::size_t length) const;
     bool AtBoundary(std::size_t pos) const;
 
     std::string_view bytes_;
     std::size_t pos_;
     bool utf8_;
+    bool more_ = false;
+    bool needMore_ = false;
+    std::size_t total_ = 0;
 };
 
 // Whether year-month-day is a day of the calendar within ADIF's dates (1930 to 9999).
@@ -92,6 +131,10 @@ public:
     explicit AdifCodePageVote(bool utf8File) : utf8File_(utf8File) {}
     // One raw value of the file; ASCII and UTF-8 values count for nothing.
     void Add(std::string_view raw);
+    // The values another vote of the same file counted.
+    void Add(const AdifCodePageVote& other) {
+        for (int k = 0; k < 3; ++k) score_[k] += other.score_[k];
+    }
     AdifCodePage Decide() const;
 
 private:
