@@ -261,6 +261,33 @@ AdifImportResult LogSession::TakeAdif(std::string_view adif, int& joined) {
     return result;
 }
 
+AdifImportResult LogSession::ImportAndSave(const std::string& adifPath, SortKey key, int& joined,
+                                           int& withoutSquare) {
+    AdifImportResult result;
+    withoutSquare = 0;
+    joined = ChangeFile(
+        [&] {
+            if (adifPath.empty() || !FileExists(adifPath)) {
+                result.status = AdifImportStatus::MissingFile;
+                return;
+            }
+            QSOLog updated = log_;
+            result = ImportAdifPieces(
+                updated, [&adifPath](const std::function<void(std::string_view)>& piece) {
+                    ReadFilePieces(adifPath, piece);
+                });
+            if (result.status != AdifImportStatus::Imported) return;
+            FindBexsHooks finder;
+            finder.keepFrom = result.ownFile ? result.firstRow : 0;
+            FindBEXs(updated, finder);
+            withoutSquare = AdifRowsWithoutSquare(updated, result.firstRow);
+            SaveBase(updated, key, LogFilePath());
+            log_ = std::move(updated);
+        },
+        Change::Import);
+    return result;
+}
+
 int LogSession::WriteAll() {
     return ChangeFile([this] { log_.Write(LogFilePath()); });
 }

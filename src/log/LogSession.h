@@ -91,6 +91,14 @@ public:
     // is written as it stands, through ChangeFile; nothing is written when none is new.
     // All or nothing: a refused or failed write leaves the table as it was.
     AdifImportResult TakeAdif(std::string_view adif, int& joined);
+    // The import of kvadrix-tool, with one write of the file, through ChangeFile: the ADIF
+    // file's QSOs join a copy of the table, the square finder runs over it (the rows of a
+    // file Kvadrix wrote it leaves as they came), and the copy is sorted by `key` and
+    // written, as Import, FindBEXs and Save one after another would leave it. Only then
+    // does the copy become the table: any failure leaves the table and the file as they
+    // were. withoutSquare: how many of the rows taken have no square.
+    AdifImportResult ImportAndSave(const std::string& adifPath, SortKey key, int& joined,
+                                   int& withoutSquare);
     // The table written as it stands (the window closes), through ChangeFile.
     int WriteAll();
 

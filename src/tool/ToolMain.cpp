@@ -242,12 +242,12 @@ int Import(const Args& given) {
     WriteLock lock;
     kx::LogSession session;
     session.Load(kx::Language);
-    kx::QSOLog& log = session.Log();
     int status = kOk;
     for (auto file : files) {
         std::string path(file);
-        int joined = 0;
-        kx::AdifImportResult r = session.Import(path, {}, joined);
+        int joined = 0, withoutSquare = 0;
+        // One write of the log: the QSOs taken, their squares found and the log sorted.
+        kx::AdifImportResult r = session.ImportAndSave(path, key, joined, withoutSquare);
         if (r.status == kx::AdifImportStatus::MissingFile) {
             PrintError(M(kx::Msg::ToolNoSuchFile, {path}));
             status = kError;
@@ -258,12 +258,6 @@ int Import(const Args& given) {
             status = kError;
             continue;
         }
-        // The QSOs of a file Kvadrix wrote hold what the log held: the finder leaves them.
-        kx::FindBexsHooks finder;
-        finder.keepFrom = r.ownFile ? r.firstRow : 0;
-        kx::FindBEXs(log, finder);
-        const int withoutSquare = kx::AdifRowsWithoutSquare(log, r.firstRow);
-        session.Save(key, {});
         std::cout << M(kx::Msg::ToolImported,
                        {path, std::to_string(r.taken), std::to_string(r.duplicates),
                         std::to_string(r.noDate), std::to_string(r.badDateTime),
