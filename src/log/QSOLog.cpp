@@ -490,21 +490,30 @@ void QSOLog::KeepDataRows(const std::vector<int>& order) {
 }
 
 void QSOLog::KeepDataRows(const std::vector<int>& order, const std::vector<char>& emptyFields) {
-    std::vector<PackedRow> kept;
-    kept.reserve(order.size() + 2);
-    kept.push_back(std::move(rows_[0]));
     std::string blanked;
+    auto blank = [&](PackedRow& row) {
+        blanked.clear();
+        AppendBlankingEmpty(blanked, row.View());
+        row = PackedRow(blanked);
+    };
     const bool known = emptyFields.size() == rows_.size();
+    if (known) {
+        // The rows are made blank in table order, which reads them one after another in
+        // memory; the new order then moves only pointers.
+        std::vector<char> kept(rows_.size(), 0);
+        for (int r : order) kept.at(static_cast<std::size_t>(r)) = 1;
+        for (std::size_t r = 1; r < rows_.size(); ++r)
+            if (kept[r] && emptyFields[r]) blank(rows_[r]);
+    }
+    std::vector<PackedRow> next;
+    next.reserve(order.size() + 2);
+    next.push_back(std::move(rows_[0]));
     for (int r : order) {
         PackedRow row = std::move(rows_.at(static_cast<std::size_t>(r)));
-        if (known ? emptyFields[static_cast<std::size_t>(r)] != 0 : HasEmptyField(row.View())) {
-            blanked.clear();
-            AppendBlankingEmpty(blanked, row.View());
-            row = PackedRow(blanked);
-        }
-        kept.push_back(std::move(row));
+        if (!known && HasEmptyField(row.View())) blank(row);
+        next.push_back(std::move(row));
     }
-    rows_ = std::move(kept);
+    rows_ = std::move(next);
     if (rows_.size() == 1) rows_.push_back(EmptyRow());
 }
 
