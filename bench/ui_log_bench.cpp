@@ -41,7 +41,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 
 namespace {
 

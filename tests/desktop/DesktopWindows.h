@@ -12,7 +12,7 @@
 #include "desktop/Desktop.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 namespace kxtest {

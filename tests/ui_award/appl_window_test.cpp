@@ -31,10 +31,10 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/qt/DocPrint.h"
-#include "platform/qt/FakeServices.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/Rtf.h"
 #include "platform/qt/RtfLines.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 namespace {

@@ -26,7 +26,7 @@
 #include "platform/Cp1257.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 void PrintTo(const QString& s, std::ostream* os) {

@@ -17,7 +17,7 @@
 #include "log/QSOLog.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 namespace {

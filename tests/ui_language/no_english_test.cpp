@@ -28,9 +28,9 @@
 #include "platform/Ini.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
-#include "platform/qt/FakeServices.h"
 #include "platform/qt/Language.h"
 #include "platform/qt/QtText.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 namespace {

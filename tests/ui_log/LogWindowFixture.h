@@ -28,7 +28,7 @@
 #include "platform/FileIO.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 namespace kxtest {

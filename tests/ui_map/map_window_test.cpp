@@ -25,7 +25,7 @@
 #include "platform/Collation.h"
 #include "platform/Globals.h"
 #include "platform/Ini.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 #include "support/Locales.h"
 #include "support/TempFolder.h"
 #include "tables/WwlTable.h"

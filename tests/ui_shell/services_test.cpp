@@ -16,8 +16,8 @@
 #include "platform/Cp1257.h"
 #include "platform/Errors.h"
 #include "platform/Globals.h"
-#include "platform/qt/FakeServices.h"
 #include "platform/qt/QtText.h"
+#include "support/FakeServices.h"
 #include "support/TempFolder.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/Globals.h"
 #include "platform/Ini.h"
 #include "platform/Paths.h"
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 #include "support/Locales.h"
 #include "support/TempFolder.h"
 

@@ -5,7 +5,7 @@
 // Windows never call QMessageBox, QFileDialog, QDesktopServices, QDate::currentDate,
 // QClipboard or QPrinter themselves: they call the free functions below, which go
 // through the current Services object. The program uses the Qt implementation; a test
-// installs a FakeServices (platform/qt/FakeServices.h) with ScopedServices and then
+// installs a FakeServices (tests/support/FakeServices.h) with ScopedServices and then
 // reads what was asked and answers the questions.
 //
 //   if (kx::AskQuestion(this, tr("Delete?"))) ...      // Yes/No, "CONFIRM"/"PATVIRTINKITE"

@@ -1,4 +1,4 @@
-#include "platform/qt/FakeServices.h"
+#include "support/FakeServices.h"
 
 #include <QCoreApplication>
 #include <QFile>
