@@ -458,6 +458,11 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent), session_("EN"), log_(sess
 // The log is a member and goes before the widgets: the grid must not read it on the way.
 TForm3::~TForm3() {
     hide();
+    // The live panel calls back into this window: it goes while the window is still whole,
+    // not among the children QWidget's destructor deletes after this one has run.
+    delete pnHeard;
+    pnHeard = nullptr;
+    btLive = nullptr;
     SGrid1->setModel(nullptr);
 }
 
