@@ -59,26 +59,26 @@ public:
         return ok() && ms < 86'400'000u ? static_cast<int>(ms) : -1;
     }
 
-    // A QDateTime: Julian day, milliseconds of the day, time spec (0 local, 1 UTC, 2 an
+    // A QDateTime: Julian day, milliseconds of the day, kind of time (0 local, 1 UTC, 2 an
     // offset in seconds follows, 3 a time zone follows).
     UtcDateTime DateTime(bool localIsUtc) {
         const qint64 julianDay = Number<qint64>();
         const int ms = MsecsOfDay();
-        const quint8 spec = Number<quint8>();
+        const quint8 timeKind = Number<quint8>();
         qint32 offset = 0;
         QTimeZone zone;
-        if (spec == 2) offset = Number<qint32>();
-        if (spec == 3 && ok()) in_ >> zone;
+        if (timeKind == 2) offset = Number<qint32>();
+        if (timeKind == 3 && ok()) in_ >> zone;
         UtcDateTime out;
         const QDate date = QDate::fromJulianDay(julianDay);
-        if (!ok() || !date.isValid() || ms < 0 || spec > 3) return out;
+        if (!ok() || !date.isValid() || ms < 0 || timeKind > 3) return out;
         const QTime time = QTime::fromMSecsSinceStartOfDay(ms);
         QDateTime at;
-        if (spec == 1 || (spec == 0 && localIsUtc))
+        if (timeKind == 1 || (timeKind == 0 && localIsUtc))
             at = QDateTime(date, time, Qt::UTC);
-        else if (spec == 0)
+        else if (timeKind == 0)
             at = QDateTime(date, time, Qt::LocalTime).toUTC();
-        else if (spec == 2)
+        else if (timeKind == 2)
             at = QDateTime(date, time, Qt::OffsetFromUTC, offset).toUTC();
         else if (zone.isValid())
             at = QDateTime(date, time, zone).toUTC();
@@ -251,7 +251,7 @@ std::optional<WsjtxMessage> ReadWsjtxDatagram(const QByteArray& datagram, WsjtxR
 
 namespace {
 
-// A QColor as QDataStream writes it: spec (1 RGB, 0 invalid), then alpha, red, green,
+// A QColor as QDataStream writes it: its kind (1 RGB, 0 invalid), then alpha, red, green,
 // blue and a padding word, each 16 bits (a byte value times 257).
 void WriteColour(QDataStream& out, std::int64_t rgb) {
     const bool valid = rgb >= 0;
