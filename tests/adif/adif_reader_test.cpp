@@ -91,6 +91,14 @@ TEST(AdifLengths, ALengthTooShortLeavesTheRestAsJunk) {
     EXPECT_EQ(Tags("<ADDRESS:4>x===x<CALL:4>LY1A<EOR>"), (V{"ADDRESS=x===", "CALL=LY1A", "|"}));
 }
 
+TEST(AdifLengths, BracketsInsideAValueThatEndsInJunkAreData) {
+    // The value's end is no boundary, so the reader looks inside it for a tag that the
+    // length swallowed: a "<" that starts no tag, or a tag that closes inside the value,
+    // is data and the value keeps its length.
+    EXPECT_EQ(Tags("<COMMENT:11>5 < 10 <b>xJUNK<CALL:4>LY1A<EOR>"),
+              (V{"COMMENT=5 < 10 <b>x", "CALL=LY1A", "|"}));
+}
+
 TEST(AdifHeader, AFileThatStartsWithATagHasNoHeader) {
     const std::string text = "<CALL:4>LY1A<EOR>\n";
     const kx::AdifLayout layout = kx::ReadAdifLayout(text);
